@@ -1,0 +1,6 @@
+list(APPEND TARVEX_CORE_SOURCES
+    src/data/DBDoc.cpp
+    src/data/DbException.cpp
+)
+list(APPEND TARVEX_UI_SOURCES
+)

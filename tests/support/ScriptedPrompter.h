@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+#include "platform/Prompter.h"
+
+// Answers prompts from a script and records every message shown. A message without a
+// scripted answer fails the test and gets the default answer (No / Ok).
+class ScriptedPrompter : public Prompter {
+public:
+    ScriptedPrompter();
+    ~ScriptedPrompter() override;
+
+    // Queues the answer to the next message box.
+    void answer(int button) { m_answers.push_back(button); }
+    // Queues a callback that runs when the next message box is shown (it may inspect
+    // windows) and returns the button to press.
+    void answerWith(std::function<int(const QString&)> callback) {
+        m_callbacks.push_back(std::move(callback));
+    }
+    void answerFile(const QString& path) { m_files.push_back(path); }
+    void answerPrint(bool accept) { m_prints.push_back(accept); }
+
+    int message(const QString& text, Buttons buttons, Icon icon) override;
+    QString openFileName(const QString& caption, const QString& filter) override;
+    bool printDialog(QPrinter& printer) override;
+    void beep() override { ++m_beeps; }
+
+    const QStringList& messages() const { return m_messages; }
+    Icon lastIcon() const { return m_lastIcon; }
+    Buttons lastButtons() const { return m_lastButtons; }
+    int beeps() const { return m_beeps; }
+    void clear() { m_messages.clear(); }
+    // When set, unscripted messages are answered with their default instead of failing.
+    void setLenient(bool lenient) { m_lenient = lenient; }
+
+private:
+    std::deque<int> m_answers;
+    std::deque<std::function<int(const QString&)>> m_callbacks;
+    std::deque<QString> m_files;
+    std::deque<bool> m_prints;
+    QStringList m_messages;
+    Icon m_lastIcon = Icon::None;
+    Buttons m_lastButtons = Buttons::Ok;
+    int m_beeps = 0;
+    bool m_lenient = false;
+};
