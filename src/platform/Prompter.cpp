@@ -23,11 +23,17 @@ Prompter* installed = nullptr;
 
 }  // namespace
 
-Prompter& prompter() { return installed ? *installed : *defaultPrompter; }
+Prompter& prompter() {
+    return installed ? *installed : *defaultPrompter;
+}
 
-void setPrompter(Prompter* replacement) { installed = replacement; }
+void setPrompter(Prompter* replacement) {
+    installed = replacement;
+}
 
-void setDefaultPrompter(Prompter* real) { defaultPrompter = real ? real : &silent; }
+void setDefaultPrompter(Prompter* real) {
+    defaultPrompter = real ? real : &silent;
+}
 
 int messageBox(const QString& text, Prompter::Buttons buttons, Prompter::Icon icon) {
     return prompter().message(text, buttons, icon);

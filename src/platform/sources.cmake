@@ -1,6 +1,17 @@
 list(APPEND TARVEX_CORE_SOURCES
     src/platform/Document.cpp
     src/platform/Prompter.cpp
+    src/platform/DocTemplate.cpp
+    src/platform/OpenWindowRegistry.cpp
+    src/platform/Clock.cpp
+    src/platform/CommandTable.cpp
+    src/platform/FileFilter.cpp
+    src/platform/IniFile.cpp
+    src/platform/ResourceLibrary.cpp
+    src/platform/StringTable.cpp
 )
 list(APPEND TARVEX_UI_SOURCES
+    src/platform/CommandIcon.cpp
+    src/platform/QtPrompter.cpp
+    src/platform/WaitCursor.cpp
 )

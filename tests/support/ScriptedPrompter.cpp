@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
-ScriptedPrompter::ScriptedPrompter() { setPrompter(this); }
+ScriptedPrompter::ScriptedPrompter() {
+    setPrompter(this);
+}
 
-ScriptedPrompter::~ScriptedPrompter() { setPrompter(nullptr); }
+ScriptedPrompter::~ScriptedPrompter() {
+    setPrompter(nullptr);
+}
 
 int ScriptedPrompter::message(const QString& text, Buttons buttons, Icon icon) {
     m_messages.append(text);
@@ -20,19 +24,22 @@ int ScriptedPrompter::message(const QString& text, Buttons buttons, Icon icon) {
         m_answers.pop_front();
         return answer;
     }
-    if (!m_lenient) ADD_FAILURE() << "unexpected message: " << text.toStdString();
+    if (!m_lenient)
+        ADD_FAILURE() << "unexpected message: " << text.toStdString();
     return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? No : Ok;
 }
 
 QString ScriptedPrompter::openFileName(const QString&, const QString&) {
-    if (m_files.empty()) return {};
+    if (m_files.empty())
+        return {};
     QString path = m_files.front();
     m_files.pop_front();
     return path;
 }
 
 bool ScriptedPrompter::printDialog(QPrinter&) {
-    if (m_prints.empty()) return false;
+    if (m_prints.empty())
+        return false;
     const bool accept = m_prints.front();
     m_prints.pop_front();
     return accept;

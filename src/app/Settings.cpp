@@ -1,0 +1,38 @@
+#include "app/Settings.h"
+
+#include "app/AppPaths.h"
+#include "platform/IniFile.h"
+
+namespace {
+
+const QString kAlarm = QStringLiteral("alarm");
+const QString kListView = QStringLiteral("listview");
+const QString kForm = QStringLiteral("form");
+const QString kFormView = QStringLiteral("formview");
+const QString kWavFile = QStringLiteral("wavfile");
+const QString kStoreColumns = QStringLiteral("storecolumns");
+const QString kAutoFirm = QStringLiteral("autofirm");
+const QString kNewData = QStringLiteral("newdata");
+
+}  // namespace
+
+void CSettings::Load() {
+    const IniFile file(settingsFilePath());
+    soundFile = file.readString(kAlarm, kWavFile, QStringLiteral("alarm.wav"), 2047);
+    rememberColumns = file.readInt(kListView, kStoreColumns, 0) == 1;
+    fillFirmAutomatically = file.readInt(kForm, kAutoFirm, 1) == 1;
+    unknownNameAction = file.readInt(kFormView, kNewData, 3);
+}
+
+bool CSettings::Save() const {
+    IniFile file(settingsFilePath());
+    bool written = file.writeString(kAlarm, kWavFile, soundFile);
+    written = file.writeInt(kListView, kStoreColumns, rememberColumns ? 1 : 0) && written;
+    written = file.writeInt(kForm, kAutoFirm, fillFirmAutomatically ? 1 : 0) && written;
+    return file.writeInt(kFormView, kNewData, unknownNameAction) && written;
+}
+
+CSettings& settings() {
+    static CSettings object;
+    return object;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/Prompter.h"
+
+// The prompter of the real program: Qt's message box, file and print dialogs, each owned
+// by the active window.
+class QtPrompter final : public Prompter {
+public:
+    int message(const QString& text, Buttons buttons, Icon icon) override;
+    QString openFileName(const QString& caption, const QString& filter) override;
+    bool printDialog(QPrinter& printer) override;
+    void beep() override;
+};
+
+// Makes QtPrompter the default prompter of the process.
+void installQtPrompter();
