@@ -8,18 +8,19 @@
 
 namespace {
 
-const std::array kBroadcastCommands = {
-    cmd::AddNew,     cmd::EditRecord,     cmd::SaveRecord, cmd::EraseRecord,
-    cmd::FirstRecord, cmd::PreviousRecord, cmd::NextRecord, cmd::LastRecord,
-    cmd::Filter,     cmd::FilterOff,      cmd::ListRecords, cmd::Print,
-    cmd::DateRange,  cmd::Close,          cmd::ShowHiddenColumns};
+const std::array kBroadcastCommands = {cmd::AddNew,      cmd::EditRecord,  cmd::SaveRecord,
+                                       cmd::EraseRecord, cmd::FirstRecord, cmd::PreviousRecord,
+                                       cmd::NextRecord,  cmd::LastRecord,  cmd::Filter,
+                                       cmd::FilterOff,   cmd::ListRecords, cmd::Print,
+                                       cmd::DateRange,   cmd::Close,       cmd::ShowHiddenColumns};
 
 }  // namespace
 
 CDBDoc::CDBDoc(QObject* parent) : CDocument(parent) {}
 
 void CDBDoc::setFlag(Flag which, int value) {
-    if (m_flags[which] == value) return;
+    if (m_flags[which] == value)
+        return;
     m_flags[which] = value;
     emit commandStateChanged();
 }
@@ -27,7 +28,8 @@ void CDBDoc::setFlag(Flag which, int value) {
 void CDBDoc::setHasRecords(int value) {
     const bool changed = m_flags[HasRecords] != value || m_flags[HasRecords2] != value;
     m_flags[HasRecords] = m_flags[HasRecords2] = value;
-    if (changed) emit commandStateChanged();
+    if (changed)
+        emit commandStateChanged();
 }
 
 void CDBDoc::ShowRecordById(qint32 id) {
@@ -46,7 +48,8 @@ bool CDBDoc::isRecordCommand(int id) {
 }
 
 bool CDBDoc::OnCommand(int id) {
-    if (!isRecordCommand(id)) return false;
+    if (!isRecordCommand(id))
+        return false;
     UpdateAllViews(nullptr, id, nullptr);
     return true;
 }

@@ -7,8 +7,16 @@
 class CDBDoc : public CDocument {
     Q_OBJECT
 public:
-    enum Flag { Editing, FirstEnabled, LastEnabled, NextEnabled, PreviousEnabled, HasRecords,
-                HasRecords2, FlagCount };
+    enum Flag {
+        Editing,
+        FirstEnabled,
+        LastEnabled,
+        NextEnabled,
+        PreviousEnabled,
+        HasRecords,
+        HasRecords2,
+        FlagCount
+    };
 
     explicit CDBDoc(QObject* parent = nullptr);
 

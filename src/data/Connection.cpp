@@ -1,0 +1,74 @@
+#include "data/Connection.h"
+
+#include "data/Database.h"
+#include "data/DbException.h"
+
+namespace {
+
+QString& pathValue() {
+    static QString path = QStringLiteral("Tarvex.mdb");
+    return path;
+}
+
+QString& passwordValue() {
+    static QString password;
+    return password;
+}
+
+}  // namespace
+
+CDatabase& sharedDatabase() {
+    static CDatabase shared;
+    return shared;
+}
+
+QString databasePath() {
+    return pathValue();
+}
+
+void setDatabasePath(const QString& path) {
+    pathValue() = path;
+}
+
+QString currentPassword() {
+    return passwordValue();
+}
+
+void setCurrentPassword(const QString& password) {
+    passwordValue() = password;
+}
+
+QString connectText(const QString& password) {
+    return QStringLiteral(";PWD=") + password;
+}
+
+void openSharedDatabase(const QString& password) {
+    sharedDatabase().Open(databasePath(), false, false, connectText(password));
+    setCurrentPassword(password);
+}
+
+int changeDatabasePassword(const QString& path, const QString& oldPassword,
+                           const QString& newPassword,
+                           const std::function<void(const CDbException&)>& report) {
+    CDatabase& db = sharedDatabase();
+    int result = 0;
+    db.Close();
+    try {
+        db.Open(path, true, false, QStringLiteral(";pwd=") + oldPassword);
+        db.SetPassword(oldPassword, newPassword);
+        db.Close();
+        result = 1;
+    } catch (const CDbException& error) {
+        report(error);
+        db.Close();
+    }
+    if (result == 1)
+        setCurrentPassword(newPassword);
+    try {
+        db.Open(databasePath(), false, false, connectText(currentPassword()));
+    } catch (const CDbException& error) {
+        report(error);
+        return 0;
+    }
+    return result;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "data/DbException.h"
+
+struct sqlite3;
+class CRecordSet;
+
+// One connection to the database file: a plain SQLite file, or an SQLCipher-encrypted one
+// when it has a password. Every failure throws CDbException.
+class CDatabase {
+public:
+    CDatabase() = default;
+    ~CDatabase();
+    CDatabase(const CDatabase&) = delete;
+    CDatabase& operator=(const CDatabase&) = delete;
+
+    // Opens an existing file (never creates one) and checks at once that it can be read
+    // with the password of the connect text (";PWD=secret"; the key name in any letter
+    // case; an empty password opens an unencrypted file). `exclusive` locks out every other
+    // connection while this one is open. A connection that is open is closed first.
+    void Open(const QString& path, bool exclusive = false, bool readOnly = false,
+              const QString& connect = {});
+    // Closes the connection and every record set open on it.
+    void Close();
+    bool IsOpen() const { return m_handle != nullptr; }
+    // The path of the open file.
+    QString GetName() const { return m_path; }
+
+    // Creates a new database file with the full schema, encrypted when a password is given.
+    // Refuses when the file exists.
+    static void Create(const QString& path, const QString& password);
+
+    // Replaces the database password on a connection opened exclusively with the old one.
+    // An empty password means an unencrypted file. A wrong old password changes nothing
+    // and throws. The connection may be closed afterwards; the caller reopens it.
+    void SetPassword(const QString& oldPassword, const QString& newPassword);
+
+    // Runs statements in the engine's dialect (see SqlDialect.h).
+    void Execute(const QString& engineSql);
+
+    // The password part of a connect text ("" when there is none).
+    static QString passwordOf(const QString& connect);
+
+    // For the data layer's own statements.
+    sqlite3* handle() const { return m_handle; }
+
+private:
+    friend class CRecordSet;
+    void attach(CRecordSet* recordSet);
+    void detach(CRecordSet* recordSet);
+
+    void replaceByCopy(const QString& newPassword);
+
+    sqlite3* m_handle = nullptr;
+    QString m_path;
+    QString m_password;
+    std::vector<CRecordSet*> m_recordSets;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QHashFunctions>
+#include <QString>
+#include <QStringList>
+#include <unordered_set>
+
+// A list of the names met in the database, in the order they were met (or sorted).
+class KnownValueList {
+public:
+    const QStringList& items() const { return m_items; }
+    int count() const { return static_cast<int>(m_items.size()); }
+    const QString& at(int index) const { return m_items.at(index); }
+
+    // Appends the text unless an entry equals it ignoring letter case.
+    void add(const QString& text);
+    // Appends the text without looking for an equal entry.
+    void append(const QString& text);
+    void clear();
+    // Sorts ascending, letter case significant (upper-case letters first).
+    void sort();
+
+    // The hash of the sets of texts. It is not noexcept, so that the standard library keeps
+    // each hash beside its text and a look-up compares texts only when the hashes match.
+    struct TextHash {
+        std::size_t operator()(const QString& text) const { return qHash(text); }
+    };
+    using TextSet = std::unordered_set<QString, TextHash>;
+
+private:
+    QStringList m_items;
+    // Every text added or met, as it was written: most texts are met again the same way,
+    // and then need no case folding.
+    TextSet m_metTexts;
+    TextSet m_foldedItems;
+};
+
+// The six process-wide known-value lists.
+KnownValueList& FirmNameList();
+KnownValueList& PersonNameList();
+KnownValueList& GroupNameList();
+KnownValueList& LastNameList();
+KnownValueList& FirstNameList();
+KnownValueList& AlarmNameList();
+
+// Rebuilds the lists from the shared connection. A database failure is reported
+// (ReportDbException); the lists keep what was read so far and the result is false.
+bool LoadKnownValues();
+
+// The trimmed text up to its first blank (the whole trimmed text when it has none).
+QString FirstWord(const QString& text);
+// The trimmed text after its last blank (the whole trimmed text when it has none).
+QString LastWord(const QString& text);

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "data/DbException.h"
+#include "data/FieldTypes.h"
+
+class CDatabase;
+class CRecordSource;
+class CStatement;
+
+// An open cursor over a table, a stored query or a SELECT, with the current record's
+// values bound to named fields. Keyset-driven: the keys of the rows are read once (in
+// sort order) and the current row is fetched by its key; bookmarks are keys. Every
+// failure throws CDbException.
+class CRecordSet {
+public:
+    enum OpenType { dbOpenDynaset, dbOpenSnapshot, dbOpenForwardOnly };
+    enum EditMode { dbEditNone, dbEditInProgress, dbEditAdd };
+
+    // A record set on the connection `db`; with nullptr it opens the database file at
+    // GetDefaultDBName() by itself, with the current password, and closes it again.
+    // Without a field table it binds every column of the source it opens.
+    explicit CRecordSet(CDatabase* db);
+    CRecordSet(CDatabase* db, const SourceDef& fields);
+    virtual ~CRecordSet();
+    CRecordSet(const CRecordSet&) = delete;
+    CRecordSet& operator=(const CRecordSet&) = delete;
+
+    // The database path the record set opens when it has no connection.
+    virtual QString GetDefaultDBName() const;
+    // The source opened when Open() is given none, e.g. "[Person]".
+    virtual QString GetDefaultSQL() const;
+
+    // Opens `source` (a table or query name, or a full SELECT; empty: GetDefaultSQL())
+    // with m_strFilter as WHERE and m_strSort as ORDER BY, and moves to the first record.
+    // Snapshots, stored queries and SELECTs other than "select * from [table] ..." are
+    // read-only; forward-only record sets only MoveNext, IsEOF and read fields. The
+    // engine's `options` are not used.
+    void Open(int type = dbOpenDynaset, const QString& source = {}, int options = 0);
+    void Close();
+    bool IsOpen() const;
+    // Runs the source again with the current filter and sort; moves to the first record.
+    void Requery();
+
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    void MovePrev();
+    // An empty record set is both before the first and after the last record.
+    bool IsBOF() const;
+    bool IsEOF() const;
+    // Moves to the first record, in the record set's order, that meets the condition
+    // (engine dialect); false, with the position unchanged, when none does.
+    bool FindFirst(const QString& condition);
+
+    // Starts a new record with null fields; Update() inserts it, the engine assigns `id`,
+    // the current record stays where it was and the new record joins the end of the set.
+    void AddNew();
+    // Starts changing the current record; Update() writes the changed fields.
+    void Edit();
+    void Update();
+    void CancelUpdate();
+    // Deletes the current record; there is no current record until the next move.
+    void Delete();
+    EditMode GetEditMode() const { return m_editMode; }
+    // Sets every bound field to null.
+    void SetFieldNull();
+
+    qint64 GetBookmark() const;
+    void SetBookmark(qint64 bookmark);
+    // The record last inserted or changed by Update().
+    qint64 GetLastModifiedBookmark() const;
+    int GetRecordCount() const;
+    // The current record's position from 0; -1 when there is no current record.
+    int GetAbsolutePosition() const;
+
+    // The current record's columns, in the source's column order: Long as int, Text as
+    // QString, DateTime as a local QDateTime, null as a null QVariant.
+    QVariant GetFieldValue(int index) const;
+    QVariant GetFieldValue(const QString& name) const;
+    int GetFieldCount() const;
+    CFieldInfo GetFieldInfo(int index) const;
+    // The table or query name, or the SELECT text.
+    QString GetName() const;
+
+    // The bound fields of the current record, which are also what AddNew()/Edit() and
+    // Update() write. Column names ignore letter case.
+    QVariant value(const QString& column) const;
+    void setValue(const QString& column, const QVariant& value);
+    QString text(const QString& column) const;
+    qint32 longValue(const QString& column) const;
+    QDateTime dateTime(const QString& column) const;
+
+    QString m_strFilter;
+    QString m_strSort;
+
+private:
+    enum class Position { BeforeFirst, OnRecord, AfterLast, Deleted };
+    struct Binding {
+        QString name;
+        FieldType type;
+        int column = -1;
+    };
+
+    CDatabase& database();
+    void openSource();
+    void requireOpen() const;
+    void requireKeyset() const;
+    void requireWritable() const;
+    void requireCurrent() const;
+    void bindFields(const std::vector<CFieldInfo>& columns);
+    int bindingIndex(const QString& column) const;
+    void readKeys();
+    // Makes the first row found from `index` in `step` direction current (skipping rows
+    // deleted meanwhile); past either end, the position is before first / after last.
+    void moveTo(qsizetype index, int step);
+    bool fetch(qint64 key);
+    QVariant rawColumn(int column) const;
+    void takeValuesFromRow();
+    void detachValues();
+    void endEdit();
+    void insertRecord();
+    void updateRecord();
+
+    CDatabase* m_db;
+    std::unique_ptr<CDatabase> m_ownDb;
+    CDatabase* m_attachedTo = nullptr;
+    const SourceDef* m_fields = nullptr;
+    std::unique_ptr<CRecordSource> m_source;
+    std::unique_ptr<CStatement> m_rowStatement;
+    std::unique_ptr<CStatement> m_stream;
+    int m_openType = dbOpenDynaset;
+    QString m_openSource;
+    bool m_readOnly = true;
+
+    std::vector<Binding> m_bindings;
+    QHash<QString, int> m_bindingByName;
+    std::vector<QVariant> m_values;
+    std::vector<QVariant> m_valuesBeforeEdit;
+    bool m_valuesFromRow = false;
+
+    std::vector<qint64> m_keys;
+    qsizetype m_index = 0;
+    Position m_position = Position::BeforeFirst;
+    std::vector<QVariant> m_row;
+    int m_streamedRows = 0;
+    EditMode m_editMode = dbEditNone;
+    std::optional<qint64> m_lastModified;
+};

@@ -1,0 +1,144 @@
+#include "data/RecordSource.h"
+
+#include <sqlite3.h>
+
+#include <QStringList>
+
+#include "data/Database.h"
+#include "data/EngineError.h"
+#include "data/SqlDialect.h"
+#include "data/Statement.h"
+
+namespace {
+
+// "table" or "view" for a stored object of that name (letter case ignored), else empty.
+QString objectType(CDatabase& db, const QString& name, QString& storedName) {
+    CStatement lookup(db, QStringLiteral("SELECT type, name FROM sqlite_master WHERE "
+                                         "type IN ('table', 'view') AND lower(name) = lower(?1)"));
+    lookup.bind(1, name);
+    if (!lookup.step())
+        return {};
+    storedName = lookup.text(1);
+    return lookup.text(0);
+}
+
+QString whereClause(const QStringList& conditions) {
+    QStringList parts;
+    for (const QString& condition : conditions)
+        if (!condition.trimmed().isEmpty())
+            parts << u'(' + toSqlite(condition) + u')';
+    return parts.isEmpty() ? QString()
+                           : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
+}
+
+QString orderClause(const QString& sort) {
+    return sort.trimmed().isEmpty() ? QString() : QStringLiteral(" ORDER BY ") + toSqlite(sort);
+}
+
+int temporaryTableNumber() {
+    static int next = 0;
+    return ++next;
+}
+
+}  // namespace
+
+CRecordSource::CRecordSource(CDatabase& db, const QString& source, const QString& filter,
+                             const QString& sort, Mode mode)
+    : m_db(db), m_name(source.trimmed()) {
+    if (!db.IsOpen())
+        throw databaseClosedError();
+    // The table behind the source, when it is a table or a simple SELECT of one.
+    QString table;
+    QString where;
+    QString order = sort;
+    QString inner;  // otherwise: the SELECT to read as a whole
+    const QString name = sourceName(m_name);
+    if (!name.isEmpty()) {
+        QString storedName;
+        const QString type = objectType(db, name, storedName);
+        if (type.isEmpty())
+            throw dbError(SQLITE_ERROR, QStringLiteral("no such table: %1").arg(name));
+        m_name = storedName;
+        if (type == u"table")
+            table = storedName;
+        else
+            inner = QStringLiteral("SELECT * FROM ") + quotedName(storedName);
+    } else {
+        const auto simple = parseSimpleSelect(m_name);
+        QString storedName;
+        if (simple && objectType(db, simple->source, storedName) == u"table") {
+            table = storedName;
+            where = simple->where;
+            if (order.trimmed().isEmpty())
+                order = simple->orderBy;
+        } else {
+            // Read as a subquery, which takes no closing ";".
+            inner = toSqlite(m_name);
+            while (inner.endsWith(u';') || inner.endsWith(u' '))
+                inner.chop(1);
+        }
+    }
+
+    if (!table.isEmpty()) {
+        const QString& from = m_from = quotedName(table);
+        const QString tail = whereClause({where, filter}) + orderClause(order);
+        m_table = table;
+        m_streamSql = QStringLiteral("SELECT * FROM ") + from + tail;
+        m_keysSql = QStringLiteral("SELECT rowid FROM ") + from + tail;
+        m_rowSql = QStringLiteral("SELECT * FROM ") + from + QStringLiteral(" WHERE rowid = ?1");
+        readColumns(m_rowSql);
+        return;
+    }
+    const QString select = QStringLiteral("SELECT * FROM (") + inner + u')' +
+                           whereClause({filter}) + orderClause(sort);
+    if (mode == Mode::Stream) {
+        m_streamSql = select;
+        readColumns(select);
+    } else {
+        materialise(select);
+    }
+}
+
+CRecordSource::~CRecordSource() {
+    if (m_tempTable.isEmpty() || !m_db.IsOpen())
+        return;
+    try {
+        CStatement(m_db, QStringLiteral("DROP TABLE temp.") + quotedName(m_tempTable)).execute();
+    } catch (const CDbException&) {
+        // A temporary table goes with the connection anyway.
+    }
+}
+
+void CRecordSource::readColumns(const QString& sql) {
+    const CStatement statement(m_db, sql);
+    for (int i = 0; i < statement.columnCount(); ++i)
+        m_columns.push_back(
+            {statement.columnName(i), fieldTypeFromDeclaredType(statement.declaredType(i))});
+}
+
+void CRecordSource::materialise(const QString& select) {
+    readColumns(select);
+    // Columns keep their names (conditions refer to them) and their text comparison.
+    QStringList definitions;
+    QStringList used;
+    for (const CFieldInfo& column : m_columns) {
+        QString name = column.m_strName;
+        for (int n = 2; used.contains(name, Qt::CaseInsensitive); ++n)
+            name = column.m_strName + u'_' + QString::number(n);
+        used << name;
+        definitions << quotedName(name) + u' ' + declaredTypeOf(column.m_nType);
+    }
+    const QString table = QStringLiteral("tarvex_records_%1").arg(temporaryTableNumber());
+    const QString& target = m_from = QStringLiteral("temp.") + quotedName(table);
+    CStatement(m_db, QStringLiteral("CREATE TEMP TABLE %1 (%2)")
+                         .arg(quotedName(table), definitions.join(QStringLiteral(", "))))
+        .execute();
+    m_tempTable = table;
+    CStatement(m_db, QStringLiteral("INSERT INTO %1 %2").arg(target, select)).execute();
+    m_keysSql = QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(target);
+    m_rowSql = QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(target);
+}
+
+QString CRecordSource::matchingKeysSql(const QString& condition) const {
+    return QStringLiteral("SELECT rowid FROM ") + m_from + whereClause({condition});
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "data/FieldTypes.h"
+
+class CDatabase;
+
+// What a record set reads: the SQLite statements behind a source text (a table or query
+// name, or a SELECT in the engine's dialect) with a filter and a sort.
+//
+// A table, or "select * from [table] where ... order by ...", is read keyset-driven from
+// the table itself and can be written. Any other source (a stored query, another SELECT)
+// is copied once into a temporary table that is then read the same way, read-only.
+// The forward-only form streams the source instead.
+class CRecordSource {
+public:
+    enum class Mode { Keyset, Stream };
+
+    CRecordSource(CDatabase& db, const QString& source, const QString& filter, const QString& sort,
+                  Mode mode);
+    ~CRecordSource();
+    CRecordSource(const CRecordSource&) = delete;
+    CRecordSource& operator=(const CRecordSource&) = delete;
+
+    // The source's name: the table or query name, or the SELECT text.
+    const QString& name() const { return m_name; }
+    // The table that writes go to; empty when the source cannot be written.
+    const QString& table() const { return m_table; }
+    const std::vector<CFieldInfo>& columns() const { return m_columns; }
+
+    // Keyset mode: the row keys in order, and one row (all columns) by key (?1).
+    const QString& keysSql() const { return m_keysSql; }
+    const QString& rowSql() const { return m_rowSql; }
+    // Keyset mode: the keys of the rows that meet a condition (engine dialect), any order.
+    QString matchingKeysSql(const QString& condition) const;
+    // Stream mode: every row (all columns) in order.
+    const QString& streamSql() const { return m_streamSql; }
+
+private:
+    void materialise(const QString& select);
+    void readColumns(const QString& sql);
+
+    CDatabase& m_db;
+    QString m_name;
+    QString m_table;
+    QString m_tempTable;
+    QString m_from;
+    std::vector<CFieldInfo> m_columns;
+    QString m_keysSql;
+    QString m_rowSql;
+    QString m_streamSql;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// The forms, lists and search write their conditions, sorts and SELECT texts in the
+// engine's dialect: bracketed names ([Group], [basic_number of workers]), "..." string
+// literals, "+" (or "&") joining texts, LIKE with "*", "?", "#" and "[...]". This is the
+// one place that turns such a text into SQLite SQL.
+QString toSqlite(const QString& engineSql);
+
+// A user's value for a '%s' slot of a condition: single quotes doubled.
+QString sqlQuoted(const QString& value);
+// A user's value for a LIKE pattern that must match only itself: the wildcard characters
+// are put in sets ("[*]", "[?]", "[#]", "[[]") and single quotes doubled.
+QString likeLiteral(const QString& value);
+// A name as an SQLite identifier: "name", inner double quotes doubled.
+QString quotedName(const QString& name);
+
+// The parts of "select * from [name] [where ...] [order by ...]" (engine dialect).
+struct SimpleSelect {
+    QString source;
+    QString where;
+    QString orderBy;
+};
+// The parts of a SELECT text of that simple form; nullopt for any other text.
+std::optional<SimpleSelect> parseSimpleSelect(const QString& engineSql);
+
+// The name in a source text that names a table or query ("[Person]", "person"); empty when
+// the text is a SELECT.
+QString sourceName(const QString& source);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include "data/DbException.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+class CDatabase;
+
+// One prepared SQLite statement (SQL already in SQLite's dialect), finalised with the
+// object. Every failure throws CDbException with the engine's code and words.
+class CStatement {
+public:
+    CStatement(CDatabase& db, const QString& sqliteSql);
+    CStatement(sqlite3* handle, const QString& sqliteSql);
+    ~CStatement();
+    CStatement(const CStatement&) = delete;
+    CStatement& operator=(const CStatement&) = delete;
+
+    // Binds parameter `index` (1-based): a null variant binds NULL; integers, doubles,
+    // byte arrays and everything else (as text) by their type.
+    void bind(int index, const QVariant& value);
+    // Runs to the next row: true on a row, false when done.
+    bool step();
+    // Makes the statement ready to run again (bindings stay).
+    void reset();
+    // Runs a statement that returns no rows to the end.
+    void execute();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    QString declaredType(int column) const;
+    bool isNull(int column) const;
+    qint64 int64(int column) const;
+    QString text(int column) const;
+    // The column's value as stored: null (invalid variant), qint64, double, QString or
+    // QByteArray.
+    QVariant value(int column) const;
+
+private:
+    sqlite3* m_handle = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
+};

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include "data/JetLike.h"
+
+namespace {
+bool like(const char* text, const char* pattern) {
+    return jetLike(QString::fromUtf8(text), QString::fromUtf8(pattern));
+}
+}  // namespace
+
+TEST(JetLike, Wildcards) {
+    EXPECT_TRUE(like("Smith", "Sm*"));
+    EXPECT_TRUE(like("Smith", "*"));
+    EXPECT_TRUE(like("", "*"));
+    EXPECT_FALSE(like("", "**x"));
+    EXPECT_FALSE(like("", "?"));
+    EXPECT_TRUE(like("Smith", "Sm?th"));
+    EXPECT_FALSE(like("Smith", "Sm?"));
+    EXPECT_TRUE(like("Room 42", "Room ##"));
+    EXPECT_FALSE(like("Room 4a", "Room ##"));
+    EXPECT_TRUE(like("bat", "[a-c]at"));
+    EXPECT_FALSE(like("rat", "[a-c]at"));
+    EXPECT_TRUE(like("rat", "[!a-c]at"));
+    EXPECT_FALSE(like("cat", "[!a-c]at"));
+    EXPECT_TRUE(like("a*b", "a[*]b"));
+    EXPECT_FALSE(like("axb", "a[*]b"));
+    EXPECT_TRUE(like("50%", "50%"));
+    EXPECT_FALSE(like("500", "50%"));
+    EXPECT_FALSE(like("abc", "[abc"));  // malformed: matches nothing
+    EXPECT_TRUE(like("mississippi", "*sip*"));
+    EXPECT_TRUE(like("mississippi", "m*iss*ppi"));
+}
+
+TEST(JetLike, IgnoresLetterCaseForAllLetters) {
+    EXPECT_TRUE(like("müller", "MÜLLER"));
+    EXPECT_TRUE(like("ÉCOLE", "*cole"));
+    EXPECT_FALSE(like("Straße", "STRASSE"));  // one letter matches one letter
+    EXPECT_TRUE(like("Ölbaum", "[ö]*"));
+    EXPECT_TRUE(like("ZEBRA", "[x-z]*"));
+}
+
+TEST(JetLike, DateTimeTextsMatchTheirShownForms) {
+    EXPECT_TRUE(like("2003-04-05 10:20:30", "*2003/04/05*"));
+    EXPECT_TRUE(like("2003-04-05 10:20:30", "*10:20*"));
+    EXPECT_TRUE(like("2003-04-05 10:20:30", "2003/04/05 10:20:30"));
+    EXPECT_TRUE(like("2003-04-05 10:20:30", "2003-04*"));
+    EXPECT_FALSE(like("2003-04-05 10:20:30", "*2003/04/06*"));
+    EXPECT_FALSE(like("x2003-04-05 10:20:30", "*2003/04/05*"));
+}
+
+TEST(JetLike, ManyStarsStayFast) {
+    const QString text = QString(20000, u'a');
+    const QString pattern = QStringLiteral("*a").repeated(30) + QStringLiteral("b");
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(jetLike(text, pattern));
+    EXPECT_LT(timer.elapsed(), 2000);
+}
