@@ -3,4 +3,18 @@ list(APPEND TARVEX_CORE_SOURCES
     src/app/Registry.cpp
     src/app/Settings.cpp
     src/app/WindowPlacement.cpp
+    src/app/MenuLayout.cpp
+)
+list(APPEND TARVEX_UI_SOURCES
+    src/app/AboutDialog.cpp
+    src/app/Application.cpp
+    src/app/DatabaseAccessDialog.cpp
+    src/app/MainFrame.cpp
+    src/app/OptionsDialog.cpp
+    src/app/PasswordChange.cpp
+    src/app/ChildFrames.cpp
+    src/app/CommandActions.cpp
+    src/app/HelpWindow.cpp
+    src/app/SpawnMDIChildWnd.cpp
+    src/app/WindowKinds.cpp
 )

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/DocTemplate.h"
+
+// Starts the program: paths, settings, templates, the main window, the splash window and
+// the "Database access" prompt; then runs the event loop. Returns the exit code.
+int RunTarvex(int argc, char** argv);
+
+class CMainFrame;
+
+// The steps after the main window exists, apart from the event loop: false when the user
+// cancelled the password prompt (the program then ends).
+bool StartSession(CMainFrame& frame);

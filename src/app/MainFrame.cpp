@@ -1,0 +1,494 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QWindow>
+#include <array>
+
+#include "app/AboutDialog.h"
+#include "app/ChildFrames.h"
+#include "app/CommandActions.h"
+#include "app/HelpWindow.h"
+#include "app/MenuLayout.h"
+#include "app/OptionsDialog.h"
+#include "app/Settings.h"
+#include "data/Connection.h"
+#include "data/DBDoc.h"
+#include "data/Database.h"
+#include "data/KnownValues.h"
+#include "data/RecordLocator.h"
+#include "platform/CommandIcon.h"
+#include "platform/CommandIds.h"
+#include "platform/CommandTable.h"
+#include "platform/ListRefill.h"
+#include "platform/OpenWindowRegistry.h"
+#include "platform/StringTable.h"
+#include "platform/WaitCursor.h"
+
+namespace {
+
+CMainFrame* theMainFrame = nullptr;
+
+// Commands that open or activate a window of a kind; "new" ones then start a new record.
+struct KindCommand {
+    int id;
+    const char* kind;
+    bool newRecord;
+};
+
+constexpr std::array<KindCommand, 13> kKindCommands{{
+    {cmd::ViewContacts, "Contact", false},
+    {cmd::ViewPersons, "Person", false},
+    {cmd::ViewCompanies, "Firm", false},
+    {cmd::ViewAlarms, "Alarm", false},
+    {cmd::ViewGroups, "Group", false},
+    {cmd::ListContacts, "Contactlist", false},
+    {cmd::ListPersons, "Personlist", false},
+    {cmd::ListCompanies, "Firmlist", false},
+    {cmd::ListAlarms, "Alarmlist", false},
+    {cmd::NewContact, "Contact", true},
+    {cmd::NewPerson, "Person", true},
+    {cmd::NewCompany, "Firm", true},
+    {cmd::NewAlarm, "Alarm", true},
+}};
+
+const KindCommand* kindCommand(int id) {
+    for (const KindCommand& k : kKindCommands) {
+        if (k.id == id)
+            return &k;
+    }
+    return nullptr;
+}
+
+// The lists refilled after data changed, in this order.
+constexpr std::array<const char*, 4> kListKinds{"Alarmlist", "Contactlist", "Firmlist",
+                                                "Personlist"};
+
+// The windows that hold record sets; they close before the database password changes.
+constexpr std::array<const char*, 11> kRecordWindowKinds{
+    "Person",   "Alarm",       "Group",     "Contact",  "Firm",      "Zikinfo",
+    "Zikinfo2", "Contactlist", "Alarmlist", "Firmlist", "Personlist"};
+
+int menuFor(FrameKind kind) {
+    switch (kind) {
+        case FrameKind::Record:
+            return menus::RecordForm;
+        case FrameKind::List:
+            return menus::RecordList;
+        case FrameKind::Child:
+        case FrameKind::Notepad:
+            return menus::ChildWindow;
+    }
+    return menus::Main;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(CDocTemplateRegistry templates)
+    : m_templates(std::move(templates)), m_mdi(new QMdiArea(this)) {
+    theMainFrame = this;
+    setWindowTitle(loadString(113));
+    setWindowIcon(namedIcon(QStringLiteral("tarvex")));
+    setCentralWidget(m_mdi);
+    m_mdi->setViewMode(QMdiArea::SubWindowView);
+    m_actions = new CommandActions(this, [this](int id) { SendCommand(id); });
+    buildToolBar();
+    buildStatusBar();
+    buildMenus();
+    settings().Load();
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
+    for (const KeyBinding& binding : keyTable(keytables::Record))
+        m_recordKeys.append(QKeySequence(binding.key, QKeySequence::PortableText));
+    qApp->installEventFilter(this);
+    resize(1000, 700);
+    UpdateCommandStates();
+}
+
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+    // The child windows go first, while this frame can still take their last signals.
+    disconnect(m_mdi, nullptr, this, nullptr);
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
+    for (QMdiSubWindow* window : windows)
+        delete window;
+    if (theMainFrame == this)
+        theMainFrame = nullptr;
+}
+
+CMainFrame* CMainFrame::instance() {
+    return theMainFrame;
+}
+
+void CMainFrame::buildToolBar() {
+    m_toolBar = addToolBar(QStringLiteral("Main"));
+    m_toolBar->setObjectName(QStringLiteral("MainToolBar"));
+    m_toolBar->setIconSize(QSize(32, 32));
+    m_toolBar->setMovable(true);
+    for (int id : toolbarLayout(toolbars::Main)) {
+        if (id == 0) {
+            m_toolBar->addSeparator();
+        } else if (QAction* action = m_actions->action(id)) {
+            m_toolBar->addAction(action);
+        }
+    }
+}
+
+void CMainFrame::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    for (const char* pane : {"CAP", "NUM", "SCRL"}) {
+        auto* label = new QLabel(QString::fromLatin1(pane), bar);
+        label->setObjectName(QString::fromLatin1(pane));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12);
+        label->setEnabled(false);
+        bar->addPermanentWidget(label);
+    }
+    bar->showMessage(QStringLiteral("Ready"));
+}
+
+void CMainFrame::buildMenus() {
+    fillMenuBar(menus::Main);
+}
+
+void CMainFrame::fillMenuBar(int menuId) {
+    if (menuId == m_menuId)
+        return;
+    m_menuId = menuId;
+    menuBar()->clear();
+    m_windowMenu = nullptr;
+    for (const MenuPopup& popup : menuLayout(menuId)) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.title));
+        for (const MenuItem& item : popup.items) {
+            if (item.id == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = m_actions->action(item.id);
+            if (!action)
+                continue;
+            m_actions->setMenuText(item.id, item.text ? QString::fromUtf8(item.text) : QString());
+            menu->addAction(action);
+        }
+        if (popup.windowList) {
+            m_windowMenu = menu;
+            connect(menu, &QMenu::aboutToShow, this, [this, menu, count = menu->actions().size()] {
+                const QList<QAction*> actions = menu->actions();
+                for (qsizetype i = count; i < actions.size(); ++i) {
+                    menu->removeAction(actions[i]);
+                    actions[i]->deleteLater();
+                }
+                const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
+                if (!windows.isEmpty())
+                    menu->addSeparator();
+                int number = 1;
+                for (QMdiSubWindow* window : windows) {
+                    QAction* entry = menu->addAction(
+                        QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
+                    entry->setCheckable(true);
+                    entry->setChecked(window == m_mdi->activeSubWindow());
+                    connect(entry, &QAction::triggered, this,
+                            [this, window] { m_mdi->setActiveSubWindow(window); });
+                }
+            });
+        }
+    }
+}
+
+CSpawnMDIChildWnd* CMainFrame::OpenWindowByKind(const QString& kind) {
+    const CDocTemplate* docTemplate = m_templates.find(kind);
+    if (!docTemplate || !docTemplate->createDocument || !docTemplate->createView)
+        return nullptr;
+    std::unique_ptr<CDocument> document = docTemplate->createDocument();
+    if (!document)
+        return nullptr;
+    CDocument* doc = document.get();
+    doc->SetTitle(kind);
+    QWidget* view = docTemplate->createView(doc);
+    if (!view)
+        return nullptr;
+    CSpawnMDIChildWnd* frame = nullptr;
+    switch (docTemplate->frameKind) {
+        case FrameKind::Record:
+            frame = new CDBFrame(std::move(document), view);
+            break;
+        case FrameKind::List:
+            frame = new CListFrame(std::move(document), view);
+            break;
+        case FrameKind::Child:
+        case FrameKind::Notepad:
+            frame = new CChildFrame(std::move(document), view);
+            break;
+    }
+    frame->setProperty("frameKind", static_cast<int>(docTemplate->frameKind));
+    frame->setWindowIcon(windowIcon());
+    m_mdi->addSubWindow(frame);
+    connect(doc, &CDocument::commandStateChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(doc, &CDocument::titleChanged, this, &CMainFrame::updateTitle);
+    frame->RestorePlacement();
+    if (CView* v = frame->view())
+        v->OnInitialUpdate();
+    frame->show();
+    m_mdi->setActiveSubWindow(frame);
+    return frame;
+}
+
+CView* CMainFrame::OpenOrActivate(const QString& kind) {
+    if (CView* view = openwindows::find(kind)) {
+        ActivateView(view);
+        return view;
+    }
+    CSpawnMDIChildWnd* frame = OpenWindowByKind(kind);
+    return frame ? frame->view() : nullptr;
+}
+
+CSpawnMDIChildWnd* CMainFrame::frameOf(CView* view) const {
+    if (!view)
+        return nullptr;
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        auto* frame = qobject_cast<CSpawnMDIChildWnd*>(window);
+        if (frame && frame->view() == view)
+            return frame;
+    }
+    return nullptr;
+}
+
+CSpawnMDIChildWnd* CMainFrame::activeChild() const {
+    return qobject_cast<CSpawnMDIChildWnd*>(m_mdi->activeSubWindow());
+}
+
+void CMainFrame::ActivateView(CView* view) {
+    if (CSpawnMDIChildWnd* frame = frameOf(view)) {
+        if (frame->isMinimized())
+            frame->showNormal();
+        m_mdi->setActiveSubWindow(frame);
+    }
+}
+
+void CMainFrame::openOrActivateKind(const QString& kind) {
+    OpenOrActivate(kind);
+}
+
+void CMainFrame::newRecordOfKind(const QString& kind) {
+    CView* view = OpenOrActivate(kind);
+    if (view && view->GetDocument())
+        view->GetDocument()->UpdateAllViews(nullptr, cmd::AddNew);
+}
+
+void CMainFrame::NewPersonWithName(const QString& name) {
+    const QString text = name.trimmed();
+    if (text.isEmpty())
+        return;
+    CView* view = OpenOrActivate(QStringLiteral("Person"));
+    if (!view || !view->GetDocument())
+        return;
+    const qsizetype blank = text.indexOf(QLatin1Char(' '));
+    CRecordLocator locator(blank < 0 ? text : text.left(blank),
+                           blank < 0 ? QString() : text.mid(blank + 1));
+    view->GetDocument()->UpdateAllViews(nullptr, cmd::AddNew, &locator);
+}
+
+void CMainFrame::NewFirmWithName(const QString& name) {
+    const QString text = name.trimmed();
+    if (text.isEmpty())
+        return;
+    CView* view = OpenOrActivate(QStringLiteral("Firm"));
+    if (!view || !view->GetDocument())
+        return;
+    CRecordLocator locator(text, QString());
+    view->GetDocument()->UpdateAllViews(nullptr, cmd::AddNew, &locator);
+}
+
+void CMainFrame::DataChangedRefresh() {
+    for (const char* kind : kListKinds) {
+        if (auto* list = dynamic_cast<CListRefill*>(openwindows::find(QString::fromLatin1(kind))))
+            list->FillList(QString(), true);
+    }
+    if (sharedDatabase().IsOpen()) {
+        WaitCursor wait;
+        LoadKnownValues();
+    }
+}
+
+void CMainFrame::RestoreMainWindow() {
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+    if (QWindow* handle = windowHandle())
+        handle->requestActivate();
+}
+
+void CMainFrame::CloseRecordWindows() {
+    for (const char* kind : kRecordWindowKinds) {
+        if (CSpawnMDIChildWnd* frame = frameOf(openwindows::find(QString::fromLatin1(kind))))
+            frame->destroyNow();
+    }
+}
+
+bool CMainFrame::SendCommand(int id) {
+    QAction* action = m_actions->action(id);
+    if (action && !action->isEnabled())
+        return false;
+    return OnCommand(id);
+}
+
+bool CMainFrame::OnCommand(int id) {
+    if (const KindCommand* k = kindCommand(id)) {
+        if (k->newRecord) {
+            newRecordOfKind(QString::fromLatin1(k->kind));
+        } else {
+            openOrActivateKind(QString::fromLatin1(k->kind));
+        }
+        return true;
+    }
+    switch (id) {
+        case cmd::Notepad:
+            OpenWindowByKind(QStringLiteral("Notepad"));
+            return true;
+        case cmd::Options:
+            showOptions();
+            return true;
+        case cmd::Help:
+            ShowHelp();
+            return true;
+        case cmd::About:
+            showAbout();
+            return true;
+        case cmd::AppExit:
+            close();
+            return true;
+        case cmd::WindowCascade:
+            m_mdi->cascadeSubWindows();
+            return true;
+        case cmd::WindowTile:
+            m_mdi->tileSubWindows();
+            return true;
+        case cmd::WindowArrange:
+            for (QMdiSubWindow* w : m_mdi->subWindowList()) {
+                if (w->isMinimized())
+                    w->showMinimized();
+            }
+            return true;
+        case cmd::ViewToolbar:
+            m_toolBar->setVisible(!m_toolBar->isVisible());
+            UpdateCommandStates();
+            return true;
+        case cmd::ViewStatusBar:
+            statusBar()->setVisible(!statusBar()->isVisible());
+            UpdateCommandStates();
+            return true;
+        default:
+            break;
+    }
+    if (CSpawnMDIChildWnd* child = activeChild()) {
+        if (CDocument* doc = child->document())
+            return doc->OnCommand(id);
+    }
+    return false;
+}
+
+bool CMainFrame::IsCommandEnabled(int id) const {
+    if (const KindCommand* k = kindCommand(id))
+        return m_templates.find(QString::fromLatin1(k->kind));
+    switch (id) {
+        case cmd::Notepad:
+            return m_templates.find(QStringLiteral("Notepad")) != nullptr;
+        case cmd::Options:
+        case cmd::Help:
+        case cmd::About:
+        case cmd::AppExit:
+        case cmd::ViewToolbar:
+        case cmd::ViewStatusBar:
+            return true;
+        case cmd::WindowCascade:
+        case cmd::WindowTile:
+        case cmd::WindowArrange:
+            return !m_mdi->subWindowList().isEmpty();
+        default:
+            break;
+    }
+    if (CSpawnMDIChildWnd* child = activeChild()) {
+        bool enabled = false;
+        if (child->document() && child->document()->IsCommandEnabled(id, enabled))
+            return enabled;
+    }
+    return false;
+}
+
+void CMainFrame::UpdateCommandStates() {
+    for (int id : m_actions->ids())
+        m_actions->action(id)->setEnabled(IsCommandEnabled(id));
+    m_actions->setChecked(cmd::ViewToolbar, m_toolBar->isVisible());
+    m_actions->setChecked(cmd::ViewStatusBar, statusBar()->isVisible());
+}
+
+void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
+    auto* frame = qobject_cast<CSpawnMDIChildWnd*>(window);
+    const int menuId =
+        frame ? menuFor(static_cast<FrameKind>(frame->property("frameKind").toInt())) : menus::Main;
+    fillMenuBar(menuId);
+    updateTitle();
+    UpdateCommandStates();
+}
+
+void CMainFrame::updateTitle() {
+    const QString caption = loadString(113);
+    CSpawnMDIChildWnd* child = activeChild();
+    if (child && child->document()) {
+        setWindowTitle(caption + QStringLiteral(" - ") + child->document()->GetTitle());
+    } else {
+        setWindowTitle(caption);
+    }
+}
+
+void CMainFrame::ShowHelp(const QString& anchor) {
+    if (!m_help)
+        m_help = new CHelpWindow(this);
+    m_help->showPage(anchor);
+}
+
+void CMainFrame::showAbout() {
+    CAboutDialog dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::showOptions() {
+    COptionsDialog dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
+    for (QMdiSubWindow* window : windows) {
+        if (!window->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    settings().Save();
+    event->accept();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // The record keys are translated before the focused control sees them, so that, for
+    // example, Ctrl+Del erases the record even inside an edit field.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (m_recordKeys.contains(QKeySequence(key->keyCombination())))
+                return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,80 @@
+#include "app/PasswordChange.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/MainFrame.h"
+#include "app/PasswordLimits.h"
+#include "data/Connection.h"
+#include "data/ErrorReport.h"
+#include "platform/Prompter.h"
+#include "platform/StringTable.h"
+
+namespace {
+
+QLineEdit* passwordEdit(const char* name, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setEchoMode(QLineEdit::Password);
+    edit->setMaxLength(kMaxPasswordLength);
+    return edit;
+}
+
+}  // namespace
+
+CPasswordChangeDialog::CPasswordChangeDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Database password change"));
+    auto* group = new QGroupBox(QStringLiteral("&Enter passwords"), this);
+    m_old = passwordEdit("oldPassword", group);
+    m_new = passwordEdit("newPassword", group);
+    m_again = passwordEdit("newPasswordAgain", group);
+    auto* form = new QFormLayout(group);
+    form->addRow(QStringLiteral("&Old password"), m_old);
+    form->addRow(QStringLiteral("&New password"), m_new);
+    form->addRow(QStringLiteral("New password again"), m_again);
+
+    auto* note = new QLabel(
+        QStringLiteral(
+            "Be careful!\n\nIf you forget password there will be no way of accesing data."),
+        this);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(QStringLiteral("&Set password"), QDialogButtonBox::AcceptRole)
+        ->setDefault(true);
+    buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CPasswordChangeDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addWidget(note);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void CPasswordChangeDialog::accept() {
+    if (m_new->text() != m_again->text()) {
+        messageBox(loadString(60019));
+        m_new->setFocus();
+        return;
+    }
+    if (changeDatabasePassword(databasePath(), m_old->text(), m_new->text(), ReportDbException) ==
+        1) {
+        messageBox(loadString(60020));
+        QDialog::accept();
+    }
+}
+
+void RunPasswordChange(QWidget* parent) {
+    if (messageBox(loadString(60021), Prompter::Buttons::YesNo, Prompter::Icon::Question) !=
+        Prompter::Yes)
+        return;
+    if (CMainFrame* frame = CMainFrame::instance())
+        frame->CloseRecordWindows();
+    CPasswordChangeDialog dialog(parent);
+    dialog.exec();
+}

@@ -1,0 +1,149 @@
+#include "app/SpawnMDIChildWnd.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/CommandActions.h"
+#include "app/WindowPlacement.h"
+#include "platform/CommandTable.h"
+#include "platform/Document.h"
+
+namespace {
+
+constexpr int kShowNormal = 1;
+constexpr int kShowMinimized = 2;
+constexpr int kShowMaximized = 3;
+
+}  // namespace
+
+CSpawnMDIChildWnd::CSpawnMDIChildWnd(std::unique_ptr<CDocument> document, QWidget* view)
+    : m_document(std::move(document)), m_view(view), m_body(new QWidget(this)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_layout = new QVBoxLayout(m_body);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    m_layout->addWidget(m_view);
+    setWidget(m_body);
+    if (m_document) {
+        setWindowTitle(m_document->GetTitle());
+        connect(m_document.get(), &CDocument::titleChanged, this, &QWidget::setWindowTitle);
+    }
+}
+
+CSpawnMDIChildWnd::~CSpawnMDIChildWnd() {
+    // The view goes before its document, so that it can still leave the document.
+    delete m_view;
+    m_view = nullptr;
+}
+
+CView* CSpawnMDIChildWnd::view() const {
+    return dynamic_cast<CView*>(m_view);
+}
+
+void CSpawnMDIChildWnd::addToolBar(int toolbarId) {
+    m_toolBar = new QToolBar(m_body);
+    m_toolBar->setIconSize(QSize(20, 20));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (int id : toolbarLayout(toolbarId)) {
+        if (id == 0) {
+            m_toolBar->addSeparator();
+        } else if (QAction* action = commandAction(id)) {
+            m_toolBar->addAction(action);
+        }
+    }
+    m_layout->insertWidget(0, m_toolBar);
+}
+
+void CSpawnMDIChildWnd::fitToView() {
+    // A fitted frame keeps its size as a fixed size: lift it, and bring the view's layout up
+    // to date (a pane just hidden still counts until the layout runs again).
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (QLayout* viewLayout = m_view->layout())
+        viewLayout->activate();
+    m_layout->activate();
+    m_body->adjustSize();
+    adjustSize();
+    if (!resizable())
+        setFixedSize(size());
+}
+
+bool CSpawnMDIChildWnd::RestorePlacement() {
+    if (!m_document)
+        return false;
+    const WindowPlacement wp = loadPlacement(m_document->GetTitle());
+    const QRect normal(QPoint(wp.left, wp.top), QPoint(wp.right - 1, wp.bottom - 1));
+    QRect screen(QPoint(0, 0), mdiArea() ? mdiArea()->viewport()->size() : QSize());
+    if (!normal.isValid() || !normal.intersects(screen))
+        return false;
+    if (resizable()) {
+        setGeometry(normal);
+    } else {
+        move(normal.topLeft());
+    }
+    m_normalGeometry = geometry();
+    if (wp.showCmd == kShowMinimized) {
+        showMinimized();
+        move(wp.minX, wp.minY);
+    } else if (wp.showCmd == kShowMaximized && resizable()) {
+        showMaximized();
+    }
+    return true;
+}
+
+void CSpawnMDIChildWnd::SavePlacement() {
+    if (!m_document)
+        return;
+    WindowPlacement wp;
+    wp.showCmd = isMinimized() ? kShowMinimized : isMaximized() ? kShowMaximized : kShowNormal;
+    wp.flags = 0;
+    const QPoint minimized = isMinimized() ? pos() : m_minimizedPosition;
+    wp.minX = minimized.x();
+    wp.minY = minimized.y();
+    wp.maxX = wp.maxY = -1;
+    const QRect normal = m_normalGeometry.isValid() ? m_normalGeometry : geometry();
+    wp.left = normal.left();
+    wp.top = normal.top();
+    wp.right = normal.right() + 1;
+    wp.bottom = normal.bottom() + 1;
+    savePlacement(m_document->GetTitle(), wp);
+}
+
+void CSpawnMDIChildWnd::destroyNow() {
+    m_closing = true;
+    SavePlacement();
+    delete this;
+}
+
+void CSpawnMDIChildWnd::closeEvent(QCloseEvent* event) {
+    if (!m_closing) {
+        m_closing = true;
+        SavePlacement();
+    }
+    QMdiSubWindow::closeEvent(event);
+}
+
+void CSpawnMDIChildWnd::rememberNormalGeometry() {
+    if (!isMinimized() && !isMaximized() && isVisible())
+        m_normalGeometry = geometry();
+    if (isMinimized())
+        m_minimizedPosition = pos();
+}
+
+void CSpawnMDIChildWnd::moveEvent(QMoveEvent* event) {
+    QMdiSubWindow::moveEvent(event);
+    rememberNormalGeometry();
+}
+
+void CSpawnMDIChildWnd::resizeEvent(QResizeEvent* event) {
+    QMdiSubWindow::resizeEvent(event);
+    rememberNormalGeometry();
+}
+
+void CSpawnMDIChildWnd::changeEvent(QEvent* event) {
+    QMdiSubWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        rememberNormalGeometry();
+}

@@ -1,0 +1,49 @@
+#include "app/WindowKinds.h"
+
+#include <array>
+
+#include "data/DBDoc.h"
+
+namespace {
+
+struct WindowKind {
+    int id;
+    const char* docString;
+    FrameKind frame;
+    QWidget* (*createView)(CDocument*);
+};
+
+// Views register here as they are built; kinds without a view are not registered.
+const std::array<WindowKind, 12> kWindowKinds{{
+    {114, "\nNotepad\n\nTarvex Files (*.rtf)\n.rtf\nVond.Document\nVond Document",
+     FrameKind::Notepad, nullptr},
+    {121, "\nPerson\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Record, nullptr},
+    {123, "\nContact\n\n\n\nVond3.Document\nVond3 Document", FrameKind::Record, nullptr},
+    {125, "\nAlarm\n\n\n\nVond4.Document\nVond4 Document", FrameKind::Record, nullptr},
+    {128, "\nGroup\n\n\n\nVond5.Document\nVond5 Document", FrameKind::Child, nullptr},
+    {131, "\nFirm\n\n\n\nVond6.Document\nVond6 Document", FrameKind::Record, nullptr},
+    {133, "\nAlarmlist\n\n\n\nVond4.Document\nVond4 Document", FrameKind::List, nullptr},
+    {137, "\nFirmlist\n\n\n\nVond6.Document\nVond6 Document", FrameKind::List, nullptr},
+    {135, "\nContactlist\n\n\n\nVond3.Document\nVond3 Document", FrameKind::List, nullptr},
+    {139, "\nPersonlist\n\n\n\nVond2.Document\nVond2 Document", FrameKind::List, nullptr},
+    {142, "\nZikinfo\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Child, nullptr},
+    {143, "\nZikinfo2\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Child, nullptr},
+}};
+
+}  // namespace
+
+CDocTemplateRegistry makeDocTemplates() {
+    CDocTemplateRegistry registry;
+    for (const WindowKind& kind : kWindowKinds) {
+        if (!kind.createView)
+            continue;
+        CDocTemplate t;
+        t.id = kind.id;
+        t.docString = QString::fromLatin1(kind.docString);
+        t.frameKind = kind.frame;
+        t.createDocument = [] { return std::make_unique<CDBDoc>(); };
+        t.createView = kind.createView;
+        registry.add(std::move(t));
+    }
+    return registry;
+}
