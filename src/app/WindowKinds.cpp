@@ -3,6 +3,10 @@
 #include <array>
 
 #include "data/DBDoc.h"
+#include "forms/ContactFView.h"
+#include "forms/FirmFView.h"
+#include "forms/GroupFView.h"
+#include "forms/PersonFView.h"
 
 namespace {
 
@@ -17,11 +21,11 @@ struct WindowKind {
 const std::array<WindowKind, 12> kWindowKinds{{
     {114, "\nNotepad\n\nTarvex Files (*.rtf)\n.rtf\nVond.Document\nVond Document",
      FrameKind::Notepad, nullptr},
-    {121, "\nPerson\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Record, nullptr},
-    {123, "\nContact\n\n\n\nVond3.Document\nVond3 Document", FrameKind::Record, nullptr},
+    {121, "\nPerson\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Record, createPersonView},
+    {123, "\nContact\n\n\n\nVond3.Document\nVond3 Document", FrameKind::Record, createContactView},
     {125, "\nAlarm\n\n\n\nVond4.Document\nVond4 Document", FrameKind::Record, nullptr},
-    {128, "\nGroup\n\n\n\nVond5.Document\nVond5 Document", FrameKind::Child, nullptr},
-    {131, "\nFirm\n\n\n\nVond6.Document\nVond6 Document", FrameKind::Record, nullptr},
+    {128, "\nGroup\n\n\n\nVond5.Document\nVond5 Document", FrameKind::Child, createGroupView},
+    {131, "\nFirm\n\n\n\nVond6.Document\nVond6 Document", FrameKind::Record, createFirmView},
     {133, "\nAlarmlist\n\n\n\nVond4.Document\nVond4 Document", FrameKind::List, nullptr},
     {137, "\nFirmlist\n\n\n\nVond6.Document\nVond6 Document", FrameKind::List, nullptr},
     {135, "\nContactlist\n\n\n\nVond3.Document\nVond3 Document", FrameKind::List, nullptr},

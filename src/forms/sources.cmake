@@ -2,7 +2,15 @@ list(APPEND TARVEX_CORE_SOURCES
     src/forms/TypeAheadPrefix.cpp
 )
 list(APPEND TARVEX_UI_SOURCES
+    src/forms/CallerLink.cpp
+    src/forms/MyFormView.cpp
+    src/forms/NameResolution.cpp
+    src/forms/PersonFView.cpp
+    src/forms/RecordPrintout.cpp
+    src/forms/ContactFView.cpp
     src/forms/DataEntryDialog.cpp
+    src/forms/FirmFView.cpp
+    src/forms/GroupFView.cpp
     src/forms/PickListEdit.cpp
     src/forms/PickListPopup.cpp
     src/forms/TypeAheadComboBox.cpp

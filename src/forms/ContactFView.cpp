@@ -1,0 +1,347 @@
+#include "forms/ContactFView.h"
+
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include "app/MainFrame.h"
+#include "app/Settings.h"
+#include "app/SpawnMDIChildWnd.h"
+#include "app/WindowPlacement.h"
+#include "data/Connection.h"
+#include "data/ContactRcs.h"
+#include "data/DbException.h"
+#include "data/ErrorReport.h"
+#include "data/KnownValues.h"
+#include "data/RecordLocator.h"
+#include "data/SqlDialect.h"
+#include "forms/NameResolution.h"
+#include "forms/PickListEdit.h"
+#include "forms/RecordPrintout.h"
+#include "platform/Clock.h"
+#include "platform/CommandIds.h"
+#include "platform/Prompter.h"
+#include "platform/StringTable.h"
+#include "platform/WaitCursor.h"
+
+namespace {
+
+enum Control {
+    Date = 1015,
+    Time = 1016,
+    Company = 1018,
+    Person = 1017,
+    Description = 1021,
+    NewPerson = 1038,
+    ViewPerson = 1041,
+    NewFirm = 1043,
+    ViewFirm = 1046,
+    HistoryToggle = 1019,
+    HistoryRefresh = 1116,
+    HistoryPrint = 1119,
+};
+
+constexpr int kHideHistory = 60000;
+constexpr int kShowHistory = 60018;
+constexpr int kUnknownFirm = 60006;
+constexpr int kUnknownPerson = 60007;
+constexpr int kNothingToPrint = 60013;
+constexpr int kCreateNew = 1;
+constexpr int kNotifyUser = 2;
+
+FormDefinition contactForm() {
+    return {"Contact",
+            60038,
+            "date desc, time desc",
+            {
+                {Date, "&Date", "date", FieldKind::Date},
+                {Time, "&Time", "time", FieldKind::Time},
+                {Company, "C&ompany", "firm", FieldKind::Text, KnownList::FirmName,
+                 CPickListEdit::kResolveFirm},
+                {Person, "&Contact person (last, first name)", "person", FieldKind::Text,
+                 KnownList::PersonName, CPickListEdit::kResolvePerson},
+                {Description, "D&escription", "description", FieldKind::MultiLine},
+            },
+            {{Company, NewFirm, ViewFirm}, {Person, NewPerson, ViewPerson}},
+            1033,
+            1034,
+            Company};
+}
+
+// Runs a step that reads the database from a button or a field, where no command
+// dispatcher catches its failures.
+template <class Step>
+void reportingFailures(Step&& step) {
+    try {
+        step();
+    } catch (const CDbException& e) {
+        ReportDbException(e);
+    }
+}
+
+}  // namespace
+
+CContactFView::CContactFView(CDocument* document)
+    : CMyFormView(document, contactForm(), FormKind::Contact,
+                  std::make_unique<CContactRcs>(&sharedDatabase())) {
+    m_historyBox = new QGroupBox(QStringLiteral("Pre&vious comments"), this);
+    m_historyPane = new QPlainTextEdit(m_historyBox);
+    m_historyPane->setObjectName(QStringLiteral("history"));
+    m_historyPane->setReadOnly(true);
+    m_historyPane->setTabChangesFocus(true);
+    m_historyPane->setMinimumWidth(240);
+    auto* paneLayout = new QVBoxLayout(m_historyBox);
+    paneLayout->addWidget(m_historyPane);
+    auto* paneButtons = new QHBoxLayout;
+    auto paneButton = [this, paneButtons](int id, const char* text, void (CContactFView::*run)()) {
+        auto* button = new QPushButton(QString::fromLatin1(text), m_historyBox);
+        button->setObjectName(QStringLiteral("button%1").arg(id));
+        button->setAutoDefault(false);
+        paneButtons->addWidget(button);
+        connect(button, &QPushButton::clicked, this,
+                [this, run] { reportingFailures([this, run] { (this->*run)(); }); });
+    };
+    paneButton(HistoryRefresh, "&Refresh", &CContactFView::FillHistory);
+    paneButton(HistoryPrint, "&Print", &CContactFView::PrintHistory);
+    paneButtons->addStretch();
+    paneLayout->addLayout(paneButtons);
+    // The pane stands to the right of every field.
+    fieldGrid()->addWidget(m_historyBox, 0, fieldGrid()->columnCount(), fieldGrid()->rowCount(), 1);
+    m_historyBox->hide();
+
+    connect(addButton(HistoryToggle, QStringLiteral("Previous comments")), &QPushButton::clicked,
+            this, [this] { reportingFailures([this] { ToggleHistory(); }); });
+    buttonRow()->addStretch();
+
+    connect(button(NewPerson), &QPushButton::clicked, this,
+            [this] { OpenNewRelated(FormKind::Person, QStringLiteral("Person")); });
+    connect(button(NewFirm), &QPushButton::clicked, this,
+            [this] { OpenNewRelated(FormKind::Firm, QStringLiteral("Firm")); });
+    for (const auto& [id, kind, column] :
+         {std::tuple{ViewPerson, "Person", "person"}, std::tuple{ViewFirm, "Firm", "firm"}}) {
+        connect(button(id), &QPushButton::clicked, this, [this, kind, column] {
+            // The name being typed counts, so the controls go to the record first.
+            if (!ReadValues())
+                return;
+            ViewRelated(QString::fromLatin1(kind),
+                        OnGetRecordset()->text(QString::fromLatin1(column)));
+        });
+    }
+}
+
+void CContactFView::OnInitialUpdate() {
+    CMyFormView::OnInitialUpdate();
+    // A window that was last left wider than the contact alone opens with its history.
+    CMainFrame* main = CMainFrame::instance();
+    CSpawnMDIChildWnd* frame = main ? main->frameOf(this) : nullptr;
+    if (!frame)
+        return;
+    const WindowPlacement saved = loadPlacement(GetDocument()->GetTitle());
+    if (saved.right - saved.left <= frame->width())
+        return;
+    showHistoryPane(true);
+    reportingFailures([this] { FillHistory(); });
+    refitFrame();
+}
+
+void CContactFView::refitFrame() {
+    resetSized();
+    fitFrame();
+}
+
+void CContactFView::showHistoryPane(bool shown) {
+    m_sizeControlId = shown ? kWideLayout : kNarrowLayout;
+    m_historyBox->setVisible(shown);
+}
+
+void CContactFView::setHistory(const QString& text) {
+    m_history = text;
+    QString shown = text;
+    m_historyPane->setPlainText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void CContactFView::ToggleHistory() {
+    const bool show = !historyShown();
+    showHistoryPane(show);
+    button(HistoryToggle)->setText(loadString(show ? kHideHistory : kShowHistory));
+    if (show)
+        FillHistory();
+    refitFrame();
+}
+
+void CContactFView::FillHistory() {
+    WaitCursor wait;
+    setHistory(QString());
+    const QString person = edit(Person)->text();
+    const QString firm = edit(Company)->text();
+    // A name matches only itself; an empty side stands for no one, not for every contact
+    // whose field is empty.
+    QStringList sides;
+    if (!person.trimmed().isEmpty())
+        sides << QStringLiteral("person like '%1'").arg(likeLiteral(person));
+    if (!firm.trimmed().isEmpty())
+        sides << QStringLiteral("firm like '%1'").arg(likeLiteral(firm));
+    if (sides.isEmpty())
+        return;
+
+    CContactRcs contacts(nullptr);
+    contacts.m_strFilter = sides.join(QStringLiteral(" or "));
+    contacts.m_strSort = QStringLiteral("date asc, time asc");
+    contacts.Open();
+    QStringList entries;
+    for (; !contacts.IsEOF(); contacts.MoveNext()) {
+        const QString header =
+            QStringLiteral("[%1 %2]\r\n[%3 of %4]\r\n\r\n")
+                .arg(contacts.dateTime(QStringLiteral("date"))
+                         .toString(QStringLiteral("yyyy/MM/dd")),
+                     contacts.dateTime(QStringLiteral("time")).toString(QStringLiteral("HH:mm:ss")),
+                     contacts.text(QStringLiteral("person")),
+                     contacts.text(QStringLiteral("firm")));
+        entries << header + contacts.text(QStringLiteral("description")) +
+                       QStringLiteral("\r\n\r\n");
+    }
+    contacts.Close();
+    // Each later contact goes in front of the earlier ones.
+    QString text;
+    for (auto it = entries.crbegin(); it != entries.crend(); ++it)
+        text += *it;
+    setHistory(text);
+}
+
+void CContactFView::PrintHistory() {
+    const QString text = m_history.trimmed();
+    if (text.isEmpty()) {
+        messageBox(loadString(kNothingToPrint));
+        return;
+    }
+    printRecord(QStringLiteral("Tarvex - Contact printout"), QStringLiteral("Contact printout"),
+                text);
+}
+
+QString CContactFView::printText() const {
+    CRecordSet* rs = const_cast<CContactFView*>(this)->OnGetRecordset();
+    return printLine("Date/Time:   ", rs->dateTime(QStringLiteral("date"))
+                                          .toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"))) +
+           printLine("Person:      ", rs->text(QStringLiteral("person"))) +
+           printLine("Company:     ", rs->text(QStringLiteral("firm"))) +
+           printBlock("Comment:", rs->text(QStringLiteral("description")));
+}
+
+void CContactFView::DoPrint() {
+    printRecord(QStringLiteral("Tarvex - Contact"), QStringLiteral("Contact data"), printText());
+}
+
+void CContactFView::DoListRecords() {
+    if (CMainFrame* main = CMainFrame::instance())
+        main->SendCommand(cmd::ListContacts);
+}
+
+void CContactFView::DoNewDefaults() {
+    const QDateTime now = currentDateTime();
+    static_cast<QDateEdit*>(control(Date))->setDate(now.date());
+    static_cast<QTimeEdit*>(control(Time))->setTime(now.time());
+    setHistory(QString());
+}
+
+bool CContactFView::DoBeforePost() {
+    CRecordSet* rs = OnGetRecordset();
+    if (settings().unknownNameChoice() == kNotifyUser) {
+        // Notices only: the contact is saved all the same. A field left empty names no one.
+        const QString firm = rs->text(QStringLiteral("firm"));
+        if (!firm.isEmpty() && !FirmNameList().items().contains(firm))
+            messageBox(loadString(kUnknownFirm));
+        const QString person = rs->text(QStringLiteral("person"));
+        if (!person.isEmpty() && !PersonNameList().items().contains(person))
+            messageBox(loadString(kUnknownPerson));
+    }
+    // Both columns hold the whole moment: the day of the one picker, the time of the other.
+    const QTime time = static_cast<QTimeEdit*>(control(Time))->time();
+    const QDateTime moment(static_cast<QDateEdit*>(control(Date))->date(),
+                           QTime(time.hour(), time.minute(), time.second()));
+    rs->setValue(QStringLiteral("date"), moment);
+    rs->setValue(QStringLiteral("time"), moment);
+    return true;
+}
+
+void CContactFView::DoAfterMove() {
+    if (historyShown())
+        FillHistory();
+}
+
+void CContactFView::AfterUpdate(bool added) {
+    CMyFormView::AfterUpdate(added);
+    // The query runs again, so the form starts from the newest contact after an insertion.
+    if (added)
+        OnGetRecordset()->Requery();
+}
+
+void CContactFView::OnNameReturned(int hint, const CRecordLocator& locator) {
+    if (hint == cmd::ReturnPersonName) {
+        edit(Person)->setText(locator.m_strText1);
+        control(Description)->setFocus();
+    } else if (hint == cmd::ReturnFirmName) {
+        edit(Company)->setText(locator.m_strText1);
+        control(Person)->setFocus();
+    }
+}
+
+void CContactFView::OnResolve(int message) {
+    reportingFailures([this, message] {
+        if (message == CPickListEdit::kResolvePerson)
+            ResolvePersonName();
+        if (message == CPickListEdit::kResolveFirm)
+            ResolveFirmName();
+    });
+}
+
+void CContactFView::OnFieldLeft(int controlId) {
+    reportingFailures([this, controlId] {
+        const bool createNew = settings().unknownNameChoice() == kCreateNew;
+        if (controlId == Person) {
+            if (createNew)
+                ResolvePersonName();
+            if (settings().fillFirmAutomatically)
+                FillCompany();
+        } else if (controlId == Company && createNew) {
+            ResolveFirmName();
+        }
+    });
+}
+
+void CContactFView::ResolvePersonName() {
+    if (!isEditing())
+        return;
+    const QString name = edit(Person)->text().trimmed();
+    if (name.isEmpty() || findPersonFirm(name).has_value())
+        return;
+    callerLink(FormKind::Person).set(this);
+    if (CMainFrame* main = CMainFrame::instance())
+        main->NewPersonWithName(name);
+}
+
+void CContactFView::ResolveFirmName() {
+    if (!isEditing())
+        return;
+    const QString name = edit(Company)->text();
+    if (name.trimmed().isEmpty() || firmExists(name))
+        return;
+    callerLink(FormKind::Firm).set(this);
+    if (CMainFrame* main = CMainFrame::instance())
+        main->NewFirmWithName(name);
+}
+
+void CContactFView::FillCompany() {
+    if (!isEditing())
+        return;
+    if (const std::optional<QString> firm = findPersonFirm(edit(Person)->text()))
+        edit(Company)->setText(*firm);
+}
+
+QWidget* createContactView(CDocument* document) {
+    return new CContactFView(document);
+}

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QHash>
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+#include "data/RecordSet.h"
+#include "forms/CallerLink.h"
+#include "forms/FormDefinition.h"
+#include "platform/Document.h"
+#include "platform/OpenWindowRegistry.h"
+
+class CDBDoc;
+class CPickListEdit;
+class CRecordLocator;
+class QGridLayout;
+class QHBoxLayout;
+class QLineEdit;
+class QPushButton;
+
+// A record form: shows one record of its table at a time and lets the user browse, add,
+// edit, save, cancel, delete and print records. Record commands reach it as broadcasts of
+// its document; its update handler is the command dispatcher. The form's fields, their
+// columns and pick lists come from its FormDefinition.
+class CMyFormView : public QWidget, public CView {
+    Q_OBJECT
+public:
+    CMyFormView(CDocument* document, FormDefinition definition, FormKind kind,
+                std::unique_ptr<CRecordSet> recordSet);
+    ~CMyFormView() override;
+
+    void OnInitialUpdate() override;
+    void OnUpdate(CView* sender, int hint, CHintObject* hintObject) override;
+
+    // The record set, opened with the form's sort order on first use.
+    CRecordSet* OnGetRecordset();
+    CDBDoc* document() const;
+    const FormDefinition& definition() const { return m_definition; }
+
+    // The data control of a column or control id; nullptr when the form has none.
+    QWidget* control(int controlId) const { return m_controls.value(controlId, nullptr); }
+    CPickListEdit* edit(int controlId) const;
+    bool isEditing() const;
+    qint32 position() const { return m_position; }
+    qint32 overall() const { return m_overall; }
+
+protected:
+    // The operations each form fills in.
+    virtual void EnableControls(bool enable);
+    virtual void DoNewMask();
+    virtual bool RefreshPosition();
+    virtual bool DoBeforePost() { return true; }
+    virtual void DoAfterMove() {}
+    virtual void DoAfterPost();
+    virtual void DoNewDefaults() {}
+    virtual void DoListRecords() = 0;
+    virtual void DoPrint() = 0;
+
+    // The condition that finds a record by the locator's texts; empty: the form does not
+    // search by name.
+    virtual QString nameCondition(const CRecordLocator&) const { return {}; }
+    // No record matched a show-record request.
+    virtual void OnNotFound(const CRecordLocator& locator);
+    // After the record set wrote a record; `added` tells an insertion.
+    virtual void AfterUpdate(bool added);
+    // 32790 carried names for the form's name fields.
+    virtual void FillNewRecordNames(const CRecordLocator&) {}
+    // A name sent back by the person (60008) or firm (60009) form.
+    virtual void OnNameReturned(int, const CRecordLocator&) {}
+    // The name sent to the caller after a save.
+    virtual QString savedName() const { return {}; }
+    // Whether this form returns to its caller after save, cancel and delete.
+    virtual bool returnsToCaller() const { return true; }
+    // Runs when a pick-list field asks for its name to be resolved (F7).
+    virtual void OnResolve(int) {}
+    // Runs when a data control loses the focus while the form is editing.
+    virtual void OnFieldLeft(int) {}
+
+    // Record to controls and controls to record; false when a control does not validate.
+    virtual void ShowValues();
+    virtual bool ReadValues();
+
+    // Extra buttons and widgets of a form, placed below the fields.
+    QPushButton* addButton(int id, const QString& text);
+    QHBoxLayout* buttonRow() const { return m_buttonRow; }
+    QGridLayout* fieldGrid() const { return m_grid; }
+    QPushButton* button(int id) const { return m_buttons.value(id, nullptr); }
+
+    void ShowRecord(const CRecordLocator& locator);
+    void NewRecord(const CRecordLocator* locator);
+    void Save();
+    void CancelOrDelete();
+    void Close();
+    // Opens the form of another kind for a new record, with this form as its caller.
+    void OpenNewRelated(FormKind targetKind, const QString& targetWindowKind);
+    // Shows the record named by the text in the form of another kind.
+    void ViewRelated(const QString& targetWindowKind, const QString& name);
+    // Activates the caller of this form, sending it the name when one is given.
+    void ReturnToCaller(const std::optional<QString>& name);
+    // Fits the frame to the form once (or again after resetSized()).
+    void fitFrame();
+    void resetSized() { m_sized = false; }
+
+    FormKind kind() const { return m_kind; }
+
+private:
+    void buildLayout();
+    QWidget* makeControl(const FormField& field);
+    void moveAndRefresh(void (CRecordSet::*move)());
+    void setPositionTexts();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    FormDefinition m_definition;
+    FormKind m_kind;
+    std::unique_ptr<CRecordSet> m_recordSet;
+    OpenWindowSlot m_slot;
+    QHash<int, QWidget*> m_controls;
+    QHash<int, QPushButton*> m_buttons;
+    QGridLayout* m_grid = nullptr;
+    QHBoxLayout* m_buttonRow = nullptr;
+    QLineEdit* m_positionEdit = nullptr;
+    QLineEdit* m_overallEdit = nullptr;
+    qint32 m_position = 0;
+    qint32 m_overall = 0;
+    bool m_sized = false;
+    bool m_opened = false;
+};

@@ -1,0 +1,38 @@
+#include "forms/NameResolution.h"
+
+#include "data/FirmRcs.h"
+#include "data/PersonRcs.h"
+#include "data/SqlDialect.h"
+
+SplitName splitPersonName(const QString& text) {
+    const QString name = text.trimmed();
+    const qsizetype blank = name.indexOf(QLatin1Char(' '));
+    if (blank < 0)
+        return {name, QString()};
+    return {name.left(blank), name.mid(blank + 1)};
+}
+
+bool firmExists(const QString& name) {
+    CFirmRcs firms(nullptr);
+    firms.m_strFilter = QStringLiteral("name = '%1'").arg(sqlQuoted(name));
+    firms.Open();
+    const bool found = !(firms.IsBOF() && firms.IsEOF());
+    firms.Close();
+    return found;
+}
+
+std::optional<QString> findPersonFirm(const QString& displayName) {
+    const SplitName name = splitPersonName(displayName);
+    CPersonRcs persons(nullptr);
+    persons.m_strFilter = QStringLiteral("[lastname] = '%1'").arg(sqlQuoted(name.last));
+    persons.Open();
+    std::optional<QString> firm;
+    for (; !persons.IsEOF(); persons.MoveNext()) {
+        if (persons.text(QStringLiteral("firstname")) == name.first) {
+            firm = persons.text(QStringLiteral("firm"));
+            break;
+        }
+    }
+    persons.Close();
+    return firm;
+}
