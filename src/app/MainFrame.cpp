@@ -251,14 +251,7 @@ CView* CMainFrame::OpenOrActivate(const QString& kind) {
 }
 
 CSpawnMDIChildWnd* CMainFrame::frameOf(CView* view) const {
-    if (!view)
-        return nullptr;
-    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
-        auto* frame = qobject_cast<CSpawnMDIChildWnd*>(window);
-        if (frame && frame->view() == view)
-            return frame;
-    }
-    return nullptr;
+    return childFrameOf(dynamic_cast<QWidget*>(view));
 }
 
 CSpawnMDIChildWnd* CMainFrame::activeChild() const {

@@ -56,7 +56,22 @@ void CSpawnMDIChildWnd::addToolBar(int toolbarId) {
     m_layout->insertWidget(0, m_toolBar);
 }
 
+CSpawnMDIChildWnd* childFrameOf(QWidget* widget) {
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        if (auto* frame = qobject_cast<CSpawnMDIChildWnd*>(w))
+            return frame;
+    }
+    return nullptr;
+}
+
+void CSpawnMDIChildWnd::fitToViewOnce() {
+    if (m_fitted)
+        return;
+    fitToView();
+}
+
 void CSpawnMDIChildWnd::fitToView() {
+    m_fitted = true;
     // A fitted frame keeps its size as a fixed size: lift it, and bring the view's layout up
     // to date (a pane just hidden still counts until the layout runs again).
     setMinimumSize(0, 0);

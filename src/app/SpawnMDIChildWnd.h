@@ -9,6 +9,10 @@
 class QToolBar;
 class QVBoxLayout;
 
+// The child frame that hosts the widget, or nullptr.
+class CSpawnMDIChildWnd;
+CSpawnMDIChildWnd* childFrameOf(QWidget* widget);
+
 // Base of every child frame: it owns the window's document, hosts the view (and an optional
 // toolbar above it), and keeps the window's placement in the settings file under
 // "WP_" + the document's title.
@@ -28,8 +32,10 @@ public:
     bool RestorePlacement();
     void SavePlacement();
 
-    // Fits the frame to the view's size hint (forms call this once their layout is known).
+    // Fits the frame to the view's size hint (again after a layout change).
     void fitToView();
+    // Fits the frame to the view the first time only; resizing it later is left to the user.
+    void fitToViewOnce();
 
     // Destroys the frame at once (its view and record set with it), without any question;
     // unsaved edits are lost. The object is gone when this returns.
@@ -57,5 +63,6 @@ private:
     QToolBar* m_toolBar = nullptr;
     QRect m_normalGeometry;
     QPoint m_minimizedPosition;
+    bool m_fitted = false;
     bool m_closing = false;
 };

@@ -150,8 +150,8 @@ void CContactFView::OnInitialUpdate() {
 }
 
 void CContactFView::refitFrame() {
-    resetSized();
-    fitFrame();
+    if (CSpawnMDIChildWnd* frame = childFrameOf(this))
+        frame->fitToView();
 }
 
 void CContactFView::showHistoryPane(bool shown) {

@@ -133,22 +133,10 @@ void CGroupFView::OnInitialUpdate() {
     }
     FillNameList();
     EnableControls(false);
-    if (CMainFrame* main = CMainFrame::instance()) {
-        if (CSpawnMDIChildWnd* frame = main->frameOf(this))
-            frame->RestorePlacement();
+    if (CSpawnMDIChildWnd* frame = childFrameOf(this)) {
+        frame->RestorePlacement();
+        frame->fitToViewOnce();
     }
-    fitFrame();
-}
-
-void CGroupFView::fitFrame() {
-    if (m_sized)
-        return;
-    CMainFrame* main = CMainFrame::instance();
-    CSpawnMDIChildWnd* frame = main ? main->frameOf(this) : nullptr;
-    if (!frame)
-        return;
-    m_sized = true;
-    frame->fitToView();
 }
 
 void CGroupFView::OnUpdate(CView*, int hint, CHintObject*) {

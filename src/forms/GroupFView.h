@@ -63,7 +63,6 @@ private:
     void OnCancel();
     // Closes the window, dropping an edit in progress.
     void CloseNow();
-    void fitFrame();
 
     CGroupRcs m_recordSet;
     OpenWindowSlot m_slot;
@@ -72,7 +71,6 @@ private:
     CTypeAheadComboBox* m_names = nullptr;
     QPlainTextEdit* m_comment = nullptr;
     QList<QPushButton*> m_buttons;
-    bool m_sized = false;
     bool m_opened = false;
 };
 

@@ -233,22 +233,10 @@ void CMyFormView::OnInitialUpdate() {
     if (m_recordSet->IsOpen())
         RefreshPosition();
     EnableControls(false);
-    if (CMainFrame* main = CMainFrame::instance()) {
-        if (CSpawnMDIChildWnd* frame = main->frameOf(this))
-            frame->RestorePlacement();
+    if (CSpawnMDIChildWnd* frame = childFrameOf(this)) {
+        frame->RestorePlacement();
+        frame->fitToViewOnce();
     }
-    fitFrame();
-}
-
-void CMyFormView::fitFrame() {
-    if (m_sized)
-        return;
-    CMainFrame* main = CMainFrame::instance();
-    CSpawnMDIChildWnd* frame = main ? main->frameOf(this) : nullptr;
-    if (!frame)
-        return;
-    m_sized = true;
-    frame->fitToView();
 }
 
 void CMyFormView::OnUpdate(CView*, int hint, CHintObject* hintObject) {

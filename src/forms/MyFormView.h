@@ -98,9 +98,6 @@ protected:
     void ViewRelated(const QString& targetWindowKind, const QString& name);
     // Activates the caller of this form, sending it the name when one is given.
     void ReturnToCaller(const std::optional<QString>& name);
-    // Fits the frame to the form once (or again after resetSized()).
-    void fitFrame();
-    void resetSized() { m_sized = false; }
 
     FormKind kind() const { return m_kind; }
 
@@ -123,6 +120,5 @@ private:
     QLineEdit* m_overallEdit = nullptr;
     qint32 m_position = 0;
     qint32 m_overall = 0;
-    bool m_sized = false;
     bool m_opened = false;
 };
