@@ -36,6 +36,10 @@ int main(int argc, char** argv) {
     if (args.size() > 3)
         volume.contacts = args[3].toInt();
     volume.firms = std::max(1, volume.persons / 10);
+    if (!QDir().mkpath(args[1])) {
+        std::fprintf(stderr, "tarvex_bench: cannot create %s\n", qPrintable(args[1]));
+        return 2;
+    }
     const QString path = QDir(args[1]).absoluteFilePath(QStringLiteral("Tarvex.mdb"));
     for (const char* suffix : {"", "-wal", "-shm"})
         QFile::remove(path + QLatin1String(suffix));
