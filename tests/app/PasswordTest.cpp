@@ -159,3 +159,17 @@ TEST_F(PasswordTest, SettingChangingAndRemovingThePassword) {
     rs.Open();
     EXPECT_EQ(rs.text("lastname"), "Zumwalde");
 }
+
+TEST_F(PasswordTest, LockedFileIsReportedAndThePromptStays) {
+    createWithPerson({});
+    CDatabase holder;
+    holder.Open(databasePath(), true);
+    prompts.answer(Prompter::No);
+    EXPECT_FALSE(promptWith({}));
+    ASSERT_EQ(prompts.messages().size(), 1);
+    EXPECT_TRUE(prompts.messages().first().contains("locked"))
+        << prompts.messages().first().toStdString();
+    EXPECT_FALSE(sharedDatabase().IsOpen());
+    holder.Close();
+    EXPECT_TRUE(promptWith({}));
+}
