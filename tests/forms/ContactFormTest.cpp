@@ -43,16 +43,6 @@ void addContacts(std::initializer_list<Contact> contacts) {
     }
 }
 
-void addPerson(const char* last, const char* first, const char* firm) {
-    CPersonRcs rs(&sharedDatabase());
-    rs.Open();
-    rs.AddNew();
-    rs.setValue("lastname", QString::fromUtf8(last));
-    rs.setValue("firstname", QString::fromUtf8(first));
-    rs.setValue("firm", QString::fromUtf8(firm));
-    rs.Update();
-}
-
 // The contacts in the file, newest first, as the columns given.
 struct Stored {
     QDateTime date;
@@ -78,12 +68,6 @@ std::vector<Stored> storedContacts() {
 
 class ContactFormTest : public FormTest {
 protected:
-    void SetUp() override {
-        FormTest::SetUp();
-        // Caller links are process-wide; a test starts with none pending.
-        for (FormKind kind : {FormKind::Person, FormKind::Firm, FormKind::Contact})
-            callerLink(kind) = CallerLink();
-    }
     void TearDown() override {
         setClockForTesting({});
         FormTest::TearDown();

@@ -31,15 +31,6 @@ void addFirms(std::initializer_list<Firm> firms) {
     }
 }
 
-void addPerson(const char* last, const char* first) {
-    CPersonRcs rs(&sharedDatabase());
-    rs.Open();
-    rs.AddNew();
-    rs.setValue("lastname", QString::fromUtf8(last));
-    rs.setValue("firstname", QString::fromUtf8(first));
-    rs.Update();
-}
-
 // A column of every firm in the file, in name order.
 QStringList storedFirms(const char* column = "name") {
     CDatabase db;
@@ -53,28 +44,10 @@ QStringList storedFirms(const char* column = "name") {
     return values;
 }
 
-QStringList storedPersons() {
-    CDatabase db;
-    db.Open(databasePath());
-    CPersonRcs rs(&db);
-    rs.m_strSort = "lastname, firstname";
-    rs.Open();
-    QStringList names;
-    for (; !rs.IsEOF(); rs.MoveNext())
-        names << rs.text("lastname") + '|' + rs.text("firstname");
-    return names;
-}
-
 }  // namespace
 
 class FirmFormTest : public FormTest {
 protected:
-    void SetUp() override {
-        FormTest::SetUp();
-        // Caller links are process-wide; a test starts with none pending.
-        for (FormKind kind : {FormKind::Person, FormKind::Firm, FormKind::Contact})
-            callerLink(kind) = CallerLink();
-    }
     CFirmFView* open(std::initializer_list<Firm> firms = {}) {
         addFirms(firms);
         startFrame({kindTemplate("Firm", FrameKind::Record, createFirmView),

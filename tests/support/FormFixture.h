@@ -15,6 +15,8 @@
 #include "data/DBDoc.h"
 #include "data/Database.h"
 #include "data/KnownValues.h"
+#include "data/PersonRcs.h"
+#include "forms/CallerLink.h"
 #include "platform/DocTemplate.h"
 #include "platform/OpenWindowRegistry.h"
 
@@ -30,6 +32,31 @@ inline CDocTemplate kindTemplate(const QString& kind, FrameKind frame,
     return t;
 }
 
+// Adds a person on the shared connection.
+inline void addPerson(const char* last, const char* first, const char* firm = "") {
+    CPersonRcs rs(&sharedDatabase());
+    rs.Open();
+    rs.AddNew();
+    rs.setValue("lastname", QString::fromUtf8(last));
+    rs.setValue("firstname", QString::fromUtf8(first));
+    rs.setValue("firm", QString::fromUtf8(firm));
+    rs.Update();
+}
+
+// The persons in the file as "last|first", in name order, read through a connection of
+// their own.
+inline QStringList storedPersons() {
+    CDatabase db;
+    db.Open(databasePath());
+    CPersonRcs rs(&db);
+    rs.m_strSort = "lastname, firstname";
+    rs.Open();
+    QStringList names;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        names << rs.text("lastname") + '|' + rs.text("firstname");
+    return names;
+}
+
 // Runs form tests against a real contacts file in a temporary working directory, opened on
 // the shared connection as the program does after the password prompt, with a shown main
 // window that knows the window kinds the test registers.
@@ -39,6 +66,9 @@ protected:
         TempWorkDirTest::SetUp();
         initAppPaths();
         settings() = CSettings();
+        // Caller links are process-wide; a test starts with none pending.
+        for (FormKind kind : {FormKind::Person, FormKind::Firm, FormKind::Contact, FormKind::Alarm})
+            callerLink(kind) = CallerLink();
         setDatabasePath(path(QStringLiteral("Tarvex.mdb")));
         CDatabase::Create(databasePath(), QString());
         openSharedDatabase(QString());
