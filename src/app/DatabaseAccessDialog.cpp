@@ -14,6 +14,7 @@
 #include "data/Database.h"
 #include "data/DbException.h"
 #include "data/ErrorReport.h"
+#include "platform/DialogButtons.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 
@@ -30,11 +31,7 @@ CDatabaseAccessDialog::CDatabaseAccessDialog(QWidget* parent) : QDialog(parent) 
     auto* note = new QLabel(QStringLiteral("If there is no password just press Enter\n"
                                            "To set database password go to Tools->Options"),
                             this);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CDatabaseAccessDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = okCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);

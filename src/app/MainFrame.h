@@ -7,10 +7,8 @@
 
 #include "platform/DocTemplate.h"
 
-class CDocument;
 class CSpawnMDIChildWnd;
 class CView;
-class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;

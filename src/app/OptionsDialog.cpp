@@ -12,6 +12,7 @@
 
 #include "app/PasswordChange.h"
 #include "app/Settings.h"
+#include "platform/DialogButtons.h"
 #include "platform/Prompter.h"
 
 COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
@@ -68,11 +69,7 @@ COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
     securityLayout->addWidget(change);
     securityLayout->addStretch();
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &COptionsDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = okCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(alarm);

@@ -12,6 +12,7 @@
 #include "app/PasswordLimits.h"
 #include "data/Connection.h"
 #include "data/ErrorReport.h"
+#include "platform/DialogButtons.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 
@@ -42,12 +43,7 @@ CPasswordChangeDialog::CPasswordChangeDialog(QWidget* parent) : QDialog(parent) 
         QStringLiteral(
             "Be careful!\n\nIf you forget password there will be no way of accesing data."),
         this);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&Set password"), QDialogButtonBox::AcceptRole)
-        ->setDefault(true);
-    buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CPasswordChangeDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = okCancelButtons(this, QStringLiteral("&Set password"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/DialogButtons.h"
+
 CDataEntryDialog::CDataEntryDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Data entry"));
     auto* group = new QGroupBox(QStringLiteral("&Enter name"), this);
@@ -14,11 +16,7 @@ CDataEntryDialog::CDataEntryDialog(QWidget* parent) : QDialog(parent) {
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_edit);
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = okCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);

@@ -11,6 +11,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/platform/StringTable.cpp
 )
 list(APPEND TARVEX_UI_SOURCES
+    src/platform/DialogButtons.cpp
     src/platform/CommandIcon.cpp
     src/platform/QtPrompter.cpp
     src/platform/WaitCursor.cpp
