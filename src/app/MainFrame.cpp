@@ -163,8 +163,12 @@ void CMainFrame::fillMenuBar(int menuId) {
     if (menuId == m_menuId)
         return;
     m_menuId = menuId;
+    // The bar owns its pop-ups; the old ones go with the old bar.
+    for (QAction* action : menuBar()->actions()) {
+        if (QMenu* menu = action->menu())
+            menu->deleteLater();
+    }
     menuBar()->clear();
-    m_windowMenu = nullptr;
     for (const MenuPopup& popup : menuLayout(menuId)) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.title));
         for (const MenuItem& item : popup.items) {
@@ -179,7 +183,6 @@ void CMainFrame::fillMenuBar(int menuId) {
             menu->addAction(action);
         }
         if (popup.windowList) {
-            m_windowMenu = menu;
             connect(menu, &QMenu::aboutToShow, this, [this, menu, count = menu->actions().size()] {
                 const QList<QAction*> actions = menu->actions();
                 for (qsizetype i = count; i < actions.size(); ++i) {

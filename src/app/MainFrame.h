@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
@@ -11,7 +10,6 @@ class CSpawnMDIChildWnd;
 class CView;
 class QMdiArea;
 class QMdiSubWindow;
-class QMenu;
 class QToolBar;
 class CommandActions;
 class CHelpWindow;
@@ -81,7 +79,6 @@ private:
     QMdiArea* m_mdi;
     CommandActions* m_actions;
     QToolBar* m_toolBar = nullptr;
-    QMenu* m_windowMenu = nullptr;
     int m_menuId = 0;
     QPointer<CHelpWindow> m_help;
     QList<QKeySequence> m_recordKeys;
