@@ -9,7 +9,9 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QScreen>
 #include <QWindow>
+#include <algorithm>
 #include <array>
 
 #include "app/AboutDialog.h"
@@ -107,7 +109,10 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     for (const KeyBinding& binding : keyTable(keytables::Record))
         m_recordKeys.append(QKeySequence(binding.key, QKeySequence::PortableText));
     qApp->installEventFilter(this);
-    resize(1000, 700);
+    // Room for a form with its history pane beside another window.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize available = screen ? screen->availableSize() : QSize(1280, 900);
+    resize(std::min(available.width(), 1320), std::min(available.height(), 900));
     UpdateCommandStates();
 }
 

@@ -482,10 +482,11 @@ void CMyFormView::CancelOrDelete() {
         rs->CancelUpdate();
         EnableControls(false);
     } else {
+        // Nothing to delete: no question about a record that is not there.
+        if (rs->IsBOF() || rs->IsEOF())
+            return;
         if (messageBox(loadString(kDeleteRecord), Prompter::Buttons::YesNo,
                        Prompter::Icon::Exclamation) != Prompter::Yes)
-            return;
-        if (rs->IsBOF() || rs->IsEOF())
             return;
         try {
             rs->Delete();

@@ -208,3 +208,10 @@ TEST_F(PersonFormTest, PrintoutHasEveryLabelEvenForEmptyColumns) {
               "Address:\r\n\r\n\r\n"
               "Comment:\r\n\r\n");
 }
+
+TEST_F(PersonFormTest, EraseOnAnEmptyTableAsksNothing) {
+    open();
+    QTest::keyClick(form, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_TRUE(prompts.messages().isEmpty());
+    EXPECT_EQ(form->overall(), 0);
+}
