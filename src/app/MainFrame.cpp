@@ -7,9 +7,9 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QScreen>
 #include <QWindow>
 #include <algorithm>
 #include <array>
@@ -453,8 +453,17 @@ void CMainFrame::updateTitle() {
 }
 
 void CMainFrame::ShowHelp(const QString& anchor) {
+    // Help asked for from a modal dialog (an error report at the password prompt) belongs to
+    // that dialog; a window of the main frame's would be blocked until the dialog closes.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner)
+        owner = this;
+    if (m_help && m_help->parentWidget() != owner) {
+        m_help->close();
+        m_help = nullptr;
+    }
     if (!m_help)
-        m_help = new CHelpWindow(this);
+        m_help = new CHelpWindow(owner);
     m_help->showPage(anchor);
 }
 

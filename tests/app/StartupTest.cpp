@@ -66,3 +66,19 @@ TEST_F(AppTest, HelpCommandAndAboutBox) {
     EXPECT_NE(about.findChild<QLabel*>("version"), nullptr);
     EXPECT_EQ(about.findChild<QLabel*>("version")->text(), "Tarvex Version 1.2");
 }
+
+TEST_F(AppTest, HelpFromTheOpenPromptIsNotBlockedByIt) {
+    auto frame = makeFrame({});
+    setDbHelpOpener([&](const QString& context) { frame->ShowHelp(context); });
+    onNextModal([&](QWidget* modal) {
+        prompts.answer(Prompter::Yes);
+        ReportDbException(CDbException(26, "file is not a database", "db-damaged"));
+        auto* help = modal->findChild<CHelpWindow*>();
+        ASSERT_NE(help, nullptr);
+        // Windows of the modal dialog itself are the ones it does not block.
+        EXPECT_EQ(help->parentWidget(), modal);
+        EXPECT_TRUE(help->isVisible());
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_FALSE(StartSession(*frame));
+}
