@@ -44,7 +44,7 @@ QString connectText(const QString& password) {
 
 void openSharedDatabase(const QString& password) {
     sharedDatabase().Open(databasePath(), false, false, connectText(password));
-    setCurrentPassword(password);
+    setCurrentPassword(sharedDatabase().password());
 }
 
 int changeDatabasePassword(const QString& path, const QString& oldPassword,

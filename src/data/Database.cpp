@@ -7,11 +7,13 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <utility>
 
 #include "data/DatabaseCopy.h"
 #include "data/EngineError.h"
+#include "data/FileDamage.h"
 #include "data/JetLike.h"
 #include "data/NoCaseCollation.h"
 #include "data/RecordSet.h"
@@ -84,6 +86,44 @@ void checkpoint(sqlite3* handle) {
         throw engineError(SQLITE_BUSY);
 }
 
+enum class FileKind { Plain, Encrypted, NotADatabase };
+
+// What a file is, by its first bytes: an SQLite file starts with its header text; an
+// encrypted one is whole pages of noise (nearly every byte value occurs in its first
+// kilobyte, where text, zeros or a damaged header show few); anything else is no database.
+FileKind fileKind(const QString& path) {
+    static const QByteArray header("SQLite format 3\0", 16);
+    constexpr int sample = 1024;
+    constexpr int noiseByteValues = 200;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileKind::Plain;  // the engine's own open reports why
+    const qint64 size = file.size();
+    const QByteArray start = file.read(sample);
+    // An empty file is an empty database to the engine.
+    if (size == 0 || start.startsWith(header))
+        return FileKind::Plain;
+    if (size % 512 != 0 || start.size() < sample)
+        return FileKind::NotADatabase;
+    std::array<bool, 256> seen{};
+    int values = 0;
+    for (const char byte : start) {
+        bool& slot = seen[static_cast<unsigned char>(byte)];
+        values += slot ? 0 : 1;
+        slot = true;
+    }
+    return values >= noiseByteValues ? FileKind::Encrypted : FileKind::NotADatabase;
+}
+
+bool isWritableFolder(const QString& folder) {
+    const QFileInfo info(folder);
+    return info.isWritable() && (info.permissions() & QFileDevice::WriteOwner);
+}
+
+CDbException notAValidPassword() {
+    return dbError(SQLITE_AUTH, QStringLiteral("Not a valid password."));
+}
+
 void removeSideFiles(const QString& path) {
     for (const char* suffix : {"-wal", "-shm", "-journal"})
         QFile::remove(path + QLatin1String(suffix));
@@ -108,14 +148,43 @@ void CDatabase::Open(const QString& path, bool exclusive, bool readOnly, const Q
                                      "data in this file: allow writing to it and try again.")
                           .arg(shownPath));
 
-    const QString password = passwordOf(connect);
-    HandleGuard owner(
-        openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, password));
+    if (!readOnly && !isWritableFolder(file.absolutePath()))
+        throw dbError(SQLITE_READONLY,
+                      QStringLiteral("The folder '%1' that holds the database file cannot be "
+                                     "written. Tarvex keeps its working files beside the "
+                                     "database: allow writing to the folder and try again.")
+                          .arg(QDir::toNativeSeparators(file.absolutePath())));
+
+    const FileKind kind = fileKind(path);
+    if (kind == FileKind::NotADatabase)
+        throw dbError(SQLITE_NOTADB,
+                      QStringLiteral("The file '%1' is not a database, or its beginning is "
+                                     "damaged.")
+                          .arg(shownPath));
+    // As the engine does, a password given for a file that has none is ignored.
+    const QString password = kind == FileKind::Plain ? QString() : passwordOf(connect);
+    if (kind == FileKind::Encrypted && password.isEmpty())
+        throw notAValidPassword();
+    const auto openAndRead = [&] {
+        HandleGuard opened(
+            openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, password));
+        if (exclusive)
+            run(opened.get(), QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+        // Reading the schema proves now that the password fits and the file is a database.
+        firstValue(opened.get(), QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        return opened.release();
+    };
+    sqlite3* raw = nullptr;
+    try {
+        raw = openAndRead();
+    } catch (const CDbException& error) {
+        // An encrypted file that the key does not decrypt looks like no database at all.
+        if (kind == FileKind::Encrypted && (error.code() & 0xFF) == SQLITE_NOTADB)
+            throw notAValidPassword();
+        throw;
+    }
+    HandleGuard owner(raw);
     sqlite3* handle = owner.get();
-    if (exclusive)
-        run(handle, QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
-    // Reading the schema proves now that the password fits and the file is a database.
-    firstValue(handle, QStringLiteral("SELECT count(*) FROM sqlite_master"));
     if (!readOnly)
         setJournalMode(handle, QStringLiteral("wal"));
     if (exclusive) {
@@ -139,10 +208,16 @@ void CDatabase::Close() {
 }
 
 void CDatabase::Create(const QString& path, const QString& password) {
-    if (QFileInfo::exists(path))
-        throw dbError(SQLITE_CANTOPEN,
-                      QStringLiteral("The file '%1' already exists.")
-                          .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
+    const QFileInfo file(path);
+    if (file.exists())
+        throw dbError(SQLITE_CANTOPEN, QStringLiteral("The file '%1' already exists.")
+                                           .arg(QDir::toNativeSeparators(file.absoluteFilePath())));
+    if (!isWritableFolder(file.absolutePath()))
+        throw dbError(SQLITE_READONLY,
+                      QStringLiteral("The folder '%1' cannot be written, so the database file "
+                                     "cannot be created there. Allow writing to the folder, "
+                                     "or start Tarvex in another folder.")
+                          .arg(QDir::toNativeSeparators(file.absolutePath())));
     try {
         HandleGuard owner(openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, password));
         sqlite3* handle = owner.get();
@@ -162,6 +237,8 @@ void CDatabase::Create(const QString& path, const QString& password) {
 void CDatabase::Execute(const QString& engineSql) {
     if (!m_handle)
         throw databaseClosedError();
+    if (filedamage::isDamaged())
+        throw filedamage::refusedWrite();
     const QByteArray sql = toSqlite(engineSql).toUtf8();
     if (sqlite3_exec(m_handle, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
         throw engineError(m_handle);
@@ -182,8 +259,10 @@ QString CDatabase::passwordOf(const QString& connect) {
 void CDatabase::SetPassword(const QString& oldPassword, const QString& newPassword) {
     if (!m_handle)
         throw databaseClosedError();
+    if (filedamage::isDamaged())
+        throw filedamage::refusedWrite();
     if (oldPassword != m_password)
-        throw dbError(SQLITE_AUTH, QStringLiteral("Not a valid password."));
+        throw notAValidPassword();
     if (oldPassword.isEmpty() && newPassword.isEmpty())
         return;
     if (oldPassword.isEmpty() || newPassword.isEmpty()) {

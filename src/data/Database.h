@@ -19,7 +19,8 @@ public:
 
     // Opens an existing file (never creates one) and checks at once that it can be read
     // with the password of the connect text (";PWD=secret"; the key name in any letter
-    // case; an empty password opens an unencrypted file). `exclusive` locks out every other
+    // case). A file without a password opens whatever password is given; an encrypted
+    // one needs its own ("Not a valid password." otherwise). `exclusive` locks out every other
     // connection while this one is open. A connection that is open is closed first.
     void Open(const QString& path, bool exclusive = false, bool readOnly = false,
               const QString& connect = {});
@@ -28,6 +29,9 @@ public:
     bool IsOpen() const { return m_handle != nullptr; }
     // The path of the open file.
     QString GetName() const { return m_path; }
+    // The password the open file was opened with: empty for a file without one, even
+    // when the connect text gave one.
+    QString password() const { return m_password; }
 
     // Creates a new database file with the full schema, encrypted when a password is given.
     // Refuses when the file exists.

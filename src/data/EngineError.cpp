@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "data/FileDamage.h"
+
 namespace {
 
 // The help page (an anchor of the bundled help) for an engine code.
@@ -30,6 +32,9 @@ QString helpContextFor(int code) {
 }  // namespace
 
 CDbException dbError(int code, const QString& description) {
+    // Every damage report of the engine passes here, whichever operation met it.
+    if ((code & 0xFF) == SQLITE_CORRUPT)
+        filedamage::noteDamage();
     return CDbException(code, description, helpContextFor(code));
 }
 

@@ -10,6 +10,7 @@
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "data/EngineError.h"
+#include "data/FileDamage.h"
 #include "data/RecordSource.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
@@ -19,7 +20,7 @@ namespace {
 
 const QDateTime& zeroDate() {
     // Day 0 of the engine's date scale.
-    static const QDateTime zero(QDate(1899, 12, 30), QTime(0, 0));
+    static const QDateTime zero = wallClock(QDate(1899, 12, 30), QTime(0, 0));
     return zero;
 }
 
@@ -60,7 +61,8 @@ QVariant normalised(const QVariant& value, FieldType type) {
         case FieldType::Long:
             return value.toInt();
         case FieldType::DateTime: {
-            const QDateTime moment = value.toDateTime();
+            // Whatever its time spec, a moment is kept as the date and time it shows.
+            const QDateTime moment = wallClock(value.toDateTime());
             return moment.isValid() ? QVariant(moment) : QVariant();
         }
         case FieldType::Text:
@@ -82,6 +84,10 @@ QVariant storedValue(const QVariant& value, FieldType type) {
 
 bool isKey(const QString& column) {
     return column.compare(u"id", Qt::CaseInsensitive) == 0;
+}
+
+CDbException recordIsDeleted() {
+    return dbError(SQLITE_NOTFOUND, QStringLiteral("Record is deleted."));
 }
 
 CDbException noCurrentRecord() {
@@ -236,10 +242,12 @@ void CRecordSet::requireKeyset() const {
                       QStringLiteral("A forward-only record set only moves to the next record."));
 }
 
-void CRecordSet::requireWritable() const {
+void CRecordSet::CheckWritable() const {
     requireOpen();
     if (m_readOnly)
         throw dbError(SQLITE_READONLY, QStringLiteral("The record set is read-only."));
+    if (filedamage::isDamaged())
+        throw filedamage::refusedWrite();
 }
 
 void CRecordSet::requireCurrent() const {
@@ -394,7 +402,7 @@ bool CRecordSet::FindFirst(const QString& condition) {
 }
 
 void CRecordSet::AddNew() {
-    requireWritable();
+    CheckWritable();
     detachValues();
     if (m_editMode == dbEditNone)
         m_valuesBeforeEdit = m_values;
@@ -404,7 +412,7 @@ void CRecordSet::AddNew() {
 }
 
 void CRecordSet::Edit() {
-    requireWritable();
+    CheckWritable();
     requireCurrent();
     if (m_editMode == dbEditAdd)
         CancelUpdate();
@@ -414,7 +422,7 @@ void CRecordSet::Edit() {
 }
 
 void CRecordSet::Update() {
-    requireWritable();
+    CheckWritable();
     if (m_editMode == dbEditNone)
         throw dbError(SQLITE_MISUSE, QStringLiteral("Update without AddNew or Edit."));
     if (m_editMode == dbEditAdd)
@@ -463,15 +471,22 @@ void CRecordSet::updateRecord() {
         values.push_back(storedValue(m_values[i], m_bindings[i].type));
     }
     const qint64 key = m_keys[static_cast<std::size_t>(m_index)];
-    m_lastModified = key;
-    if (assignments.isEmpty())
+    if (assignments.isEmpty()) {
+        // Nothing to write, but a record deleted meanwhile is still not saved.
+        if (!fetch(key))
+            throw recordIsDeleted();
+        m_lastModified = key;
         return;
+    }
     CStatement update(database(), QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
                                       .arg(quotedName(m_source->table()), assignments.join(u',')));
     for (std::size_t i = 0; i < values.size(); ++i)
         update.bind(static_cast<int>(i) + 1, values[i]);
     update.bind(static_cast<int>(values.size()) + 1, key);
     update.execute();
+    if (sqlite3_changes(database().handle()) == 0)
+        throw recordIsDeleted();
+    m_lastModified = key;
 }
 
 void CRecordSet::CancelUpdate() {
@@ -484,7 +499,7 @@ void CRecordSet::CancelUpdate() {
 }
 
 void CRecordSet::Delete() {
-    requireWritable();
+    CheckWritable();
     requireCurrent();
     if (m_editMode != dbEditNone)
         CancelUpdate();
@@ -494,6 +509,8 @@ void CRecordSet::Delete() {
         QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quotedName(m_source->table())));
     remove.bind(1, key);
     remove.execute();
+    if (sqlite3_changes(database().handle()) == 0)
+        throw recordIsDeleted();
     // The bound fields keep the deleted record's values until the next move.
     detachValues();
     m_keys.erase(m_keys.begin() + m_index);
@@ -521,7 +538,7 @@ void CRecordSet::SetBookmark(qint64 bookmark) {
     endEdit();
     if (!fetch(bookmark)) {
         m_keys.erase(found);
-        throw dbError(SQLITE_NOTFOUND, QStringLiteral("Record is deleted."));
+        throw recordIsDeleted();
     }
     m_index = found - m_keys.begin();
     m_position = Position::OnRecord;

@@ -70,6 +70,9 @@ public:
     // Deletes the current record; there is no current record until the next move.
     void Delete();
     EditMode GetEditMode() const { return m_editMode; }
+    // Throws unless records can be written: the set is read-only, or the file was found
+    // damaged in this run.
+    void CheckWritable() const;
     // Sets every bound field to null.
     void SetFieldNull();
 
@@ -113,7 +116,6 @@ private:
     void openSource();
     void requireOpen() const;
     void requireKeyset() const;
-    void requireWritable() const;
     void requireCurrent() const;
     void bindFields(const std::vector<CFieldInfo>& columns);
     int bindingIndex(const QString& column) const;

@@ -1,5 +1,7 @@
 #include "data/StoredDateTime.h"
 
+#include "platform/Clock.h"
+
 namespace {
 
 // The number written by `count` ASCII digits at `from`, or -1.
@@ -20,6 +22,20 @@ bool isDatePart(QStringView text) {
 }
 
 }  // namespace
+
+QDateTime wallClock(QDate date, QTime time) {
+    return QDateTime(date, time, Qt::UTC);
+}
+
+QDateTime wallClock(const QDateTime& moment) {
+    if (!moment.isValid())
+        return {};
+    return moment.timeSpec() == Qt::UTC ? moment : wallClock(moment.date(), moment.time());
+}
+
+QDateTime wallClockNow() {
+    return wallClock(currentDateTime());
+}
 
 QString toStoredDateTime(const QDateTime& moment) {
     if (!moment.isValid())
@@ -45,5 +61,5 @@ QDateTime fromStoredDateTime(QStringView text) {
         return {};
     if (!date.isValid() || !time.isValid())
         return {};
-    return QDateTime(date, time);
+    return wallClock(date, time);
 }

@@ -7,6 +7,8 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/EngineError.cpp
     src/data/ErrorReport.cpp
     src/data/FieldTypes.cpp
+    src/data/FileDamage.cpp
+    src/data/IntegrityCheck.cpp
     src/data/JetLike.cpp
     src/data/KnownValues.cpp
     src/data/NoCaseCollation.cpp

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <functional>
 
 #include "DataTestSupport.h"
 #include "data/Connection.h"
@@ -58,7 +60,15 @@ TEST_F(DatabaseTest, OpenFailuresCarryTheEngineCode) {
         c = static_cast<char>(QRandomGenerator::global()->bounded(256));
     damaged.write(noise);
     damaged.close();
-    EXPECT_EQ(openError(damaged.fileName()), SQLITE_NOTADB);
+    // Whole pages of noise are what an encrypted file looks like: it needs a password.
+    EXPECT_EQ(openError(damaged.fileName()), SQLITE_AUTH);
+
+    QFile text(path(QStringLiteral("text.mdb")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray("Name;Phone\nMeier;0815\n").repeated(256));
+    text.close();
+    EXPECT_EQ(openError(text.fileName()), SQLITE_NOTADB);
+    EXPECT_EQ(openError(text.fileName(), QStringLiteral(";PWD=x")), SQLITE_NOTADB);
 
     // The test's own connection is open: an exclusive one is refused.
     EXPECT_EQ(openError(dbPath, {}, true) & 0xFF, SQLITE_BUSY);
@@ -125,8 +135,8 @@ TEST_F(EncryptedDatabaseTest, StoresNothingReadableAndNeedsThePassword) {
     EXPECT_FALSE(bytes.contains("Qqqfirm"));
     EXPECT_FALSE(bytes.contains("CREATE TABLE"));
 
-    EXPECT_EQ(openError(dbPath, QStringLiteral(";PWD=wrong")), SQLITE_NOTADB);
-    EXPECT_EQ(openError(dbPath), SQLITE_NOTADB);
+    EXPECT_EQ(openError(dbPath, QStringLiteral(";PWD=wrong")), SQLITE_AUTH);
+    EXPECT_EQ(openError(dbPath), SQLITE_AUTH);
     EXPECT_EQ(openError(dbPath, QStringLiteral(";pwd=s3cret;pw")), 0);
 }
 
@@ -147,7 +157,10 @@ TEST_F(DatabaseTest, PasswordChangesKeepEveryRecordCounterAndQuery) {
         exclusive.Open(dbPath, true, false, connectText(passwords[step - 1]));
         exclusive.SetPassword(passwords[step - 1], passwords[step]);
         exclusive.Close();
-        EXPECT_EQ(openError(dbPath, connectText(passwords[step - 1])), SQLITE_NOTADB) << step;
+        // The old password no longer fits; a file left without one opens with any.
+        EXPECT_EQ(openError(dbPath, connectText(passwords[step - 1])),
+                  passwords[step].isEmpty() ? 0 : SQLITE_AUTH)
+            << step;
         EXPECT_FALSE(QFile::exists(dbPath + QStringLiteral("-journal")));
 
         CDatabase reopened;
@@ -177,4 +190,40 @@ TEST_F(EncryptedDatabaseTest, WrongOldPasswordChangesNothing) {
     exclusive.Close();
     EXPECT_EQ(openError(dbPath, connectText(password())), 0);
     EXPECT_EQ(QDir(dirPath()).entryList(QDir::Files), QStringList{QStringLiteral("Tarvex.mdb")});
+}
+
+TEST_F(DatabaseTest, AFolderThatCannotBeWrittenIsNamed) {
+    QDir(dirPath()).mkdir(QStringLiteral("locked"));
+    const QString folder = path(QStringLiteral("locked"));
+    const QString inside = folder + QStringLiteral("/Tarvex.mdb");
+    CDatabase::Create(inside, {});
+    const auto writable = QFile::permissions(folder);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    for (const auto& attempt :
+         {std::function<void()>([&] { CDatabase().Open(inside); }), std::function<void()>([&] {
+              CDatabase::Create(folder + QStringLiteral("/New.mdb"), {});
+          })}) {
+        try {
+            attempt();
+            ADD_FAILURE() << "a read-only folder was not refused";
+        } catch (const CDbException& error) {
+            EXPECT_EQ(error.code(), SQLITE_READONLY);
+            EXPECT_TRUE(error.description().contains(QStringLiteral("folder")));
+            EXPECT_EQ(error.helpContext(), QStringLiteral("db-read-only"));
+        }
+    }
+    // Reading needs no writing.
+    EXPECT_NO_THROW(CDatabase().Open(inside, false, true));
+    QFile::setPermissions(folder, writable);
+}
+
+TEST_F(EncryptedDatabaseTest, AWrongPasswordIsCalledSo) {
+    db.Close();
+    try {
+        CDatabase().Open(dbPath, false, false, QStringLiteral(";PWD=guess"));
+        FAIL();
+    } catch (const CDbException& error) {
+        EXPECT_EQ(error.description(), QStringLiteral("Not a valid password."));
+        EXPECT_EQ(error.helpContext(), QStringLiteral("db-wrong-password"));
+    }
 }

@@ -8,6 +8,7 @@
 #include "data/ContactRcs.h"
 #include "data/FirmRcs.h"
 #include "data/PersonRcs.h"
+#include "data/StoredDateTime.h"
 #include "forms/CallerLink.h"
 #include "forms/ContactFView.h"
 #include "forms/FirmFView.h"
@@ -26,7 +27,7 @@ struct Contact {
 };
 
 QDateTime at(int year, int month, int day, int hour = 9, int minute = 0, int second = 0) {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
+    return wallClock(QDate(year, month, day), QTime(hour, minute, second));
 }
 
 void addContacts(std::initializer_list<Contact> contacts) {
