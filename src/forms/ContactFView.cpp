@@ -20,6 +20,7 @@
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
 #include "data/SqlDialect.h"
+#include "data/StoredDateTime.h"
 #include "forms/NameResolution.h"
 #include "forms/PickListEdit.h"
 #include "forms/RecordPrintout.h"
@@ -73,17 +74,6 @@ FormDefinition contactForm() {
             Company};
 }
 
-// Runs a step that reads the database from a button or a field, where no command
-// dispatcher catches its failures.
-template <class Step>
-void reportingFailures(Step&& step) {
-    try {
-        step();
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-    }
-}
-
 }  // namespace
 
 CContactFView::CContactFView(CDocument* document)
@@ -104,7 +94,7 @@ CContactFView::CContactFView(CDocument* document)
         button->setAutoDefault(false);
         paneButtons->addWidget(button);
         connect(button, &QPushButton::clicked, this,
-                [this, run] { reportingFailures([this, run] { (this->*run)(); }); });
+                [this, run] { reportDbErrors([this, run] { (this->*run)(); }); });
     };
     paneButton(HistoryRefresh, "&Refresh", &CContactFView::FillHistory);
     paneButton(HistoryPrint, "&Print", &CContactFView::PrintHistory);
@@ -114,17 +104,15 @@ CContactFView::CContactFView(CDocument* document)
     fieldGrid()->addWidget(m_historyBox, 0, fieldGrid()->columnCount(), fieldGrid()->rowCount(), 1);
     m_historyBox->hide();
 
-    connect(addButton(HistoryToggle, QStringLiteral("Previous comments")), &QPushButton::clicked,
-            this, [this] { reportingFailures([this] { ToggleHistory(); }); });
+    addButton(HistoryToggle, QStringLiteral("Previous comments"));
+    onClicked(HistoryToggle, [this] { ToggleHistory(); });
     buttonRow()->addStretch();
 
-    connect(button(NewPerson), &QPushButton::clicked, this,
-            [this] { OpenNewRelated(FormKind::Person, QStringLiteral("Person")); });
-    connect(button(NewFirm), &QPushButton::clicked, this,
-            [this] { OpenNewRelated(FormKind::Firm, QStringLiteral("Firm")); });
+    onClicked(NewPerson, [this] { OpenNewRelated(FormKind::Person, QStringLiteral("Person")); });
+    onClicked(NewFirm, [this] { OpenNewRelated(FormKind::Firm, QStringLiteral("Firm")); });
     for (const auto& [id, kind, column] :
          {std::tuple{ViewPerson, "Person", "person"}, std::tuple{ViewFirm, "Firm", "firm"}}) {
-        connect(button(id), &QPushButton::clicked, this, [this, kind, column] {
+        onClicked(id, [this, kind, column] {
             // The name being typed counts, so the controls go to the record first.
             if (!ReadValues())
                 return;
@@ -145,7 +133,7 @@ void CContactFView::OnInitialUpdate() {
     if (saved.right - saved.left <= frame->width())
         return;
     showHistoryPane(true);
-    reportingFailures([this] { FillHistory(); });
+    reportDbErrors([this] { FillHistory(); });
     refitFrame();
 }
 
@@ -261,8 +249,8 @@ bool CContactFView::DoBeforePost() {
     }
     // Both columns hold the whole moment: the day of the one picker, the time of the other.
     const QTime time = static_cast<QTimeEdit*>(control(Time))->time();
-    const QDateTime moment(static_cast<QDateEdit*>(control(Date))->date(),
-                           QTime(time.hour(), time.minute(), time.second()));
+    const QDateTime moment = wallClock(static_cast<QDateEdit*>(control(Date))->date(),
+                                       QTime(time.hour(), time.minute(), time.second()));
     rs->setValue(QStringLiteral("date"), moment);
     rs->setValue(QStringLiteral("time"), moment);
     return true;
@@ -281,6 +269,9 @@ void CContactFView::AfterUpdate(bool added) {
 }
 
 void CContactFView::OnNameReturned(int hint, const CRecordLocator& locator) {
+    if (hint != cmd::ReturnPersonName && hint != cmd::ReturnFirmName)
+        return;
+    EditForReturnedName();
     if (hint == cmd::ReturnPersonName) {
         edit(Person)->setText(locator.m_strText1);
         control(Description)->setFocus();
@@ -291,26 +282,22 @@ void CContactFView::OnNameReturned(int hint, const CRecordLocator& locator) {
 }
 
 void CContactFView::OnResolve(int message) {
-    reportingFailures([this, message] {
-        if (message == CPickListEdit::kResolvePerson)
-            ResolvePersonName();
-        if (message == CPickListEdit::kResolveFirm)
-            ResolveFirmName();
-    });
+    if (message == CPickListEdit::kResolvePerson)
+        ResolvePersonName();
+    if (message == CPickListEdit::kResolveFirm)
+        ResolveFirmName();
 }
 
 void CContactFView::OnFieldLeft(int controlId) {
-    reportingFailures([this, controlId] {
-        const bool createNew = settings().unknownNameChoice() == kCreateNew;
-        if (controlId == Person) {
-            if (createNew)
-                ResolvePersonName();
-            if (settings().fillFirmAutomatically)
-                FillCompany();
-        } else if (controlId == Company && createNew) {
-            ResolveFirmName();
-        }
-    });
+    const bool createNew = settings().unknownNameChoice() == kCreateNew;
+    if (controlId == Person) {
+        if (createNew)
+            ResolvePersonName();
+        if (settings().fillFirmAutomatically)
+            FillCompany();
+    } else if (controlId == Company && createNew) {
+        ResolveFirmName();
+    }
 }
 
 void CContactFView::ResolvePersonName() {

@@ -70,9 +70,8 @@ FormDefinition firmForm() {
 CFirmFView::CFirmFView(CDocument* document)
     : CMyFormView(document, firmForm(), FormKind::Firm,
                   std::make_unique<CFirmRcs>(&sharedDatabase())) {
-    connect(button(NewPerson), &QPushButton::clicked, this,
-            [this] { OpenNewRelated(FormKind::Person, QStringLiteral("Person")); });
-    connect(button(ViewPerson), &QPushButton::clicked, this, [this] {
+    onClicked(NewPerson, [this] { OpenNewRelated(FormKind::Person, QStringLiteral("Person")); });
+    onClicked(ViewPerson, [this] {
         // The name being typed counts, so the controls go to the record first.
         if (!ReadValues())
             return;
@@ -82,15 +81,13 @@ CFirmFView::CFirmFView(CDocument* document)
 
 void CFirmFView::OnInitialUpdate() {
     // Visiting the last record first lets the count cover every firm from the start.
-    try {
+    reportDbErrors([this] {
         CRecordSet* rs = OnGetRecordset();
         if (!rs->IsEOF())
             rs->MoveLast();
         if (!rs->IsBOF())
             rs->MoveFirst();
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-    }
+    });
     CMyFormView::OnInitialUpdate();
 }
 
@@ -120,17 +117,15 @@ QString CFirmFView::nameCondition(const CRecordLocator& locator) const {
 }
 
 void CFirmFView::OnNotFound(const CRecordLocator& locator) {
-    if (locator.m_lId == -1) {
-        CMainFrame* main = CMainFrame::instance();
-        // Without a name there is no firm to start; the form just shows where it stands.
-        if (main && !locator.m_strText1.trimmed().isEmpty()) {
-            main->NewFirmWithName(locator.m_strText1);
-            return;
-        }
-    } else {
+    if (locator.m_lId != -1)
         messageBox(loadString(kNoFirmWithId));
-    }
+    // The current record is shown again in any case; a name that was not found then
+    // becomes a new firm (without a name there is none to start).
     RefreshPosition();
+    if (locator.m_lId == -1) {
+        if (CMainFrame* main = CMainFrame::instance())
+            main->NewFirmWithName(locator.m_strText1);
+    }
 }
 
 void CFirmFView::FillNewRecordNames(const CRecordLocator& locator) {
@@ -140,6 +135,7 @@ void CFirmFView::FillNewRecordNames(const CRecordLocator& locator) {
 void CFirmFView::OnNameReturned(int hint, const CRecordLocator& locator) {
     if (hint != cmd::ReturnPersonName)
         return;
+    EditForReturnedName();
     edit(ContactPerson)->setText(locator.m_strText1);
     control(Title)->setFocus();
 }

@@ -18,6 +18,7 @@
 #include "data/ErrorReport.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
+#include "data/StoredDateTime.h"
 #include "forms/PickListEdit.h"
 #include "platform/CommandIds.h"
 #include "platform/Prompter.h"
@@ -94,8 +95,9 @@ QWidget* CMyFormView::makeControl(const FormField& field) {
             if (field.resolveMessage != 0) {
                 edit->setResolveOnF7(true);
                 edit->setResolveMessage(field.resolveMessage);
-                connect(edit, &CPickListEdit::resolveRequested, this,
-                        [this](int message) { OnResolve(message); });
+                connect(edit, &CPickListEdit::resolveRequested, this, [this](int message) {
+                    reportDbErrors([this, message] { OnResolve(message); });
+                });
             }
             widget = edit;
             break;
@@ -198,6 +200,11 @@ void CMyFormView::buildLayout() {
     outer->addLayout(positionRow);
 }
 
+void CMyFormView::onClicked(int buttonId, std::function<void()> step) {
+    connect(button(buttonId), &QPushButton::clicked, this,
+            [step = std::move(step)] { reportDbErrors(step); });
+}
+
 QPushButton* CMyFormView::addButton(int id, const QString& text) {
     auto* button = new QPushButton(text, this);
     button->setObjectName(QStringLiteral("button%1").arg(id));
@@ -221,19 +228,25 @@ bool CMyFormView::isEditing() const {
 }
 
 void CMyFormView::OnInitialUpdate() {
+    bool opened = false;
     {
         WaitCursor wait;
-        try {
-            OnGetRecordset();
-        } catch (const CDbException& e) {
-            ReportDbException(e);
-        }
+        // A form may have tried (and reported) the opening before.
+        opened = reportDbErrors([this] { OnGetRecordset(); }) && m_recordSet->IsOpen();
         GetDocument()->SetTitle(loadString(m_definition.titleStringId));
     }
-    if (m_recordSet->IsOpen())
-        RefreshPosition();
+    CSpawnMDIChildWnd* frame = childFrameOf(this);
+    if (!opened) {
+        // A table that cannot be read is not shown as an empty one: after the report the
+        // window goes, so that nothing is typed into a form that cannot save it.
+        EnableControls(false);
+        if (frame)
+            QMetaObject::invokeMethod(frame, &QWidget::close, Qt::QueuedConnection);
+        return;
+    }
+    reportDbErrors([this] { RefreshPosition(); });
     EnableControls(false);
-    if (CSpawnMDIChildWnd* frame = childFrameOf(this)) {
+    if (frame) {
         frame->RestorePlacement();
         frame->fitToViewOnce();
     }
@@ -244,7 +257,7 @@ void CMyFormView::OnUpdate(CView*, int hint, CHintObject* hintObject) {
     if (!m_recordSet->IsOpen())
         return;
     CRecordSet* rs = m_recordSet.get();
-    try {
+    reportDbErrors([&] {
         switch (hint) {
             case cmd::FirstRecord:
                 if (!(rs->IsBOF() && rs->IsEOF()))
@@ -300,9 +313,7 @@ void CMyFormView::OnUpdate(CView*, int hint, CHintObject* hintObject) {
             default:
                 break;
         }
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-    }
+    });
 }
 
 void CMyFormView::moveAndRefresh(void (CRecordSet::*move)()) {
@@ -417,14 +428,14 @@ bool CMyFormView::ReadValues() {
                 const QDate date = static_cast<QDateEdit*>(widget)->date();
                 const QDateTime old = m_recordSet->value(column).toDateTime();
                 m_recordSet->setValue(column,
-                                      QDateTime(date, old.isValid() ? old.time() : QTime(0, 0)));
+                                      wallClock(date, old.isValid() ? old.time() : QTime(0, 0)));
                 break;
             }
             case FieldKind::Time: {
                 const QTime time = static_cast<QTimeEdit*>(widget)->time();
                 const QDateTime old = m_recordSet->value(column).toDateTime();
                 m_recordSet->setValue(column,
-                                      QDateTime(old.isValid() ? old.date() : kNoDate, time));
+                                      wallClock(old.isValid() ? old.date() : kNoDate, time));
                 break;
             }
         }
@@ -434,6 +445,9 @@ bool CMyFormView::ReadValues() {
 
 void CMyFormView::NewRecord(const CRecordLocator* locator) {
     CRecordSet* rs = m_recordSet.get();
+    // Refused before the form changes, so that a set that cannot take a record never
+    // looks as if it were adding one.
+    rs->CheckWritable();
     // A new-record request from another window drops an edit in progress, as a move would.
     if (isEditing())
         rs->CancelUpdate();
@@ -443,6 +457,18 @@ void CMyFormView::NewRecord(const CRecordLocator* locator) {
     rs->AddNew();
     if (locator)
         FillNewRecordNames(*locator);
+}
+
+void CMyFormView::EditForReturnedName() {
+    if (isEditing())
+        return;
+    CRecordSet* rs = m_recordSet.get();
+    if (rs->IsBOF() || rs->IsEOF()) {
+        NewRecord(nullptr);
+        return;
+    }
+    rs->Edit();
+    EnableControls(true);
 }
 
 void CMyFormView::AfterUpdate(bool added) {
@@ -488,8 +514,10 @@ void CMyFormView::CancelOrDelete() {
         if (messageBox(loadString(kDeleteRecord), Prompter::Buttons::YesNo,
                        Prompter::Icon::Exclamation) != Prompter::Yes)
             return;
+        // A delete that fails leaves the record, the record set and the controls as they
+        // were: the dispatcher reports the error and nothing below runs.
+        rs->Delete();
         try {
-            rs->Delete();
             if (!rs->IsEOF())
                 rs->MoveNext();
             if (rs->IsBOF() && rs->IsEOF()) {
@@ -498,6 +526,7 @@ void CMyFormView::CancelOrDelete() {
                 rs->MovePrev();
             }
         } catch (const CDbException& e) {
+            // The record is gone; only the move to its neighbour failed.
             ReportDbException(e);
             rs->SetFieldNull();
         }
@@ -589,7 +618,8 @@ bool CMyFormView::eventFilter(QObject* watched, QEvent* event) {
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             for (auto it = m_controls.cbegin(); it != m_controls.cend(); ++it) {
                 if (it.value() == watched) {
-                    OnFieldLeft(it.key());
+                    const int controlId = it.key();
+                    reportDbErrors([this, controlId] { OnFieldLeft(controlId); });
                     break;
                 }
             }

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -68,6 +69,9 @@ protected:
     virtual void FillNewRecordNames(const CRecordLocator&) {}
     // A name sent back by the person (60008) or firm (60009) form.
     virtual void OnNameReturned(int, const CRecordLocator&) {}
+    // Before a returned name goes into a field: a browsing form starts editing its record
+    // (or a new one when it has none), so that saving stores the name.
+    void EditForReturnedName();
     // The name sent to the caller after a save.
     virtual QString savedName() const { return {}; }
     // Whether this form returns to its caller after save, cancel and delete.
@@ -86,6 +90,8 @@ protected:
     QHBoxLayout* buttonRow() const { return m_buttonRow; }
     QGridLayout* fieldGrid() const { return m_grid; }
     QPushButton* button(int id) const { return m_buttons.value(id, nullptr); }
+    // Runs `step` when the button is clicked; a database failure in it is reported.
+    void onClicked(int buttonId, std::function<void()> step);
 
     void ShowRecord(const CRecordLocator& locator);
     void NewRecord(const CRecordLocator* locator);

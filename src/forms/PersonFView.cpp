@@ -68,9 +68,8 @@ FormDefinition personForm() {
 CPersonFView::CPersonFView(CDocument* document)
     : CMyFormView(document, personForm(), FormKind::Person,
                   std::make_unique<CPersonRcs>(&sharedDatabase())) {
-    connect(button(NewFirm), &QPushButton::clicked, this,
-            [this] { OpenNewRelated(FormKind::Firm, QStringLiteral("Firm")); });
-    connect(button(ViewFirm), &QPushButton::clicked, this, [this] {
+    onClicked(NewFirm, [this] { OpenNewRelated(FormKind::Firm, QStringLiteral("Firm")); });
+    onClicked(ViewFirm, [this] {
         ViewRelated(QStringLiteral("Firm"), OnGetRecordset()->text(QStringLiteral("firm")));
     });
 }
@@ -104,13 +103,15 @@ QString CPersonFView::nameCondition(const CRecordLocator& locator) const {
 }
 
 void CPersonFView::OnNotFound(const CRecordLocator& locator) {
+    if (locator.m_lId != -1)
+        messageBox(loadString(kNoUserWithId));
+    // The current record is shown again in any case, so that no abandoned edit stays on
+    // screen; a name that was not found then becomes a new person.
+    RefreshPosition();
     if (locator.m_lId == -1) {
         if (CMainFrame* main = CMainFrame::instance())
             main->NewPersonWithName(locator.m_strText1);
-        return;
     }
-    messageBox(loadString(kNoUserWithId));
-    RefreshPosition();
 }
 
 void CPersonFView::FillNewRecordNames(const CRecordLocator& locator) {
@@ -121,6 +122,7 @@ void CPersonFView::FillNewRecordNames(const CRecordLocator& locator) {
 void CPersonFView::OnNameReturned(int hint, const CRecordLocator& locator) {
     if (hint != cmd::ReturnFirmName)
         return;
+    EditForReturnedName();
     edit(Company)->setText(locator.m_strText1);
     control(HomePhone)->setFocus();
 }
