@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 
 #include "platform/CommandIcon.h"
@@ -26,5 +27,9 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(buttons);
+    // Room for the whole caption beside the title bar's icon and buttons, which window
+    // managers would otherwise cut to fit a window as narrow as its text.
+    const int captionRoom = fontMetrics().horizontalAdvance(windowTitle()) * 3 / 2 + 160;
+    layout->addItem(new QSpacerItem(captionRoom, 0, QSizePolicy::Fixed, QSizePolicy::Fixed));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -8,13 +8,16 @@
 
 #include "app/AppPaths.h"
 #include "app/DatabaseAccessDialog.h"
+#include "app/GuardedApplication.h"
 #include "app/MainFrame.h"
 #include "app/WindowKinds.h"
 #include "data/Connection.h"
 #include "data/ErrorReport.h"
+#include "data/FileDamage.h"
 #include "data/KnownValues.h"
 #include "lists/QtPrintDevice.h"
 #include "platform/CommandIcon.h"
+#include "platform/Prompter.h"
 #include "platform/QtPrompter.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/StringTable.h"
@@ -39,16 +42,28 @@ bool StartSession(CMainFrame& frame) {
             main->ShowHelp(context.isEmpty() ? QStringLiteral("db-errors") : context);
     });
     setDatabasePath(workingDirectory() + QStringLiteral("Tarvex.mdb"));
+    // Damage can be noticed on any thread and in the middle of a read: the message waits
+    // for the event loop.
+    filedamage::setListener([] {
+        QMetaObject::invokeMethod(
+            qApp,
+            [] {
+                messageBox(filedamage::damageMessage(databasePath()), Prompter::Buttons::Ok,
+                           Prompter::Icon::Stop);
+            },
+            Qt::QueuedConnection);
+    });
     CDatabaseAccessDialog prompt(&frame);
     if (prompt.exec() != QDialog::Accepted)
         return false;
+    frame.StartIntegrityCheck();
     WaitCursor wait;
     LoadKnownValues();
     return true;
 }
 
 int RunTarvex(int argc, char** argv) {
-    QApplication app(argc, argv);
+    CGuardedApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Orvandel"));
     QApplication::setApplicationName(QStringLiteral("Tarvex"));
     QApplication::setApplicationVersion(QStringLiteral("1.2"));

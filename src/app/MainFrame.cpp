@@ -24,6 +24,7 @@
 #include "data/Connection.h"
 #include "data/DBDoc.h"
 #include "data/Database.h"
+#include "data/IntegrityCheck.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
 #include "platform/CommandIcon.h"
@@ -31,6 +32,7 @@
 #include "platform/CommandTable.h"
 #include "platform/ListRefill.h"
 #include "platform/OpenWindowRegistry.h"
+#include "platform/Prompter.h"
 #include "platform/StringTable.h"
 #include "platform/WaitCursor.h"
 
@@ -319,6 +321,14 @@ void CMainFrame::DataChangedRefresh() {
     }
 }
 
+void CMainFrame::StartIntegrityCheck() {
+    m_integrityCheck = std::make_unique<CIntegrityCheck>(databasePath(), currentPassword());
+}
+
+void CMainFrame::StopIntegrityCheck() {
+    m_integrityCheck.reset();
+}
+
 void CMainFrame::RestoreMainWindow() {
     if (isMinimized())
         showNormal();
@@ -381,11 +391,11 @@ bool CMainFrame::OnCommand(int id) {
             }
             return true;
         case cmd::ViewToolbar:
-            m_toolBar->setVisible(!m_toolBar->isVisible());
+            m_toolBar->setHidden(!m_toolBar->isHidden());
             UpdateCommandStates();
             return true;
         case cmd::ViewStatusBar:
-            statusBar()->setVisible(!statusBar()->isVisible());
+            statusBar()->setHidden(!statusBar()->isHidden());
             UpdateCommandStates();
             return true;
         default:
@@ -429,8 +439,9 @@ bool CMainFrame::IsCommandEnabled(int id) const {
 void CMainFrame::UpdateCommandStates() {
     for (int id : m_actions->ids())
         m_actions->action(id)->setEnabled(IsCommandEnabled(id));
-    m_actions->setChecked(cmd::ViewToolbar, m_toolBar->isVisible());
-    m_actions->setChecked(cmd::ViewStatusBar, statusBar()->isVisible());
+    // Whether the bars are meant to be shown, also before the window itself is shown.
+    m_actions->setChecked(cmd::ViewToolbar, !m_toolBar->isHidden());
+    m_actions->setChecked(cmd::ViewStatusBar, !statusBar()->isHidden());
 }
 
 void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
@@ -485,7 +496,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
             return;
         }
     }
-    settings().Save();
+    if (!settings().Save())
+        messageBox(settingsNotSavedMessage(), Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
     event->accept();
 }
 

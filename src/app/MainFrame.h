@@ -3,6 +3,7 @@
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 #include "platform/DocTemplate.h"
 
@@ -13,6 +14,7 @@ class QMdiSubWindow;
 class QToolBar;
 class CommandActions;
 class CHelpWindow;
+class CIntegrityCheck;
 
 // The application's main window: the child windows live in its MDI area; it carries the
 // command toolbar, the menus and the status bar, opens windows by kind, routes commands
@@ -54,6 +56,10 @@ public:
     // Recomputes which commands are enabled.
     void UpdateCommandStates();
 
+    // Checks the contacts file for damage in the background (see CIntegrityCheck).
+    void StartIntegrityCheck();
+    void StopIntegrityCheck();
+
     // Shows the bundled help at the given anchor (empty: the contents).
     void ShowHelp(const QString& anchor = {});
 
@@ -82,4 +88,5 @@ private:
     int m_menuId = 0;
     QPointer<CHelpWindow> m_help;
     QList<QKeySequence> m_recordKeys;
+    std::unique_ptr<CIntegrityCheck> m_integrityCheck;
 };

@@ -80,7 +80,8 @@ COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     CSettings& s = settings();
-    s.Load();
+    if (!s.hasUnsavedChanges())
+        s.Load();
     m_soundFile->setText(s.soundFile);
     m_autoFirm->setChecked(s.fillFirmAutomatically);
     m_rememberColumns->setChecked(s.rememberColumns);
@@ -116,6 +117,7 @@ void COptionsDialog::accept() {
         s.unknownNameAction = 2;
     if (m_doNothing->isChecked())
         s.unknownNameAction = 3;
-    s.Save();
+    if (!s.Save())
+        messageBox(settingsNotSavedMessage(), Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
     QDialog::accept();
 }

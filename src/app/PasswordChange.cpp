@@ -69,8 +69,11 @@ void RunPasswordChange(QWidget* parent) {
     if (messageBox(loadString(60021), Prompter::Buttons::YesNo, Prompter::Icon::Question) !=
         Prompter::Yes)
         return;
-    if (CMainFrame* frame = CMainFrame::instance())
+    if (CMainFrame* frame = CMainFrame::instance()) {
         frame->CloseRecordWindows();
+        // The check's reading connection would keep the file from being opened alone.
+        frame->StopIntegrityCheck();
+    }
     CPasswordChangeDialog dialog(parent);
     dialog.exec();
 }

@@ -1,5 +1,7 @@
 #include "app/Settings.h"
 
+#include <QDir>
+
 #include "app/AppPaths.h"
 #include "platform/IniFile.h"
 
@@ -24,12 +26,21 @@ void CSettings::Load() {
     unknownNameAction = file.readInt(kFormView, kNewData, 3);
 }
 
-bool CSettings::Save() const {
+bool CSettings::Save() {
     IniFile file(settingsFilePath());
     bool written = file.writeString(kAlarm, kWavFile, soundFile);
     written = file.writeInt(kListView, kStoreColumns, rememberColumns ? 1 : 0) && written;
     written = file.writeInt(kForm, kAutoFirm, fillFirmAutomatically ? 1 : 0) && written;
-    return file.writeInt(kFormView, kNewData, unknownNameAction) && written;
+    written = file.writeInt(kFormView, kNewData, unknownNameAction) && written;
+    m_unsaved = !written;
+    return written;
+}
+
+QString settingsNotSavedMessage() {
+    return QStringLiteral(
+               "The settings could not be saved to '%1'. Allow writing to that file; until "
+               "then your choices apply until you close Tarvex.")
+        .arg(QDir::toNativeSeparators(settingsFilePath()));
 }
 
 CSettings& settings() {

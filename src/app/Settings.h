@@ -13,14 +13,24 @@ struct CSettings {
 
     // Reads the four keys from the settings file; missing keys give the defaults above.
     void Load();
-    // Writes the four keys to the settings file; false when the file cannot be written.
-    bool Save() const;
+    // Writes the four keys to the settings file; false when the file cannot be written
+    // (the options then stay in force for this run, see hasUnsavedChanges).
+    bool Save();
+    // True after a save failed, until one succeeds: the options in memory are newer than
+    // the file's, so they are not read from it again.
+    bool hasUnsavedChanges() const { return m_unsaved; }
 
     // The unknown-name action as it behaves: 1, 2 or 3.
     int unknownNameChoice() const {
         return unknownNameAction >= 1 && unknownNameAction <= 3 ? unknownNameAction : 3;
     }
+
+private:
+    bool m_unsaved = false;
 };
+
+// The words shown when the settings file could not be written.
+QString settingsNotSavedMessage();
 
 // The process-wide settings object.
 CSettings& settings();

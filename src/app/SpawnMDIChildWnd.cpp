@@ -1,5 +1,7 @@
 #include "app/SpawnMDIChildWnd.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QToolBar>
@@ -83,6 +85,22 @@ void CSpawnMDIChildWnd::fitToView() {
     adjustSize();
     if (!resizable())
         setFixedSize(size());
+    keepInsideWorkspace();
+}
+
+void CSpawnMDIChildWnd::keepInsideWorkspace() {
+    QMdiArea* area = mdiArea();
+    if (!area)
+        return;
+    // A frame that grew past the right or bottom edge moves back as far as it fits.
+    const QSize space = area->viewport()->size();
+    QPoint at = pos();
+    if (at.x() + width() > space.width())
+        at.setX(std::max(0, space.width() - width()));
+    if (at.y() + height() > space.height())
+        at.setY(std::max(0, space.height() - height()));
+    if (at != pos())
+        move(at);
 }
 
 bool CSpawnMDIChildWnd::RestorePlacement() {

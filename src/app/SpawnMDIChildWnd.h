@@ -36,6 +36,8 @@ public:
     void fitToView();
     // Fits the frame to the view the first time only; resizing it later is left to the user.
     void fitToViewOnce();
+    // Moves the frame left or up where it reaches past the edge of the workspace.
+    void keepInsideWorkspace();
 
     // Destroys the frame at once (its view and record set with it), without any question;
     // unsaved edits are lost. The object is gone when this returns.

@@ -9,6 +9,7 @@ list(APPEND TARVEX_UI_SOURCES
     src/app/AboutDialog.cpp
     src/app/Application.cpp
     src/app/DatabaseAccessDialog.cpp
+    src/app/GuardedApplication.cpp
     src/app/MainFrame.cpp
     src/app/OptionsDialog.cpp
     src/app/PasswordChange.cpp
