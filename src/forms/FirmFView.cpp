@@ -10,6 +10,7 @@
 #include "data/FirmRcs.h"
 #include "data/RecordLocator.h"
 #include "data/SqlDialect.h"
+#include "forms/DossierButton.h"
 #include "forms/NameResolution.h"
 #include "forms/PickListEdit.h"
 #include "forms/RecordPrintout.h"
@@ -78,6 +79,8 @@ CFirmFView::CFirmFView(CDocument* document)
             return;
         ViewRelated(QStringLiteral("Person"), OnGetRecordset()->text(QStringLiteral("person")));
     });
+    connect(addButton(kDossierButtonId, QStringLiteral("Zikinfo ...")), &QPushButton::clicked, this,
+            [this] { ShowDossier(*this, QStringLiteral("Zikinfo2"), {"name"}); });
 }
 
 void CFirmFView::OnInitialUpdate() {

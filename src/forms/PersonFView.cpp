@@ -8,6 +8,7 @@
 #include "data/PersonRcs.h"
 #include "data/RecordLocator.h"
 #include "data/SqlDialect.h"
+#include "forms/DossierButton.h"
 #include "forms/NameResolution.h"
 #include "forms/PickListEdit.h"
 #include "forms/RecordPrintout.h"
@@ -73,6 +74,10 @@ CPersonFView::CPersonFView(CDocument* document)
     connect(button(ViewFirm), &QPushButton::clicked, this, [this] {
         ViewRelated(QStringLiteral("Firm"), OnGetRecordset()->text(QStringLiteral("firm")));
     });
+    connect(addButton(kDossierButtonId, QStringLiteral("Zikinfo ...")), &QPushButton::clicked, this,
+            [this] {
+                ShowDossier(*this, QStringLiteral("Zikinfo"), {"title", "lastname", "firstname"});
+            });
 }
 
 QString CPersonFView::printText() const {
