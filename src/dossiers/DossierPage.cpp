@@ -62,7 +62,7 @@ void CDossierPage::buildLayout() {
         } else {
             label->setFixedWidth(kLabelWidth);
             grid->addWidget(label, row, column, Qt::AlignTop);
-            grid->addWidget(edit, row, column + 1);
+            grid->addWidget(edit, row, column + 1, Qt::AlignTop);
         }
         m_edits.push_back(edit);
     }

@@ -1,5 +1,6 @@
 #include "forms/FirmFView.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 
 #include "app/MainFrame.h"
@@ -81,6 +82,7 @@ CFirmFView::CFirmFView(CDocument* document)
     });
     connect(addButton(kDossierButtonId, QStringLiteral("Zikinfo ...")), &QPushButton::clicked, this,
             [this] { ShowDossier(*this, QStringLiteral("Zikinfo2"), {"name"}); });
+    buttonRow()->addStretch();
 }
 
 void CFirmFView::OnInitialUpdate() {

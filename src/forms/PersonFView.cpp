@@ -1,5 +1,6 @@
 #include "forms/PersonFView.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 
 #include "app/MainFrame.h"
@@ -78,6 +79,7 @@ CPersonFView::CPersonFView(CDocument* document)
             [this] {
                 ShowDossier(*this, QStringLiteral("Zikinfo"), {"title", "lastname", "firstname"});
             });
+    buttonRow()->addStretch();
 }
 
 QString CPersonFView::printText() const {
