@@ -57,7 +57,6 @@ void CDossierFView::OnUpdate(CView*, int hint, CHintObject*) {
 }
 
 bool CDossierFView::Load(qint32 ownerId, const QString& displayName) {
-    WaitCursor wait;
     if (!m_recordSet)
         m_recordSet = createRecordset();
     if (m_recordSet->IsOpen()) {
@@ -70,7 +69,11 @@ bool CDossierFView::Load(qint32 ownerId, const QString& displayName) {
         closeDossier();
     }
     try {
+        WaitCursor wait;
         openRow(ownerId);
+        m_sheet->SetRecordset(m_recordSet.get());
+        if (CDossierPage* page = m_sheet->GetActivePage())
+            page->OnSetActive();
     } catch (const CDbException& e) {
         closeDossier();
         ReportDbException(e);
@@ -79,9 +82,6 @@ bool CDossierFView::Load(qint32 ownerId, const QString& displayName) {
     m_ownerId = ownerId;
     m_displayName = displayName;
     previousDisplayName() = displayName;
-    m_sheet->SetRecordset(m_recordSet.get());
-    if (CDossierPage* page = m_sheet->GetActivePage())
-        page->OnSetActive();
     setWindowTitle(displayName);
     GetDocument()->SetTitle(kTitlePrefix + displayName);
     return true;

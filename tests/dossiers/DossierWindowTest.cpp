@@ -242,6 +242,17 @@ TEST_F(DossierWindowTest, ButtonWhileEditingOnlySaysSo) {
     EXPECT_EQ(storedPerson(1, "buyer_dob"), QStringList{});
 }
 
+TEST_F(DossierWindowTest, FirmButtonWhileAddingOnlySaysSo) {
+    addFirm("Acme");
+    open();
+    command(cmd::ViewCompanies);
+    command(cmd::AddNew);
+    prompts.answer(Prompter::Ok);
+    firmDossier();
+    EXPECT_EQ(prompts.messages(), QStringList{loadString(60016)});
+    EXPECT_EQ(firms(), nullptr);
+}
+
 TEST_F(DossierWindowTest, PersonFormWithoutRecordsOpensNoDossier) {
     open();
     personDossier();
