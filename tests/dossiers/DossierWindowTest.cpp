@@ -3,6 +3,8 @@
 #include <QPushButton>
 
 #include "FormFixture.h"
+#include "app/ChildFrames.h"
+#include "app/WindowKinds.h"
 #include "data/FirmRcs.h"
 #include "data/Schema.h"
 #include "data/Sharks2Rcs.h"
@@ -390,4 +392,19 @@ TEST_F(DossierWindowTest, BothDossiersCloseWithTheRecordWindowsUnsaved) {
     EXPECT_EQ(firms(), nullptr);
     EXPECT_TRUE(prompts.messages().isEmpty());
     EXPECT_EQ(storedFirm(1, "basic_profit"), QStringList{"<null>"});
+}
+
+TEST_F(DossierWindowTest, ProgramKindsOpenBothDossiersInPlainChildFrames) {
+    addTitledPerson("", "Smith", "John");
+    addFirm("Acme");
+    frame = std::make_unique<CMainFrame>(makeDocTemplates());
+    frame->show();
+    personDossier();
+    firmDossier();
+    ASSERT_NE(persons(), nullptr);
+    ASSERT_NE(firms(), nullptr);
+    EXPECT_NE(qobject_cast<CChildFrame*>(frame->frameOf(persons())), nullptr);
+    EXPECT_NE(qobject_cast<CChildFrame*>(frame->frameOf(firms())), nullptr);
+    EXPECT_EQ(storedPerson(1, "buyer_dob"), QStringList{"<null>"});
+    EXPECT_EQ(storedFirm(1, "basic_dob"), QStringList{"<null>"});
 }
