@@ -3,6 +3,8 @@
 #include <array>
 
 #include "data/DBDoc.h"
+#include "dossiers/Sharks2FView.h"
+#include "dossiers/SharksFView.h"
 #include "forms/ContactFView.h"
 #include "forms/FirmFView.h"
 #include "forms/GroupFView.h"
@@ -30,8 +32,8 @@ const std::array<WindowKind, 12> kWindowKinds{{
     {137, "\nFirmlist\n\n\n\nVond6.Document\nVond6 Document", FrameKind::List, nullptr},
     {135, "\nContactlist\n\n\n\nVond3.Document\nVond3 Document", FrameKind::List, nullptr},
     {139, "\nPersonlist\n\n\n\nVond2.Document\nVond2 Document", FrameKind::List, nullptr},
-    {142, "\nZikinfo\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Child, nullptr},
-    {143, "\nZikinfo2\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Child, nullptr},
+    {142, "\nZikinfo\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Child, createSharksView},
+    {143, "\nZikinfo2\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Child, createSharks2View},
 }};
 
 }  // namespace

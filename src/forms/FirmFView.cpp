@@ -1,5 +1,6 @@
 #include "forms/FirmFView.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 
 #include "app/MainFrame.h"
@@ -10,6 +11,7 @@
 #include "data/FirmRcs.h"
 #include "data/RecordLocator.h"
 #include "data/SqlDialect.h"
+#include "forms/DossierButton.h"
 #include "forms/NameResolution.h"
 #include "forms/PickListEdit.h"
 #include "forms/RecordPrintout.h"
@@ -77,6 +79,9 @@ CFirmFView::CFirmFView(CDocument* document)
             return;
         ViewRelated(QStringLiteral("Person"), OnGetRecordset()->text(QStringLiteral("person")));
     });
+    connect(addButton(kDossierButtonId, QStringLiteral("Zikinfo ...")), &QPushButton::clicked, this,
+            [this] { ShowDossier(*this, QStringLiteral("Zikinfo2"), {"name"}); });
+    buttonRow()->addStretch();
 }
 
 void CFirmFView::OnInitialUpdate() {

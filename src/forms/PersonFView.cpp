@@ -1,5 +1,6 @@
 #include "forms/PersonFView.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 
 #include "app/MainFrame.h"
@@ -8,6 +9,7 @@
 #include "data/PersonRcs.h"
 #include "data/RecordLocator.h"
 #include "data/SqlDialect.h"
+#include "forms/DossierButton.h"
 #include "forms/NameResolution.h"
 #include "forms/PickListEdit.h"
 #include "forms/RecordPrintout.h"
@@ -72,6 +74,11 @@ CPersonFView::CPersonFView(CDocument* document)
     onClicked(ViewFirm, [this] {
         ViewRelated(QStringLiteral("Firm"), OnGetRecordset()->text(QStringLiteral("firm")));
     });
+    connect(addButton(kDossierButtonId, QStringLiteral("Zikinfo ...")), &QPushButton::clicked, this,
+            [this] {
+                ShowDossier(*this, QStringLiteral("Zikinfo"), {"title", "lastname", "firstname"});
+            });
+    buttonRow()->addStretch();
 }
 
 QString CPersonFView::printText() const {

@@ -3,6 +3,7 @@ list(APPEND TARVEX_CORE_SOURCES
 )
 list(APPEND TARVEX_UI_SOURCES
     src/forms/CallerLink.cpp
+    src/forms/DossierButton.cpp
     src/forms/MyFormView.cpp
     src/forms/NameResolution.cpp
     src/forms/PersonFView.cpp
