@@ -4,11 +4,13 @@
 #include <QDir>
 #include <QIcon>
 #include <QLabel>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/AppPaths.h"
 #include "app/DatabaseAccessDialog.h"
 #include "app/MainFrame.h"
+#include "app/TipOfDayDialog.h"
 #include "app/WindowKinds.h"
 #include "data/Connection.h"
 #include "data/ErrorReport.h"
@@ -44,6 +46,7 @@ bool StartSession(CMainFrame& frame) {
         return false;
     WaitCursor wait;
     LoadKnownValues();
+    frame.RestartAlarmScheduler();
     return true;
 }
 
@@ -72,5 +75,11 @@ int RunTarvex(int argc, char** argv) {
     if (!StartSession(frame))
         return 1;
     splash.reset();
+    if (CTipOfDayDialog::showAtStartUp()) {
+        QTimer::singleShot(0, &frame, [&frame] {
+            CTipOfDayDialog tip(&frame);
+            tip.exec();
+        });
+    }
     return QApplication::exec();
 }

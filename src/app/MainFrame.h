@@ -3,8 +3,10 @@
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 #include "platform/DocTemplate.h"
+#include "platform/FrameServices.h"
 
 class CSpawnMDIChildWnd;
 class CView;
@@ -13,11 +15,14 @@ class QMdiSubWindow;
 class QToolBar;
 class CommandActions;
 class CHelpWindow;
+class CAlarmScheduler;
+class CSystemTray;
+class QMenu;
 
 // The application's main window: the child windows live in its MDI area; it carries the
 // command toolbar, the menus and the status bar, opens windows by kind, routes commands
 // to the active child's document and runs the refresh after data changed.
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public CFrameServices {
     Q_OBJECT
 public:
     explicit CMainFrame(CDocTemplateRegistry templates);
@@ -33,24 +38,33 @@ public:
     // window cannot be created.
     CSpawnMDIChildWnd* OpenWindowByKind(const QString& kind);
     // Activates the open window of the kind, or opens one; returns its view.
-    CView* OpenOrActivate(const QString& kind);
+    CView* OpenOrActivate(const QString& kind) override;
     // Makes the frame of the view the active child window.
     void ActivateView(CView* view);
     CSpawnMDIChildWnd* frameOf(CView* view) const;
     CSpawnMDIChildWnd* activeChild() const;
 
-    void NewPersonWithName(const QString& name);
-    void NewFirmWithName(const QString& name);
-    // Called after records were written or deleted: refills the open lists and reloads
-    // the known-value lists.
-    void DataChangedRefresh();
+    void NewPersonWithName(const QString& name) override;
+    void NewFirmWithName(const QString& name) override;
+    // Called after records were written or deleted: refills the open lists, reloads the
+    // known-value lists and restarts the alarm scheduler.
+    void DataChangedRefresh() override;
+    // Stops the alarm scanner, rebuilds the watched alarms from the database and starts a
+    // new scanner over them.
+    void RestartAlarmScheduler() override;
+    void StopAlarmScanner();
+    CAlarmScheduler& alarmScheduler() const { return *m_scheduler; }
+    CSystemTray* tray() const { return m_tray; }
+    UserOptions options() const override;
+    void AlarmNoticeOpened() override;
+    void AlarmNoticeClosed() override;
     // Restores a minimised main window and brings it in front of other applications.
     void RestoreMainWindow();
     // Closes the record windows (forms, person dossier, lists) at once, without asking.
     void CloseRecordWindows();
 
     // Runs a command as if chosen from a menu; false when nobody handled it.
-    bool SendCommand(int id);
+    bool SendCommand(int id) override;
     // Recomputes which commands are enabled.
     void UpdateCommandStates();
 
@@ -59,6 +73,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -74,6 +89,12 @@ private:
     void updateTitle();
     void showAbout();
     void showOptions();
+    void createTray();
+    // Hides the window into the tray, or minimises it where there is no tray.
+    void minimizeToTray();
+    void exitProgram();
+    // Shows the notice of the alarm the scanner found due.
+    void OnAlarmDue(qint32 id);
 
     CDocTemplateRegistry m_templates;
     QMdiArea* m_mdi;
@@ -82,4 +103,7 @@ private:
     int m_menuId = 0;
     QPointer<CHelpWindow> m_help;
     QList<QKeySequence> m_recordKeys;
+    CSystemTray* m_tray = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    std::unique_ptr<CAlarmScheduler> m_scheduler;
 };
