@@ -70,6 +70,10 @@ TEST_F(AlarmNoticeTest, TwoAlarmsDueTogetherGiveTwoNoticesEachWithItsTexts) {
         EXPECT_EQ(storedAlarm(id).status, alarmstatus::Done);
     settle(100);
     EXPECT_EQ(notices().size(), 2);
+    // Esc closes one notice; the other stays.
+    QTest::keyClick(notices().front(), Qt::Key_Escape);
+    settle(20);
+    EXPECT_EQ(notices().size(), 1);
 }
 
 TEST_F(AlarmNoticeTest, AMonthlyAlarmOverdueByThreeMonthsGivesThreeNotices) {
