@@ -75,7 +75,7 @@ void CAlarmScheduler::scan(std::stop_token stop, AlarmTable table) {
             auto handoff = std::make_shared<Handoff>();
             const qint32 id = entry.id;
             QMetaObject::invokeMethod(
-                m_receiver.data(),
+                m_receiver,
                 [this, handoff, id, stop] {
                     if (!stop.stop_requested())
                         m_onDue(id);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPointer>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -22,7 +21,8 @@ class QObject;
 // table rebuilt from the database, so each alarm is notified once.
 class CAlarmScheduler {
 public:
-    // `onDue` runs on the receiver's thread with the id of the alarm that fell due.
+    // `onDue` runs on the receiver's thread with the id of the alarm that fell due. The
+    // receiver outlives the scheduler.
     CAlarmScheduler(QObject* receiver, std::function<void(qint32 id)> onDue);
     ~CAlarmScheduler();
     CAlarmScheduler(const CAlarmScheduler&) = delete;
@@ -49,7 +49,7 @@ public:
 private:
     void scan(std::stop_token stop, AlarmTable table);
 
-    QPointer<QObject> m_receiver;
+    QObject* m_receiver;
     std::function<void(qint32)> m_onDue;
     std::chrono::milliseconds m_pollInterval{250};
     std::atomic<qint32> m_dueAlarmId{-1};
