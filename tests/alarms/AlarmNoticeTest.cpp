@@ -14,7 +14,7 @@ TEST_F(AlarmNoticeTest, ADueAlarmIsShownAdvancedSavedAndShownInTheForm) {
     const std::vector<qint32> ids =
         addAlarms({{"Call the bank", at(2026, 6, 10, 11, 30), alarmstatus::EveryDay, "Novak Ana",
                     "Banka d.d.", "about the loan"},
-                   {"Later", at(2026, 6, 11, 9, 0)}});
+                   {"Later", at(2026, 6, 20, 9, 0)}});
     startAlarmFrame();
     frame->showMinimized();
     frame->RestartAlarmScheduler();
@@ -53,6 +53,26 @@ TEST_F(AlarmNoticeTest, ADueAlarmIsShownAdvancedSavedAndShownInTheForm) {
     settle(20);
     EXPECT_TRUE(notices().isEmpty());
     EXPECT_EQ(storedAlarm(ids[0]).date, at(2026, 6, 11, 11, 30));
+
+    // The restarted scheduler watches the saved moment: the next day's notice comes on time.
+    setNow(at(2026, 6, 11, 11, 30, 0));
+    settle(60);
+    EXPECT_TRUE(notices().isEmpty());
+    setNow(at(2026, 6, 11, 11, 30, 1));
+    ASSERT_TRUE(waitForNotices(1));
+    EXPECT_EQ(storedAlarm(ids[0]).date, at(2026, 6, 12, 11, 30));
+}
+
+TEST_F(AlarmNoticeTest, TheDataChangedRefreshRestartsTheScheduler) {
+    startAlarmFrame();
+    frame->RestartAlarmScheduler();
+    // Written by another window: watched once the refresh after that window's save has run.
+    addAlarms({{"Written elsewhere", at(2026, 6, 10, 11, 0)}});
+    settle(60);
+    EXPECT_TRUE(notices().isEmpty());
+    frame->DataChangedRefresh();
+    ASSERT_TRUE(waitForNotices(1));
+    EXPECT_EQ(notices().front()->text(1098), "Written elsewhere");
 }
 
 TEST_F(AlarmNoticeTest, TwoAlarmsDueTogetherGiveTwoNoticesEachWithItsTexts) {
