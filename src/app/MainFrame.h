@@ -21,7 +21,8 @@ class QMenu;
 
 // The application's main window: the child windows live in its MDI area; it carries the
 // command toolbar, the menus and the status bar, opens windows by kind, routes commands
-// to the active child's document and runs the refresh after data changed.
+// to the active child's document and runs the refresh after data changed. It owns the alarm
+// scheduler and the tray icon, and shows the notice of each alarm that falls due.
 class CMainFrame : public QMainWindow, public CFrameServices {
     Q_OBJECT
 public:
