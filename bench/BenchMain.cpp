@@ -4,6 +4,7 @@
 #include <QFile>
 #include <cstdio>
 
+#include "AlarmBench.h"
 #include "GenerateData.h"
 #include "data/Connection.h"
 #include "data/ContactRcs.h"
@@ -106,6 +107,8 @@ int main(int argc, char** argv) {
                    .arg(PersonNameList().count())
                    .arg(FirmNameList().count())
                    .arg(LastNameList().count()));
+
+        runAlarmBench(args[1]);
     } catch (const CDbException& error) {
         std::fprintf(stderr, "database error: %s (%d)\n", qPrintable(error.description()),
                      error.code());

@@ -4,12 +4,14 @@
 #include <QDir>
 #include <QIcon>
 #include <QLabel>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/AppPaths.h"
 #include "app/DatabaseAccessDialog.h"
 #include "app/GuardedApplication.h"
 #include "app/MainFrame.h"
+#include "app/TipOfDayDialog.h"
 #include "app/WindowKinds.h"
 #include "data/Connection.h"
 #include "data/ErrorReport.h"
@@ -59,6 +61,7 @@ bool StartSession(CMainFrame& frame) {
     frame.StartIntegrityCheck();
     WaitCursor wait;
     LoadKnownValues();
+    frame.RestartAlarmScheduler();
     return true;
 }
 
@@ -87,5 +90,11 @@ int RunTarvex(int argc, char** argv) {
     if (!StartSession(frame))
         return 1;
     splash.reset();
+    if (CTipOfDayDialog::showAtStartUp()) {
+        QTimer::singleShot(0, &frame, [&frame] {
+            CTipOfDayDialog tip(&frame);
+            tip.exec();
+        });
+    }
     return QApplication::exec();
 }

@@ -9,11 +9,15 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolBar>
 #include <QWindow>
 #include <algorithm>
 #include <array>
 
+#include "alarms/AlarmNotice.h"
+#include "alarms/AlarmScheduler.h"
 #include "app/AboutDialog.h"
 #include "app/ChildFrames.h"
 #include "app/CommandActions.h"
@@ -21,9 +25,13 @@
 #include "app/MenuLayout.h"
 #include "app/OptionsDialog.h"
 #include "app/Settings.h"
+#include "app/SystemTray.h"
+#include "app/TipOfDayDialog.h"
 #include "data/Connection.h"
 #include "data/DBDoc.h"
 #include "data/Database.h"
+#include "data/DbException.h"
+#include "data/ErrorReport.h"
 #include "data/IntegrityCheck.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
@@ -115,10 +123,16 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize available = screen ? screen->availableSize() : QSize(1280, 900);
     resize(std::min(available.width(), 1320), std::min(available.height(), 900));
+    createTray();
+    m_scheduler = std::make_unique<CAlarmScheduler>(this, [this](qint32 id) { OnAlarmDue(id); });
+    setFrameServices(this);
     UpdateCommandStates();
 }
 
 CMainFrame::~CMainFrame() {
+    StopAlarmScanner();
+    if (frameServices() == this)
+        setFrameServices(nullptr);
     qApp->removeEventFilter(this);
     // The child windows go first, while this frame can still take their last signals.
     disconnect(m_mdi, nullptr, this, nullptr);
@@ -319,6 +333,89 @@ void CMainFrame::DataChangedRefresh() {
         WaitCursor wait;
         LoadKnownValues();
     }
+    RestartAlarmScheduler();
+}
+
+void CMainFrame::RestartAlarmScheduler() {
+    WaitCursor wait;
+    StopAlarmScanner();
+    if (!sharedDatabase().IsOpen())
+        return;
+    AlarmTable table;
+    try {
+        table = LoadAlarmTable(sharedDatabase());
+    } catch (const CDbException& e) {
+        ReportDbException(e);
+    }
+    if (!m_scheduler->Start(std::move(table)))
+        messageBox(QStringLiteral("Error, couldn't start the alarm thread"));
+}
+
+void CMainFrame::StopAlarmScanner() {
+    if (m_scheduler)
+        m_scheduler->Stop();
+}
+
+void CMainFrame::OnAlarmDue(qint32 id) {
+    RestoreMainWindow();
+    // The notice deletes itself when closed, or at once when its alarm is gone.
+    auto* notice = new CAlarmNotice(id, this);
+    notice->Init();
+}
+
+UserOptions CMainFrame::options() const {
+    const CSettings& current = settings();
+    return {current.soundFile, current.fillFirmAutomatically, current.unknownNameChoice()};
+}
+
+void CMainFrame::AlarmNoticeOpened() {
+    m_tray->ShowIcon();
+    m_tray->Animate(200, 0);
+}
+
+void CMainFrame::AlarmNoticeClosed() {
+    m_tray->StopAnimation();
+    m_tray->HideIcon();
+}
+
+void CMainFrame::createTray() {
+    m_tray = new CSystemTray(this, QSystemTrayIcon::isSystemTrayAvailable());
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->setObjectName(QStringLiteral("TrayMenu174"));
+    m_trayMenu->addAction(m_actions->action(cmd::RestoreProgram));
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(m_actions->action(cmd::ExitProgram));
+    // Without a notification area the program runs on without the icon.
+    m_tray->Create(QStringLiteral("Tarvex - Contacts File"), namedIcon(QStringLiteral("tarvex")),
+                   m_trayMenu, [this](int id) { SendCommand(id); });
+    m_tray->SetMenuDefaultItem(cmd::RestoreProgram, false);
+    // Icons 176 to 180, of which 177 and 179 are empty.
+    m_tray->SetIconList({namedIcon(QStringLiteral("tarvex")), QIcon(),
+                         namedIcon(QStringLiteral("alarm")), QIcon(),
+                         namedIcon(QStringLiteral("new-alarm"))});
+    // While the main window is visible there is no tray icon.
+    m_tray->HideIcon();
+}
+
+void CMainFrame::minimizeToTray() {
+    if (!m_tray->enabled()) {
+        if (!isMinimized())
+            showMinimized();
+        return;
+    }
+    hide();
+    m_tray->ShowIcon();
+}
+
+void CMainFrame::exitProgram() {
+    m_tray->HideIcon();
+    RestoreMainWindow();
+    if (messageBox(loadString(60023), Prompter::Buttons::YesNo, Prompter::Icon::Exclamation) ==
+        Prompter::Yes) {
+        close();
+        return;
+    }
+    minimizeToTray();
 }
 
 void CMainFrame::StartIntegrityCheck() {
@@ -366,6 +463,21 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::Notepad:
             OpenWindowByKind(QStringLiteral("Notepad"));
             return true;
+        case cmd::AlarmDue:
+            OnAlarmDue(m_scheduler->dueAlarmId());
+            return true;
+        case cmd::RestoreProgram:
+            RestoreMainWindow();
+            m_tray->HideIcon();
+            return true;
+        case cmd::ExitProgram:
+            exitProgram();
+            return true;
+        case cmd::TipOfTheDay: {
+            CTipOfDayDialog tip(this);
+            tip.exec();
+            return true;
+        }
         case cmd::Options:
             showOptions();
             return true;
@@ -417,6 +529,10 @@ bool CMainFrame::IsCommandEnabled(int id) const {
         case cmd::Options:
         case cmd::Help:
         case cmd::About:
+        case cmd::AlarmDue:
+        case cmd::RestoreProgram:
+        case cmd::ExitProgram:
+        case cmd::TipOfTheDay:
         case cmd::AppExit:
         case cmd::ViewToolbar:
         case cmd::ViewStatusBar:
@@ -498,7 +614,21 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     if (!settings().Save())
         messageBox(settingsNotSavedMessage(), Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
+    settings().Save();
+    // No alarm may be notified into a closing window.
+    StopAlarmScanner();
     event->accept();
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized() || !m_tray->enabled())
+        return;
+    // Hidden once the minimising has finished; restoring then happens through the tray icon.
+    QTimer::singleShot(0, this, [this] {
+        if (isMinimized() && isVisible())
+            minimizeToTray();
+    });
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/DocTemplate.h"
+#include "platform/FrameServices.h"
 
 class CSpawnMDIChildWnd;
 class CView;
@@ -15,11 +16,15 @@ class QToolBar;
 class CommandActions;
 class CHelpWindow;
 class CIntegrityCheck;
+class CAlarmScheduler;
+class CSystemTray;
+class QMenu;
 
 // The application's main window: the child windows live in its MDI area; it carries the
 // command toolbar, the menus and the status bar, opens windows by kind, routes commands
-// to the active child's document and runs the refresh after data changed.
-class CMainFrame : public QMainWindow {
+// to the active child's document and runs the refresh after data changed. It owns the alarm
+// scheduler and the tray icon, and shows the notice of each alarm that falls due.
+class CMainFrame : public QMainWindow, public CFrameServices {
     Q_OBJECT
 public:
     explicit CMainFrame(CDocTemplateRegistry templates);
@@ -35,24 +40,33 @@ public:
     // window cannot be created.
     CSpawnMDIChildWnd* OpenWindowByKind(const QString& kind);
     // Activates the open window of the kind, or opens one; returns its view.
-    CView* OpenOrActivate(const QString& kind);
+    CView* OpenOrActivate(const QString& kind) override;
     // Makes the frame of the view the active child window.
     void ActivateView(CView* view);
     CSpawnMDIChildWnd* frameOf(CView* view) const;
     CSpawnMDIChildWnd* activeChild() const;
 
-    void NewPersonWithName(const QString& name);
-    void NewFirmWithName(const QString& name);
-    // Called after records were written or deleted: refills the open lists and reloads
-    // the known-value lists.
-    void DataChangedRefresh();
+    void NewPersonWithName(const QString& name) override;
+    void NewFirmWithName(const QString& name) override;
+    // Called after records were written or deleted: refills the open lists, reloads the
+    // known-value lists and restarts the alarm scheduler.
+    void DataChangedRefresh() override;
+    // Stops the alarm scanner, rebuilds the watched alarms from the database and starts a
+    // new scanner over them.
+    void RestartAlarmScheduler() override;
+    void StopAlarmScanner();
+    CAlarmScheduler& alarmScheduler() const { return *m_scheduler; }
+    CSystemTray* tray() const { return m_tray; }
+    UserOptions options() const override;
+    void AlarmNoticeOpened() override;
+    void AlarmNoticeClosed() override;
     // Restores a minimised main window and brings it in front of other applications.
     void RestoreMainWindow();
     // Closes the record windows (forms, person dossier, lists) at once, without asking.
     void CloseRecordWindows();
 
     // Runs a command as if chosen from a menu; false when nobody handled it.
-    bool SendCommand(int id);
+    bool SendCommand(int id) override;
     // Recomputes which commands are enabled.
     void UpdateCommandStates();
 
@@ -65,6 +79,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -80,6 +95,12 @@ private:
     void updateTitle();
     void showAbout();
     void showOptions();
+    void createTray();
+    // Hides the window into the tray, or minimises it where there is no tray.
+    void minimizeToTray();
+    void exitProgram();
+    // Shows the notice of the alarm the scanner found due.
+    void OnAlarmDue(qint32 id);
 
     CDocTemplateRegistry m_templates;
     QMdiArea* m_mdi;
@@ -89,4 +110,7 @@ private:
     QPointer<CHelpWindow> m_help;
     QList<QKeySequence> m_recordKeys;
     std::unique_ptr<CIntegrityCheck> m_integrityCheck;
+    CSystemTray* m_tray = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    std::unique_ptr<CAlarmScheduler> m_scheduler;
 };

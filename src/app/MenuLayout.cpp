@@ -54,7 +54,7 @@ const MenuPopup kList{"&List",
 const MenuPopup kWindow{
     "&Window", {{cmd::WindowCascade}, {cmd::WindowTile}, {cmd::WindowArrange}}, true};
 
-const MenuPopup kHelp{"&Help", {{cmd::Help}, {0}, {cmd::About}}};
+const MenuPopup kHelp{"&Help", {{cmd::Help}, {cmd::TipOfTheDay}, {0}, {cmd::About}}};
 
 const std::map<int, std::vector<MenuPopup>> kMenus{
     {menus::Main, {kFile, kView, kTools, kHelp}},

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "alarms/AlarmFView.h"
 #include "data/DBDoc.h"
 #include "dossiers/Sharks2FView.h"
 #include "dossiers/SharksFView.h"
@@ -25,7 +26,7 @@ const std::array<WindowKind, 12> kWindowKinds{{
      FrameKind::Notepad, nullptr},
     {121, "\nPerson\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Record, createPersonView},
     {123, "\nContact\n\n\n\nVond3.Document\nVond3 Document", FrameKind::Record, createContactView},
-    {125, "\nAlarm\n\n\n\nVond4.Document\nVond4 Document", FrameKind::Record, nullptr},
+    {125, "\nAlarm\n\n\n\nVond4.Document\nVond4 Document", FrameKind::Record, createAlarmView},
     {128, "\nGroup\n\n\n\nVond5.Document\nVond5 Document", FrameKind::Child, createGroupView},
     {131, "\nFirm\n\n\n\nVond6.Document\nVond6 Document", FrameKind::Record, createFirmView},
     {133, "\nAlarmlist\n\n\n\nVond4.Document\nVond4 Document", FrameKind::List, nullptr},

@@ -1,0 +1,119 @@
+#include "alarms/AlarmNotice.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "alarms/AdvanceAlarm.h"
+#include "alarms/AlarmSound.h"
+#include "data/AlarmRcs.h"
+#include "data/Connection.h"
+#include "data/DbException.h"
+#include "data/ErrorReport.h"
+#include "data/RecordLocator.h"
+#include "platform/CommandIds.h"
+#include "platform/FrameServices.h"
+#include "platform/OpenWindowRegistry.h"
+
+namespace {
+
+enum Control { Moment = 1100, Company = 1018, Person = 1017, Subject = 1098, Comment = 1021 };
+
+}  // namespace
+
+CAlarmNotice::CAlarmNotice(qint32 alarmId, QWidget* owner) : QDialog(owner), m_id(alarmId) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    setWindowTitle(QStringLiteral("Alarm"));
+    setObjectName(QStringLiteral("AlarmNotice"));
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    layout->addLayout(form);
+    const std::pair<int, const char*> fields[] = {{Moment, "&Date/Time"},
+                                                  {Company, "Company"},
+                                                  {Person, "Contact person"},
+                                                  {Subject, "Alarm subject"},
+                                                  {Comment, "Comment"}};
+    for (const auto& [id, label] : fields) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QStringLiteral("text%1").arg(id));
+        edit->setReadOnly(true);
+        edit->setMinimumWidth(320);
+        form->addRow(QString::fromLatin1(label), edit);
+        m_texts.insert(id, edit);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&OK"));
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::close);
+    layout->addWidget(buttons);
+    m_sound = new CAlarmSound(this);
+}
+
+CAlarmNotice::~CAlarmNotice() {
+    if (CFrameServices* main = frameServices())
+        main->AlarmNoticeClosed();
+}
+
+QString CAlarmNotice::text(int controlId) const {
+    const QLineEdit* edit = m_texts.value(controlId, nullptr);
+    return edit ? edit->text() : QString();
+}
+
+bool CAlarmNotice::Init() {
+    CFrameServices* main = frameServices();
+    if (main)
+        main->AlarmNoticeOpened();
+    bool saved = false;
+    try {
+        CAlarmRcs alarm(&sharedDatabase());
+        alarm.m_strFilter = QStringLiteral("id = %1").arg(m_id);
+        alarm.Open();
+        if (alarm.IsEOF()) {
+            close();
+            return false;
+        }
+        m_sound->play(userOptions().soundFile);
+        const QString moment = QStringLiteral("%1 %2").arg(
+            alarm.dateTime(QStringLiteral("date")).toString(QStringLiteral("yyyy/MM/dd")),
+            alarm.dateTime(QStringLiteral("time")).toString(QStringLiteral("HH:mm:ss")));
+        m_texts[Moment]->setText(moment);
+        m_texts[Company]->setText(alarm.text(QStringLiteral("firm")));
+        m_texts[Person]->setText(alarm.text(QStringLiteral("person")));
+        m_texts[Subject]->setText(alarm.text(QStringLiteral("name")));
+        m_texts[Comment]->setText(alarm.text(QStringLiteral("description")));
+        alarm.Edit();
+        AdvanceAlarm(alarm);
+        alarm.Update();
+        alarm.Close();
+        saved = true;
+    } catch (const CDbException& e) {
+        ReportDbException(e);
+    }
+    try {
+        // Refreshing restarts the scheduler over the saved alarm. An alarm that could not be
+        // saved is still due in the table: the running scanner, which has marked it notified,
+        // carries on instead, so the failure is not notified over and over.
+        if (main && saved)
+            main->DataChangedRefresh();
+        showInAlarmForm();
+    } catch (const CDbException& e) {
+        ReportDbException(e);
+    }
+    show();
+    raise();
+    activateWindow();
+    return true;
+}
+
+void CAlarmNotice::showInAlarmForm() {
+    CView* form = openwindows::find(QStringLiteral("Alarm"));
+    if (CFrameServices* main = frameServices())
+        form = main->OpenOrActivate(QStringLiteral("Alarm"));
+    if (!form || !form->GetDocument())
+        return;
+    CRecordLocator locator(m_id);
+    form->GetDocument()->UpdateAllViews(nullptr, cmd::ShowRecord, &locator);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+class CView;
+
+// The options of the settings object that windows outside the shell act on.
+struct UserOptions {
+    QString soundFile = QStringLiteral("alarm.wav");
+    bool fillFirmAutomatically = true;
+    int unknownNameChoice = 3;  // 1 create a new one, 2 notify the user, 3 do nothing
+};
+
+// What windows outside the application shell ask of the main frame. The main frame
+// installs itself while it lives; windows reach it through frameServices(), so that their
+// folders need not know the shell.
+class CFrameServices {
+public:
+    virtual ~CFrameServices() = default;
+
+    virtual UserOptions options() const = 0;
+
+    // Activates the open window of the kind, or opens one; its view, or nullptr.
+    virtual CView* OpenOrActivate(const QString& kind) = 0;
+    // Runs a command as if chosen from a menu; false when nobody handled it.
+    virtual bool SendCommand(int id) = 0;
+    virtual void NewPersonWithName(const QString& name) = 0;
+    virtual void NewFirmWithName(const QString& name) = 0;
+    // Refills the open lists, reloads the known-value lists and restarts the alarms.
+    virtual void DataChangedRefresh() = 0;
+    // Rebuilds the watched alarms from the database and starts a fresh scanner.
+    virtual void RestartAlarmScheduler() = 0;
+    // An alarm notice opened (shows and animates the tray icon) or closed (stops it).
+    virtual void AlarmNoticeOpened() = 0;
+    virtual void AlarmNoticeClosed() = 0;
+};
+
+// The live main frame's services, or nullptr.
+CFrameServices* frameServices();
+void setFrameServices(CFrameServices* services);
+// The options in force: the main frame's, or the defaults when there is none.
+UserOptions userOptions();
