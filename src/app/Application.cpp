@@ -59,11 +59,6 @@ int RunTarvex(int argc, char** argv) {
     installQtPrinting();
 
     CMainFrame frame(makeDocTemplates());
-    const QStringList arguments = QApplication::arguments().mid(1);
-    if (!arguments.isEmpty()) {
-        std::fprintf(stderr, "tarvex: cannot open %s: this version has no notepad documents\n",
-                     qPrintable(arguments.first()));
-    }
     frame.show();
     std::unique_ptr<QLabel> splash = makeSplash(&frame);
     splash->show();
@@ -72,5 +67,9 @@ int RunTarvex(int argc, char** argv) {
     if (!StartSession(frame))
         return 1;
     splash.reset();
+    // A file named on the command line opens as a notepad document.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (!arguments.isEmpty())
+        frame.OpenDocumentFile(arguments.first());
     return QApplication::exec();
 }

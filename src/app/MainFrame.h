@@ -9,6 +9,7 @@
 class CSpawnMDIChildWnd;
 class CView;
 class QMdiArea;
+class QMenu;
 class QMdiSubWindow;
 class QToolBar;
 class CommandActions;
@@ -54,12 +55,18 @@ public:
     // Recomputes which commands are enabled.
     void UpdateCommandStates();
 
+    // Opens an .rtf file in a new notepad window titled with the file's name; a file that
+    // does not exist or is not RTF is reported and opens nothing.
+    CSpawnMDIChildWnd* OpenDocumentFile(const QString& path);
+
     // Shows the bundled help at the given anchor (empty: the contents).
     void ShowHelp(const QString& anchor = {});
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     bool OnCommand(int id);
@@ -74,6 +81,9 @@ private:
     void updateTitle();
     void showAbout();
     void showOptions();
+    void newNotepad();
+    void openFile();
+    void addRecentFileEntries(QMenu* menu);
 
     CDocTemplateRegistry m_templates;
     QMdiArea* m_mdi;

@@ -10,6 +10,7 @@
 #include "data/FirmRcs.h"
 #include "data/RecordLocator.h"
 #include "data/SqlDialect.h"
+#include "forms/DossierText.h"
 #include "forms/NameResolution.h"
 #include "forms/PickListEdit.h"
 #include "forms/RecordPrintout.h"
@@ -35,6 +36,7 @@ enum Control {
     Comment = 1021,
     NewPerson = 1038,
     ViewPerson = 1041,
+    ViewDossierText = 1165,
 };
 
 constexpr int kNoFirmWithId = 60010;
@@ -78,6 +80,17 @@ CFirmFView::CFirmFView(CDocument* document)
             return;
         ViewRelated(QStringLiteral("Person"), OnGetRecordset()->text(QStringLiteral("person")));
     });
+    connect(addButton(ViewDossierText, QStringLiteral("View")), &QPushButton::clicked, this,
+            [this] {
+                try {
+                    CRecordSet* rs = OnGetRecordset();
+                    ShowDossierText(QStringLiteral("sharks2"),
+                                    QStringLiteral("[id_firm] = %1").arg(rs->longValue("id")),
+                                    loadString(60044) + rs->text(QStringLiteral("name")), true);
+                } catch (const CDbException& e) {
+                    ReportDbException(e);
+                }
+            });
 }
 
 void CFirmFView::OnInitialUpdate() {

@@ -5,9 +5,12 @@
 #include "app/MainFrame.h"
 #include "app/Settings.h"
 #include "data/Connection.h"
+#include "data/DbException.h"
+#include "data/ErrorReport.h"
 #include "data/PersonRcs.h"
 #include "data/RecordLocator.h"
 #include "data/SqlDialect.h"
+#include "forms/DossierText.h"
 #include "forms/NameResolution.h"
 #include "forms/PickListEdit.h"
 #include "forms/RecordPrintout.h"
@@ -33,6 +36,7 @@ enum Control {
     Comment = 1021,
     NewFirm = 1043,
     ViewFirm = 1046,
+    ViewDossierText = 1165,
 };
 
 constexpr int kNoUserWithId = 60017;
@@ -73,6 +77,19 @@ CPersonFView::CPersonFView(CDocument* document)
     connect(button(ViewFirm), &QPushButton::clicked, this, [this] {
         ViewRelated(QStringLiteral("Firm"), OnGetRecordset()->text(QStringLiteral("firm")));
     });
+    connect(addButton(ViewDossierText, QStringLiteral("View")), &QPushButton::clicked, this,
+            [this] {
+                try {
+                    CRecordSet* rs = OnGetRecordset();
+                    ShowDossierText(QStringLiteral("sharks"),
+                                    QStringLiteral("[id_person] = %1").arg(rs->longValue("id")),
+                                    loadString(60044) + rs->text(QStringLiteral("lastname")) + ' ' +
+                                        rs->text(QStringLiteral("firstname")),
+                                    false);
+                } catch (const CDbException& e) {
+                    ReportDbException(e);
+                }
+            });
 }
 
 QString CPersonFView::printText() const {
