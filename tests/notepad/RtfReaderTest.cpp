@@ -116,7 +116,7 @@ TEST(RtfReader, RecognisesRtfByItsHeader) {
 
 TEST(RtfReader, DamagedInputGivesWhatCouldBeRead) {
     EXPECT_EQ(read("{\\rtf1 abc}}}} def}").plainText(), QStringLiteral("abc def"));
-    EXPECT_EQ(read("{\\rtf1 {\\b {{ unclosed").plainText(), QStringLiteral("unclosed"));
+    EXPECT_EQ(read("{\\rtf1 {\\b {{ unclosed").plainText(), QStringLiteral(" unclosed"));
     EXPECT_EQ(read("{\\rtf1 ok\\bin999999 xx}").plainText(), QStringLiteral("ok"));
     EXPECT_EQ(read("{\\rtf1 ok\\bin-5 xx}").plainText(), QStringLiteral("okxx"));
     EXPECT_EQ(read("{\\rtf1 cut\\'4").plainText(), QStringLiteral("cut"));

@@ -66,7 +66,7 @@ TEST_F(TableTextDumpTest, NoRowGivesAnEmptyDumpAndFailuresReturnZero) {
 
     prompts.setLenient(true);
     EXPECT_EQ(TableTextDump(QStringLiteral("no such table"), &dump, QString(), QString()), 0);
-    EXPECT_EQ(TableTextDump(QStringLiteral("sharks"), &dump, QStringLiteral("[no column] = 1"),
+    EXPECT_EQ(TableTextDump(QStringLiteral("sharks"), &dump, QStringLiteral("[id_person] = = 1"),
                             QString()),
               0);
     EXPECT_EQ(prompts.messages().size(), 2);
