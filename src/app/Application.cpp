@@ -33,7 +33,7 @@ std::unique_ptr<QLabel> makeSplash(QWidget* owner) {
 
 }  // namespace
 
-bool StartSession(CMainFrame& frame) {
+bool StartSession(CMainFrame& frame, const QStringList& arguments) {
     setDbHelpOpener([](const QString& context) {
         if (CMainFrame* main = CMainFrame::instance())
             main->ShowHelp(context.isEmpty() ? QStringLiteral("db-errors") : context);
@@ -42,8 +42,12 @@ bool StartSession(CMainFrame& frame) {
     CDatabaseAccessDialog prompt(&frame);
     if (prompt.exec() != QDialog::Accepted)
         return false;
-    WaitCursor wait;
-    LoadKnownValues();
+    {
+        WaitCursor wait;
+        LoadKnownValues();
+    }
+    if (!arguments.isEmpty())
+        frame.OpenDocumentFile(arguments.first());
     return true;
 }
 
@@ -64,12 +68,8 @@ int RunTarvex(int argc, char** argv) {
     splash->show();
     splash->repaint();
     QApplication::processEvents();
-    if (!StartSession(frame))
+    if (!StartSession(frame, QApplication::arguments().mid(1)))
         return 1;
     splash.reset();
-    // A file named on the command line opens as a notepad document.
-    const QStringList arguments = QApplication::arguments().mid(1);
-    if (!arguments.isEmpty())
-        frame.OpenDocumentFile(arguments.first());
     return QApplication::exec();
 }

@@ -356,7 +356,8 @@ bool CVondView::IsCommandEnabled(int id, bool& enabled) const {
             enabled = textCursor().hasSelection();
             return true;
         case EditPaste:
-            enabled = canPaste();
+            // Asking the clipboard here would wait for its owner at every cursor move.
+            enabled = !isReadOnly();
             return true;
         case EditUndo:
             enabled = document()->isUndoAvailable();

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
@@ -13,7 +16,9 @@
 
 #include "FormFixture.h"
 #include "app/WindowKinds.h"
+#include "data/FirmRcs.h"
 #include "data/SharksRcs.h"
+#include "forms/FirmFView.h"
 #include "forms/PersonFView.h"
 #include "notepad/NotepadCommands.h"
 #include "notepad/RecentFileList.h"
@@ -306,4 +311,56 @@ TEST_F(NotepadTest, PersonViewButtonShowsTheDossierAsText) {
     EXPECT_TRUE(text.contains(QStringLiteral("busbio_goals\ngrow\n\n")))
         << text.left(200).toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("id_person")));
+}
+
+TEST_F(NotepadTest, FirmViewButtonOpensTheTextAtTheTopLeft) {
+    {
+        CFirmRcs rs(&sharedDatabase());
+        rs.Open();
+        rs.AddNew();
+        rs.setValue("name", QStringLiteral("Acme"));
+        rs.Update();
+    }
+    ASSERT_TRUE(command(cmd::ViewCompanies));
+    auto* form = view<CFirmFView>(QStringLiteral("Firm"));
+    ASSERT_TRUE(form);
+    auto* viewButton = form->findChild<QPushButton*>(QStringLiteral("button1165"));
+    ASSERT_TRUE(viewButton);
+    viewButton->click();
+    CVondDoc* doc = activeDoc();
+    ASSERT_TRUE(doc);
+    // No dossier row yet: an empty text.
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("Text zikinfo - Acme"));
+    EXPECT_TRUE(doc->view()->toPlainText().isEmpty());
+    EXPECT_EQ(frame->activeChild()->geometry(), QRect(0, 0, 400, 300));
+}
+
+TEST_F(NotepadTest, DroppedRtfFilesOpenInNewNotepads) {
+    const QString a = writeFile("a.rtf", "{\\rtf1 first}");
+    const QString b = writeFile("b.rtf", "{\\rtf1 second}");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &drop);
+    EXPECT_EQ(notepadCount(), 2);
+    EXPECT_EQ(activeDoc()->GetTitle(), QStringLiteral("b.rtf"));
+    EXPECT_EQ(activeDoc()->view()->toPlainText(), QStringLiteral("second"));
+}
+
+TEST_F(NotepadTest, ToolbarNewOpensANotepadAndRecordKeysLeaveTheEditorAlone) {
+    CVondView* view = newNotepad();
+    ASSERT_TRUE(view);
+    ASSERT_TRUE(command(cmd::FileNew));
+    EXPECT_EQ(notepadCount(), 2);
+    view = activeDoc()->view();
+    view->insertPlainText(QStringLiteral("one\ntwo"));
+    view->moveCursor(QTextCursor::Start);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(view->textCursor().position(), 7);
+    QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(view->textCursor().position(), 0);
 }
