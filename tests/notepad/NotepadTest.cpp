@@ -4,6 +4,8 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
@@ -363,4 +365,25 @@ TEST_F(NotepadTest, ToolbarNewOpensANotepadAndRecordKeysLeaveTheEditorAlone) {
     EXPECT_EQ(view->textCursor().position(), 7);
     QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
     EXPECT_EQ(view->textCursor().position(), 0);
+}
+
+TEST_F(NotepadTest, TheFileMenuListsTheRecentFilesAndOpensThem) {
+    const QString file = writeFile("recent.rtf", "{\\rtf1 from the list}");
+    recentfiles::add(file);
+    QMenu* fileMenu = nullptr;
+    for (QAction* a : frame->menuBar()->actions()) {
+        if (a->menu() && a->text() == QStringLiteral("&File"))
+            fileMenu = a->menu();
+    }
+    ASSERT_TRUE(fileMenu);
+    emit fileMenu->aboutToShow();
+    QAction* entry = nullptr;
+    for (QAction* a : fileMenu->actions()) {
+        if (a->text() == QStringLiteral("&1 recent.rtf"))
+            entry = a;
+    }
+    ASSERT_TRUE(entry);
+    entry->trigger();
+    ASSERT_TRUE(activeDoc());
+    EXPECT_EQ(activeDoc()->view()->toPlainText(), QStringLiteral("from the list"));
 }
