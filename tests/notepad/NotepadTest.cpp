@@ -10,7 +10,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -36,7 +35,6 @@ class NotepadTest : public FormTest {
 protected:
     void SetUp() override {
         FormTest::SetUp();
-        QStandardPaths::setTestModeEnabled(true);
         QSettings(QStringLiteral("Orvandel"), QStringLiteral("Tarvex")).clear();
         frame = std::make_unique<CMainFrame>(makeDocTemplates());
         frame->resize(1200, 900);
