@@ -562,7 +562,8 @@ private:
 }  // namespace
 
 bool IsRtf(const QByteArray& data) {
-    qsizetype i = 0;
+    // Some editors put a UTF-8 byte order mark before the header.
+    qsizetype i = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (i < data.size() &&
            (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' || data[i] == '\n'))
         ++i;
@@ -570,5 +571,7 @@ bool IsRtf(const QByteArray& data) {
 }
 
 RichText ReadRtf(const QByteArray& data) {
+    if (data.startsWith("\xEF\xBB\xBF"))
+        return Reader(data.mid(3)).run();
     return Reader(data).run();
 }

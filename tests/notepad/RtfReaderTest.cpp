@@ -112,6 +112,8 @@ TEST(RtfReader, RecognisesRtfByItsHeader) {
     EXPECT_FALSE(IsRtf("plain text"));
     EXPECT_FALSE(IsRtf(""));
     EXPECT_FALSE(IsRtf("{\\rt"));
+    EXPECT_TRUE(IsRtf("\xEF\xBB\xBF{\\rtf1 x}"));
+    EXPECT_EQ(ReadRtf("\xEF\xBB\xBF{\\rtf1 x}").plainText(), QStringLiteral("x"));
 }
 
 TEST(RtfReader, DamagedInputGivesWhatCouldBeRead) {
