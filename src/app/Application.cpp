@@ -38,7 +38,7 @@ std::unique_ptr<QLabel> makeSplash(QWidget* owner) {
 
 }  // namespace
 
-bool StartSession(CMainFrame& frame) {
+bool StartSession(CMainFrame& frame, const QStringList& arguments) {
     setDbHelpOpener([](const QString& context) {
         if (CMainFrame* main = CMainFrame::instance())
             main->ShowHelp(context.isEmpty() ? QStringLiteral("db-errors") : context);
@@ -59,9 +59,13 @@ bool StartSession(CMainFrame& frame) {
     if (prompt.exec() != QDialog::Accepted)
         return false;
     frame.StartIntegrityCheck();
-    WaitCursor wait;
-    LoadKnownValues();
+    {
+        WaitCursor wait;
+        LoadKnownValues();
+    }
     frame.RestartAlarmScheduler();
+    if (!arguments.isEmpty())
+        frame.OpenDocumentFile(arguments.first());
     return true;
 }
 
@@ -77,17 +81,12 @@ int RunTarvex(int argc, char** argv) {
     installQtPrinting();
 
     CMainFrame frame(makeDocTemplates());
-    const QStringList arguments = QApplication::arguments().mid(1);
-    if (!arguments.isEmpty()) {
-        std::fprintf(stderr, "tarvex: cannot open %s: this version has no notepad documents\n",
-                     qPrintable(arguments.first()));
-    }
     frame.show();
     std::unique_ptr<QLabel> splash = makeSplash(&frame);
     splash->show();
     splash->repaint();
     QApplication::processEvents();
-    if (!StartSession(frame))
+    if (!StartSession(frame, QApplication::arguments().mid(1)))
         return 1;
     splash.reset();
     if (CTipOfDayDialog::showAtStartUp()) {

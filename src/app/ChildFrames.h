@@ -19,6 +19,17 @@ public:
     CListFrame(std::unique_ptr<CDocument> document, QWidget* view);
 };
 
+// Frame of the notepad: the notepad toolbar, whose formatting buttons show pressed,
+// released or indeterminate as the document's selection has the format or not.
+class CNotepadFrame : public CSpawnMDIChildWnd {
+    Q_OBJECT
+public:
+    CNotepadFrame(std::unique_ptr<CDocument> document, QWidget* view);
+
+private:
+    void updateButtonStates();
+};
+
 // Frame of the group form and the dossiers: no toolbar, no maximise.
 class CChildFrame : public CSpawnMDIChildWnd {
     Q_OBJECT

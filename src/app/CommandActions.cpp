@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QKeySequence>
 #include <QWidget>
+#include <algorithm>
 
 #include "platform/CommandIcon.h"
 #include "platform/CommandIds.h"
@@ -14,7 +15,11 @@ CommandActions* liveActions = nullptr;
 QHash<int, QAction*> actionsById;
 
 bool isToggle(int id) {
-    return id == cmd::ViewToolbar || id == cmd::ViewStatusBar;
+    // The notepad's formatting commands show whether the selection has their format.
+    constexpr int kFormatCommands[] = {32888, 32889, 32890, 32891, 32892, 32893};
+    return id == cmd::ViewToolbar || id == cmd::ViewStatusBar ||
+           std::find(std::begin(kFormatCommands), std::end(kFormatCommands), id) !=
+               std::end(kFormatCommands);
 }
 
 }  // namespace

@@ -3,10 +3,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -35,6 +39,9 @@
 #include "data/IntegrityCheck.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
+#include "notepad/RecentFileList.h"
+#include "notepad/RtfFile.h"
+#include "notepad/VondDoc.h"
 #include "platform/CommandIcon.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandTable.h"
@@ -95,8 +102,9 @@ int menuFor(FrameKind kind) {
         case FrameKind::List:
             return menus::RecordList;
         case FrameKind::Child:
-        case FrameKind::Notepad:
             return menus::ChildWindow;
+        case FrameKind::Notepad:
+            return menus::Notepad;
     }
     return menus::Main;
 }
@@ -114,6 +122,7 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     buildToolBar();
     buildStatusBar();
     buildMenus();
+    setAcceptDrops(true);
     settings().Load();
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
     for (const KeyBinding& binding : keyTable(keytables::Record))
@@ -197,6 +206,10 @@ void CMainFrame::fillMenuBar(int menuId) {
                 menu->addSeparator();
                 continue;
             }
+            if (item.id == kRecentFilesItem) {
+                addRecentFileEntries(menu);
+                continue;
+            }
             QAction* action = m_actions->action(item.id);
             if (!action)
                 continue;
@@ -248,8 +261,10 @@ CSpawnMDIChildWnd* CMainFrame::OpenWindowByKind(const QString& kind) {
             frame = new CListFrame(std::move(document), view);
             break;
         case FrameKind::Child:
-        case FrameKind::Notepad:
             frame = new CChildFrame(std::move(document), view);
+            break;
+        case FrameKind::Notepad:
+            frame = new CNotepadFrame(std::move(document), view);
             break;
     }
     frame->setProperty("frameKind", static_cast<int>(docTemplate->frameKind));
@@ -461,7 +476,11 @@ bool CMainFrame::OnCommand(int id) {
     }
     switch (id) {
         case cmd::Notepad:
-            OpenWindowByKind(QStringLiteral("Notepad"));
+        case cmd::FileNew:
+            newNotepad();
+            return true;
+        case cmd::FileOpen:
+            openFile();
             return true;
         case cmd::AlarmDue:
             OnAlarmDue(m_scheduler->dueAlarmId());
@@ -525,6 +544,8 @@ bool CMainFrame::IsCommandEnabled(int id) const {
         return m_templates.find(QString::fromLatin1(k->kind));
     switch (id) {
         case cmd::Notepad:
+        case cmd::FileNew:
+        case cmd::FileOpen:
             return m_templates.find(QStringLiteral("Notepad")) != nullptr;
         case cmd::Options:
         case cmd::Help:
@@ -555,6 +576,16 @@ bool CMainFrame::IsCommandEnabled(int id) const {
 void CMainFrame::UpdateCommandStates() {
     for (int id : m_actions->ids())
         m_actions->action(id)->setEnabled(IsCommandEnabled(id));
+    CSpawnMDIChildWnd* child = activeChild();
+    CDocument* doc = child ? child->document() : nullptr;
+    for (int id : m_actions->ids()) {
+        QAction* action = m_actions->action(id);
+        if (!action->isCheckable())
+            continue;
+        const std::optional<Qt::CheckState> state =
+            doc ? doc->GetCheckState(id) : std::optional<Qt::CheckState>();
+        action->setChecked(state == Qt::Checked);
+    }
     // Whether the bars are meant to be shown, also before the window itself is shown.
     m_actions->setChecked(cmd::ViewToolbar, !m_toolBar->isHidden());
     m_actions->setChecked(cmd::ViewStatusBar, !statusBar()->isHidden());
@@ -602,6 +633,70 @@ void CMainFrame::showAbout() {
 void CMainFrame::showOptions() {
     COptionsDialog dialog(this);
     dialog.exec();
+}
+
+void CMainFrame::newNotepad() {
+    if (CSpawnMDIChildWnd* frame = OpenWindowByKind(QStringLiteral("Notepad"))) {
+        if (CDocument* doc = frame->document())
+            doc->OnNewDocument();
+    }
+}
+
+void CMainFrame::openFile() {
+    const QString path = prompter().openFileName(QStringLiteral("Open"), CVondDoc::fileFilter());
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+}
+
+CSpawnMDIChildWnd* CMainFrame::OpenDocumentFile(const QString& path) {
+    QString problem;
+    const std::optional<RichText> text = ReadRtfFile(path, &problem);
+    if (!text) {
+        recentfiles::remove(path);
+        messageBox(problem, Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
+        return nullptr;
+    }
+    CSpawnMDIChildWnd* frame = OpenWindowByKind(QStringLiteral("Notepad"));
+    if (auto* doc = frame ? qobject_cast<CVondDoc*>(frame->document()) : nullptr)
+        doc->OnOpenDocument(path, *text);
+    return frame;
+}
+
+void CMainFrame::addRecentFileEntries(QMenu* menu) {
+    // The entries are made each time the menu opens, from the list as it is then.
+    QAction* anchor = menu->addSeparator();
+    anchor->setVisible(false);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu, anchor] {
+        for (QAction* old : menu->actions()) {
+            if (old->property("recentFile").isValid()) {
+                menu->removeAction(old);
+                old->deleteLater();
+            }
+        }
+        int number = 1;
+        for (const QString& path : recentfiles::files()) {
+            auto* entry = new QAction(
+                QStringLiteral("&%1 %2").arg(number++).arg(QFileInfo(path).fileName()), menu);
+            entry->setProperty("recentFile", path);
+            entry->setStatusTip(path);
+            connect(entry, &QAction::triggered, this, [this, path] { OpenDocumentFile(path); });
+            menu->insertAction(anchor, entry);
+        }
+    });
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            OpenDocumentFile(url.toLocalFile());
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

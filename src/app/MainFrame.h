@@ -11,6 +11,7 @@
 class CSpawnMDIChildWnd;
 class CView;
 class QMdiArea;
+class QMenu;
 class QMdiSubWindow;
 class QToolBar;
 class CommandActions;
@@ -73,6 +74,9 @@ public:
     // Checks the contacts file for damage in the background (see CIntegrityCheck).
     void StartIntegrityCheck();
     void StopIntegrityCheck();
+    // Opens an .rtf file in a new notepad window titled with the file's name; a file that
+    // does not exist or is not RTF is reported and opens nothing.
+    CSpawnMDIChildWnd* OpenDocumentFile(const QString& path);
 
     // Shows the bundled help at the given anchor (empty: the contents).
     void ShowHelp(const QString& anchor = {});
@@ -81,6 +85,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     bool OnCommand(int id);
@@ -101,6 +107,9 @@ private:
     void exitProgram();
     // Shows the notice of the alarm the scanner found due.
     void OnAlarmDue(qint32 id);
+    void newNotepad();
+    void openFile();
+    void addRecentFileEntries(QMenu* menu);
 
     CDocTemplateRegistry m_templates;
     QMdiArea* m_mdi;

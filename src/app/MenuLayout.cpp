@@ -6,7 +6,38 @@
 
 namespace {
 
-const MenuPopup kFile{"&File", {{cmd::Notepad}, {0}, {cmd::AppExit}}};
+const MenuPopup kFile{
+    "&File", {{cmd::Notepad}, {cmd::FileOpen}, {0}, {kRecentFilesItem}, {0}, {cmd::AppExit}}};
+
+const MenuPopup kNotepadFile{"&File",
+                             {{cmd::Notepad, "&New."},
+                              {cmd::FileOpen},
+                              {cmd::FileSave},
+                              {cmd::FileSaveAs},
+                              {0},
+                              {cmd::FilePrint},
+                              {57609},
+                              {0},
+                              {kRecentFilesItem},
+                              {0},
+                              {cmd::AppExit}}};
+
+const MenuPopup kNotepadEdit{"&Edit",
+                             {{57643},
+                              {57644},
+                              {0},
+                              {57635},
+                              {57634},
+                              {57637},
+                              {0},
+                              {57642},
+                              {0},
+                              {57636},
+                              {57640},
+                              {57641}}};
+
+const MenuPopup kNotepadFormat{"F&ormat",
+                               {{32888}, {32889}, {32890}, {0}, {32891}, {32893}, {32892}}};
 
 const MenuPopup kView{"&View",
                       {{cmd::ViewContacts},
@@ -61,6 +92,7 @@ const std::map<int, std::vector<MenuPopup>> kMenus{
     {menus::RecordForm, {kFile, kView, kRecord, kTools, kWindow, kHelp}},
     {menus::RecordList, {kFile, kView, kList, kTools, kWindow, kHelp}},
     {menus::ChildWindow, {kFile, kView, kTools, kWindow, kHelp}},
+    {menus::Notepad, {kNotepadFile, kNotepadEdit, kNotepadFormat, kView, kWindow, kHelp}},
 };
 
 }  // namespace

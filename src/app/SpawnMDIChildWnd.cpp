@@ -151,6 +151,10 @@ void CSpawnMDIChildWnd::destroyNow() {
 }
 
 void CSpawnMDIChildWnd::closeEvent(QCloseEvent* event) {
+    if (!m_closing && m_document && !m_document->SaveModified()) {
+        event->ignore();
+        return;
+    }
     if (!m_closing) {
         m_closing = true;
         SavePlacement();

@@ -10,6 +10,8 @@
 #include "forms/FirmFView.h"
 #include "forms/GroupFView.h"
 #include "forms/PersonFView.h"
+#include "notepad/VondDoc.h"
+#include "notepad/VondView.h"
 
 namespace {
 
@@ -18,12 +20,14 @@ struct WindowKind {
     const char* docString;
     FrameKind frame;
     QWidget* (*createView)(CDocument*);
+    // nullptr: the record document.
+    std::unique_ptr<CDocument> (*createDocument)() = nullptr;
 };
 
 // Views register here as they are built; kinds without a view are not registered.
 const std::array<WindowKind, 12> kWindowKinds{{
     {114, "\nNotepad\n\nTarvex Files (*.rtf)\n.rtf\nVond.Document\nVond Document",
-     FrameKind::Notepad, nullptr},
+     FrameKind::Notepad, createNotepadView, createNotepadDocument},
     {121, "\nPerson\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Record, createPersonView},
     {123, "\nContact\n\n\n\nVond3.Document\nVond3 Document", FrameKind::Record, createContactView},
     {125, "\nAlarm\n\n\n\nVond4.Document\nVond4 Document", FrameKind::Record, createAlarmView},
@@ -48,7 +52,11 @@ CDocTemplateRegistry makeDocTemplates() {
         t.id = kind.id;
         t.docString = QString::fromLatin1(kind.docString);
         t.frameKind = kind.frame;
-        t.createDocument = [] { return std::make_unique<CDBDoc>(); };
+        if (kind.createDocument) {
+            t.createDocument = kind.createDocument;
+        } else {
+            t.createDocument = [] { return std::make_unique<CDBDoc>(); };
+        }
         t.createView = kind.createView;
         registry.add(std::move(t));
     }

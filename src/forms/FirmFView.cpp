@@ -12,6 +12,7 @@
 #include "data/RecordLocator.h"
 #include "data/SqlDialect.h"
 #include "forms/DossierButton.h"
+#include "forms/DossierText.h"
 #include "forms/NameResolution.h"
 #include "forms/PickListEdit.h"
 #include "forms/RecordPrintout.h"
@@ -37,6 +38,7 @@ enum Control {
     Comment = 1021,
     NewPerson = 1038,
     ViewPerson = 1041,
+    ViewDossierText = 1165,
 };
 
 constexpr int kNoFirmWithId = 60010;
@@ -79,8 +81,16 @@ CFirmFView::CFirmFView(CDocument* document)
             return;
         ViewRelated(QStringLiteral("Person"), OnGetRecordset()->text(QStringLiteral("person")));
     });
-    connect(addButton(kDossierButtonId, QStringLiteral("Zikinfo ...")), &QPushButton::clicked, this,
-            [this] { ShowDossier(*this, QStringLiteral("Zikinfo2"), {"name"}); });
+    addButton(kDossierButtonId, QStringLiteral("Zikinfo ..."));
+    onClicked(kDossierButtonId,
+              [this] { ShowDossier(*this, QStringLiteral("Zikinfo2"), {"name"}); });
+    addButton(ViewDossierText, QStringLiteral("View"));
+    onClicked(ViewDossierText, [this] {
+        CRecordSet* rs = OnGetRecordset();
+        ShowDossierText(QStringLiteral("sharks2"),
+                        QStringLiteral("[id_firm] = %1").arg(rs->longValue("id")),
+                        loadString(60044) + rs->text(QStringLiteral("name")), true);
+    });
     buttonRow()->addStretch();
 }
 

@@ -6,10 +6,13 @@
 #include "app/MainFrame.h"
 #include "app/Settings.h"
 #include "data/Connection.h"
+#include "data/DbException.h"
+#include "data/ErrorReport.h"
 #include "data/PersonRcs.h"
 #include "data/RecordLocator.h"
 #include "data/SqlDialect.h"
 #include "forms/DossierButton.h"
+#include "forms/DossierText.h"
 #include "forms/NameResolution.h"
 #include "forms/PickListEdit.h"
 #include "forms/RecordPrintout.h"
@@ -35,6 +38,7 @@ enum Control {
     Comment = 1021,
     NewFirm = 1043,
     ViewFirm = 1046,
+    ViewDossierText = 1165,
 };
 
 constexpr int kNoUserWithId = 60017;
@@ -74,10 +78,19 @@ CPersonFView::CPersonFView(CDocument* document)
     onClicked(ViewFirm, [this] {
         ViewRelated(QStringLiteral("Firm"), OnGetRecordset()->text(QStringLiteral("firm")));
     });
-    connect(addButton(kDossierButtonId, QStringLiteral("Zikinfo ...")), &QPushButton::clicked, this,
-            [this] {
-                ShowDossier(*this, QStringLiteral("Zikinfo"), {"title", "lastname", "firstname"});
-            });
+    addButton(kDossierButtonId, QStringLiteral("Zikinfo ..."));
+    onClicked(kDossierButtonId, [this] {
+        ShowDossier(*this, QStringLiteral("Zikinfo"), {"title", "lastname", "firstname"});
+    });
+    addButton(ViewDossierText, QStringLiteral("View"));
+    onClicked(ViewDossierText, [this] {
+        CRecordSet* rs = OnGetRecordset();
+        ShowDossierText(QStringLiteral("sharks"),
+                        QStringLiteral("[id_person] = %1").arg(rs->longValue("id")),
+                        loadString(60044) + rs->text(QStringLiteral("lastname")) + ' ' +
+                            rs->text(QStringLiteral("firstname")),
+                        false);
+    });
     buttonRow()->addStretch();
 }
 

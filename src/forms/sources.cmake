@@ -10,6 +10,7 @@ list(APPEND TARVEX_UI_SOURCES
     src/forms/RecordPrintout.cpp
     src/forms/ContactFView.cpp
     src/forms/DataEntryDialog.cpp
+    src/forms/DossierText.cpp
     src/forms/FirmFView.cpp
     src/forms/GroupFView.cpp
     src/forms/PickListEdit.cpp

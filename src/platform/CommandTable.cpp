@@ -9,6 +9,7 @@
 namespace {
 
 // Framework editing and formatting commands used by the notepad.
+constexpr int kPrintDirect = 57608;
 constexpr int kPrintPreview = 57609;
 constexpr int kEditCopy = 57634;
 constexpr int kEditCut = 57635;
@@ -18,6 +19,7 @@ constexpr int kEditRepeat = 57640;
 constexpr int kEditReplace = 57641;
 constexpr int kEditSelectAll = 57642;
 constexpr int kEditUndo = 57643;
+constexpr int kEditRedo = 57644;
 constexpr int kBold = 32888;
 constexpr int kItalic = 32889;
 constexpr int kUnderline = 32890;
@@ -92,6 +94,8 @@ constexpr CommandEntry kCommands[] = {
 
     // Notepad editing and formatting.
     {kEditUndo, "&Undo", "Undo the last action", "Undo", ""},
+    {kEditRedo, "&Redo", "Redo the previously undone action", "Redo", ""},
+    {kPrintDirect, "Print &Direct", "Print the active document without asking", "Print Direct", ""},
     {kEditCut, "Cu&t", "Cut the selection and put it on the Clipboard", "Cut", "cut"},
     {kEditCopy, "&Copy", "Copy the selection and put it on the Clipboard", "Copy", "copy"},
     {kEditPaste, "&Paste", "Insert Clipboard contents", "Paste", "paste"},

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class CView;
 
@@ -35,6 +36,13 @@ public:
     virtual bool OnCommand(int id);
     // Sets `enabled` and returns true when this document decides about the command.
     virtual bool IsCommandEnabled(int id, bool& enabled) const;
+    // The pressed, released or indeterminate state of a command's button; none for a
+    // command without such a state.
+    virtual std::optional<Qt::CheckState> GetCheckState(int) const { return std::nullopt; }
+    // Runs once when the document is created by a "new document" command.
+    virtual void OnNewDocument() {}
+    // Asked before the document's window closes; false keeps the window open.
+    virtual bool SaveModified() { return true; }
 
 signals:
     void titleChanged(const QString& title);

@@ -13,6 +13,7 @@ public:
         return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? No : Ok;
     }
     QString openFileName(const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
     bool printDialog(QPrinter&) override { return false; }
     void beep() override {}
 };

@@ -19,6 +19,9 @@ public:
     virtual int message(const QString& text, Buttons buttons, Icon icon) = 0;
     // An open-file chooser; returns the chosen file's absolute path or an empty text.
     virtual QString openFileName(const QString& caption, const QString& filter) = 0;
+    // A save-file chooser starting at `proposed`; the chosen path or an empty text.
+    virtual QString saveFileName(const QString& caption, const QString& filter,
+                                 const QString& proposed) = 0;
     // The print dialog for the given printer; true when the user chose to print.
     virtual bool printDialog(QPrinter& printer) = 0;
     // The platform's warning sound.

@@ -76,6 +76,13 @@ QString QtPrompter::openFileName(const QString& caption, const QString& filter) 
     return file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
 }
 
+QString QtPrompter::saveFileName(const QString& caption, const QString& filter,
+                                 const QString& proposed) {
+    const QString file = QFileDialog::getSaveFileName(QApplication::activeWindow(), caption,
+                                                      proposed, qtFileFilter(filter));
+    return file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
+}
+
 bool QtPrompter::printDialog(QPrinter& printer) {
     printer.setPrintRange(QPrinter::AllPages);
     // "Print to File (PDF)" stays offered: it is how a printout becomes a PDF here.

@@ -8,6 +8,8 @@ class QtPrompter final : public Prompter {
 public:
     int message(const QString& text, Buttons buttons, Icon icon) override;
     QString openFileName(const QString& caption, const QString& filter) override;
+    QString saveFileName(const QString& caption, const QString& filter,
+                         const QString& proposed) override;
     bool printDialog(QPrinter& printer) override;
     void beep() override;
 };

@@ -37,6 +37,11 @@ QString ScriptedPrompter::openFileName(const QString&, const QString&) {
     return path;
 }
 
+QString ScriptedPrompter::saveFileName(const QString& caption, const QString& filter,
+                                       const QString&) {
+    return openFileName(caption, filter);
+}
+
 bool ScriptedPrompter::printDialog(QPrinter&) {
     if (m_prints.empty())
         return false;

@@ -25,6 +25,9 @@ public:
 
     int message(const QString& text, Buttons buttons, Icon icon) override;
     QString openFileName(const QString& caption, const QString& filter) override;
+    // Save-file choosers take their answers from the same queue as open-file choosers.
+    QString saveFileName(const QString& caption, const QString& filter,
+                         const QString& proposed) override;
     bool printDialog(QPrinter& printer) override;
     void beep() override { ++m_beeps; }
 
