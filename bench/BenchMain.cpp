@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "GenerateData.h"
+#include "ListBench.h"
 #include "data/Connection.h"
 #include "data/ContactRcs.h"
 #include "data/Database.h"
@@ -106,6 +107,8 @@ int main(int argc, char** argv) {
                    .arg(PersonNameList().count())
                    .arg(FirmNameList().count())
                    .arg(LastNameList().count()));
+
+        runListBench(path);
     } catch (const CDbException& error) {
         std::fprintf(stderr, "database error: %s (%d)\n", qPrintable(error.description()),
                      error.code());

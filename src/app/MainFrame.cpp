@@ -20,12 +20,14 @@
 #include "app/HelpWindow.h"
 #include "app/MenuLayout.h"
 #include "app/OptionsDialog.h"
+#include "app/AppPaths.h"
 #include "app/Settings.h"
 #include "data/Connection.h"
 #include "data/DBDoc.h"
 #include "data/Database.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
+#include "lists/SearchDlg.h"
 #include "platform/CommandIcon.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandTable.h"
@@ -96,6 +98,7 @@ int menuFor(FrameKind kind) {
 CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     : m_templates(std::move(templates)), m_mdi(new QMdiArea(this)) {
     theMainFrame = this;
+    setFrameServices(this);
     setWindowTitle(loadString(113));
     setWindowIcon(namedIcon(QStringLiteral("tarvex")));
     setCentralWidget(m_mdi);
@@ -123,8 +126,11 @@ CMainFrame::~CMainFrame() {
     const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
     for (QMdiSubWindow* window : windows)
         delete window;
+    delete m_search;
     if (theMainFrame == this)
         theMainFrame = nullptr;
+    if (frameServices() == this)
+        setFrameServices(nullptr);
 }
 
 CMainFrame* CMainFrame::instance() {
@@ -329,7 +335,31 @@ void CMainFrame::RestoreMainWindow() {
         handle->requestActivate();
 }
 
+QString CMainFrame::settingsFile() const {
+    return settingsFilePath();
+}
+
+bool CMainFrame::rememberColumns() const {
+    return settings().rememberColumns;
+}
+
+CSearchDlg* CMainFrame::searchTool() const {
+    return m_search;
+}
+
+void CMainFrame::showSearchTool() {
+    // The tool is a window of its own, without a parent, of which one exists at a time.
+    if (!m_search)
+        m_search = new CSearchDlg;
+    m_search->show();
+    m_search->raise();
+    m_search->activateWindow();
+}
+
 void CMainFrame::CloseRecordWindows() {
+    // The search tool reads its results through a connection of its own.
+    if (m_search)
+        delete m_search;
     for (const char* kind : kRecordWindowKinds) {
         if (CSpawnMDIChildWnd* frame = frameOf(openwindows::find(QString::fromLatin1(kind))))
             frame->destroyNow();
@@ -358,6 +388,9 @@ bool CMainFrame::OnCommand(int id) {
             return true;
         case cmd::Options:
             showOptions();
+            return true;
+        case cmd::Search:
+            showSearchTool();
             return true;
         case cmd::Help:
             ShowHelp();
@@ -405,6 +438,7 @@ bool CMainFrame::IsCommandEnabled(int id) const {
         case cmd::Notepad:
             return m_templates.find(QStringLiteral("Notepad")) != nullptr;
         case cmd::Options:
+        case cmd::Search:
         case cmd::Help:
         case cmd::About:
         case cmd::AppExit:

@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include "platform/DocTemplate.h"
+#include "platform/FrameServices.h"
 
 class CSpawnMDIChildWnd;
 class CView;
@@ -13,11 +14,12 @@ class QMdiSubWindow;
 class QToolBar;
 class CommandActions;
 class CHelpWindow;
+class CSearchDlg;
 
 // The application's main window: the child windows live in its MDI area; it carries the
 // command toolbar, the menus and the status bar, opens windows by kind, routes commands
 // to the active child's document and runs the refresh after data changed.
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public CFrameServices {
     Q_OBJECT
 public:
     explicit CMainFrame(CDocTemplateRegistry templates);
@@ -33,9 +35,9 @@ public:
     // window cannot be created.
     CSpawnMDIChildWnd* OpenWindowByKind(const QString& kind);
     // Activates the open window of the kind, or opens one; returns its view.
-    CView* OpenOrActivate(const QString& kind);
+    CView* OpenOrActivate(const QString& kind) override;
     // Makes the frame of the view the active child window.
-    void ActivateView(CView* view);
+    void ActivateView(CView* view) override;
     CSpawnMDIChildWnd* frameOf(CView* view) const;
     CSpawnMDIChildWnd* activeChild() const;
 
@@ -45,7 +47,11 @@ public:
     // the known-value lists.
     void DataChangedRefresh();
     // Restores a minimised main window and brings it in front of other applications.
-    void RestoreMainWindow();
+    void RestoreMainWindow() override;
+    QString settingsFile() const override;
+    bool rememberColumns() const override;
+    // The search tool while it is open.
+    CSearchDlg* searchTool() const;
     // Closes the record windows (forms, person dossier, lists) at once, without asking.
     void CloseRecordWindows();
 
@@ -74,6 +80,7 @@ private:
     void updateTitle();
     void showAbout();
     void showOptions();
+    void showSearchTool();
 
     CDocTemplateRegistry m_templates;
     QMdiArea* m_mdi;
@@ -81,5 +88,6 @@ private:
     QToolBar* m_toolBar = nullptr;
     int m_menuId = 0;
     QPointer<CHelpWindow> m_help;
+    QPointer<CSearchDlg> m_search;
     QList<QKeySequence> m_recordKeys;
 };

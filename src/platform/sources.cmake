@@ -6,6 +6,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/platform/Clock.cpp
     src/platform/CommandTable.cpp
     src/platform/FileFilter.cpp
+    src/platform/FrameServices.cpp
     src/platform/IniFile.cpp
     src/platform/ResourceLibrary.cpp
     src/platform/StringTable.cpp

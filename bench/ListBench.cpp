@@ -1,0 +1,166 @@
+#include "ListBench.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <cstdio>
+
+#include "data/Connection.h"
+#include "data/Database.h"
+#include "data/SqlDialect.h"
+#include "data/Statement.h"
+#include "lists/IdPageCache.h"
+#include "lists/ListSource.h"
+#include "lists/SearchQuery.h"
+#include "lists/WildcardPattern.h"
+
+namespace {
+
+// Rows a list window shows at once.
+constexpr int kScreenRows = 40;
+
+void line(const char* what, qint64 ours, qint64 engine, const QString& detail) {
+    if (engine >= 0) {
+        std::printf("%-44s %8lld ms  engine %6lld ms  x%.2f  %s\n", what,
+                    static_cast<long long>(ours), static_cast<long long>(engine),
+                    engine > 0 ? static_cast<double>(ours) / static_cast<double>(engine) : 0.0,
+                    qPrintable(detail));
+    } else {
+        std::printf("%-44s %8lld ms  %s\n", what, static_cast<long long>(ours), qPrintable(detail));
+    }
+    std::fflush(stdout);
+}
+
+// The engine's time to deliver every row of a select (engine dialect).
+qint64 engineSelect(CDatabase& db, const QString& sql, qint64* rows = nullptr) {
+    QElapsedTimer timer;
+    timer.start();
+    CStatement statement(db, toSqlite(sql));
+    qint64 n = 0;
+    while (statement.step())
+        ++n;
+    if (rows)
+        *rows = n;
+    return timer.elapsed();
+}
+
+// Peak resident memory of the process, in MiB.
+double peakMemoryMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& l : status.readAll().split('\n')) {
+        if (l.startsWith("VmHWM:"))
+            return l.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+struct ListCase {
+    const char* table;
+    const char* sort;
+};
+
+}  // namespace
+
+void runListBench(const QString& path) {
+    CDatabase engine;
+    engine.Open(path);
+    const ListCase cases[] = {{"person", "lastname asc, firstname asc"},
+                              {"firm", "name asc"},
+                              {"contact", "date desc, time desc"},
+                              {"alarm", "date desc, time asc"}};
+    std::vector<std::unique_ptr<CListSource>> open;
+    for (const ListCase& c : cases) {
+        const QString table = QString::fromLatin1(c.table);
+        qint64 rows = 0;
+        const qint64 engineTime = engineSelect(
+            engine, QStringLiteral("Select * From [%1] Order By %2").arg(table, c.sort), &rows);
+        QElapsedTimer timer;
+        timer.start();
+        auto source = std::make_unique<CListSource>();
+        source->open(path, currentPassword());
+        source->setTable(table);
+        source->readColumns();
+        CIdPageCache<QStringList> cache;
+        cache.reset(source->readIds(QString(), QString::fromLatin1(c.sort)));
+        const auto first = cache.pageIds(0);
+        cache.store(
+            cache.generation(), 0,
+            source->readRows(first.subspan(0, std::min<std::size_t>(first.size(), kScreenRows))));
+        line(qPrintable(QStringLiteral("list %1: first screen").arg(table)), timer.elapsed(),
+             engineTime, QStringLiteral("%1 rows").arg(cache.size()));
+        open.push_back(std::move(source));
+    }
+
+    // A header click: the ids in another order, then the screen.
+    for (const auto& [table, column, index] :
+         {std::tuple{"person", "firstname", 0}, std::tuple{"contact", "person", 2}}) {
+        const QString sort = QStringLiteral("%1  desc ").arg(QLatin1String(column));
+        const qint64 engineTime = engineSelect(
+            engine,
+            QStringLiteral("Select * From [%1] Order By %2").arg(QLatin1String(table), sort));
+        CListSource& source = *open[static_cast<std::size_t>(index)];
+        QElapsedTimer timer;
+        timer.start();
+        const std::vector<qint32> ids = source.readIds(QString(), sort);
+        source.readRows(std::span<const qint32>(ids).subspan(
+            0, std::min<std::size_t>(ids.size(), kScreenRows)));
+        line(qPrintable(QStringLiteral("header-click sort %1.%2").arg(table, column)),
+             timer.elapsed(), engineTime, QStringLiteral("%1 rows").arg(ids.size()));
+    }
+
+    // The filter over every contact, on the shown texts of the person column.
+    {
+        CListSource& contacts = *open[2];
+        CIdPageCache<QStringList> cache;
+        cache.reset(contacts.readIds(QString(), QStringLiteral("date desc, time desc")));
+        const qint64 engineTime = engineSelect(
+            engine,
+            QStringLiteral("Select [id] From [contact] Where instr(lower([person]), 'smi') > 0"));
+        QElapsedTimer timer;
+        timer.start();
+        const CWildcardPattern pattern(QStringLiteral("*smi*"));
+        QHash<qint32, bool> matches;
+        matches.reserve(cache.size());
+        contacts.scanColumn(
+            2, [&](qint32 id, const QString& text) { matches.insert(id, pattern.matches(text)); });
+        cache.retain([&](qint32 id) { return matches.value(id); });
+        line("filter all contacts by person *smi*", timer.elapsed(), engineTime,
+             QStringLiteral("%1 rows kept").arg(cache.size()));
+    }
+
+    // Searches over the four categories; the engine's time uses its built-in functions.
+    for (const char* text : {"mil", ""}) {
+        qint64 engineTime = 0;
+        for (int k = 0; k < kSearchKindCount; ++k) {
+            const SearchCategory& category = searchCategory(static_cast<SearchKind>(k));
+            QStringList parts;
+            for (const char* column : category.searched)
+                parts << QStringLiteral("instr(lower(%1), '%2') > 0")
+                             .arg(QLatin1String(column), QLatin1String(text));
+            engineTime += engineSelect(engine, QStringLiteral("Select [id] From [%1] Where %2")
+                                                   .arg(QLatin1String(category.table),
+                                                        parts.join(QStringLiteral(" or "))));
+        }
+        QElapsedTimer timer;
+        timer.start();
+        CDatabase db;
+        db.Open(path, false, false, connectText(currentPassword()));
+        std::size_t hits = 0;
+        for (int k = 0; k < kSearchKindCount; ++k) {
+            const std::vector<qint32> ids =
+                findRecords(db, static_cast<SearchKind>(k), QString::fromLatin1(text));
+            hits += ids.size();
+            if (k == 0)
+                resultLines(db, static_cast<SearchKind>(k),
+                            std::span<const qint32>(ids).subspan(
+                                0, std::min<std::size_t>(ids.size(), kScreenRows)));
+        }
+        line(qPrintable(QStringLiteral("search four categories '%1'").arg(QLatin1String(text))),
+             timer.elapsed(), engineTime, QStringLiteral("%1 hits").arg(hits));
+    }
+
+    line("peak memory with the four lists open", 0, -1,
+         QStringLiteral("%1 MiB").arg(peakMemoryMiB(), 0, 'f', 1));
+}
