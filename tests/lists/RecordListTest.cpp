@@ -1,10 +1,14 @@
 #include <QComboBox>
+#include <QFile>
+#include <QPrinter>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "ListFixture.h"
 #include "data/Connection.h"
 #include "forms/PersonFView.h"
+#include "lists/PrintDevice.h"
+#include "lists/QtPrintDevice.h"
 #include "lists/RecordLists.h"
 #include "lists/WildcardPattern.h"
 #include "platform/IniFile.h"
@@ -375,4 +379,89 @@ TEST_F(ListTest, ViewerFetchesOnlyThePagesOnScreen) {
     QApplication::processEvents();
     const QModelIndex last = persons->listModel()->index(2999, 0);
     EXPECT_EQ(persons->listModel()->data(last).toString(), "P02999");
+}
+
+namespace {
+
+// A printer that keeps the drawn lines: 110 characters per line.
+class LineDevice : public PrintDevice {
+public:
+    explicit LineDevice(QStringList& lines) : m_lines(lines) {}
+    int dpiY() const override { return 72; }
+    int pageHeight() const override { return 10000; }
+    int physicalPageWidth() const override { return 1100; }
+    int physicalLeftOffset() const override { return 0; }
+    PrintFontMetrics fontMetrics(const PrintFont&) const override { return {7, 0, 10}; }
+    bool startDoc(const QString&) override { return true; }
+    bool startPage() override { return true; }
+    void selectFont(const PrintFont&) override {}
+    bool drawText(int, int, const QString& text) override {
+        m_lines << text;
+        return true;
+    }
+    bool endPage() override { return true; }
+    bool endDoc() override { return true; }
+    void abortDoc() override {}
+
+private:
+    QStringList& m_lines;
+};
+
+// Answers the print dialog by printing to a PDF file.
+class PdfPrompter : public ScriptedPrompter {
+public:
+    explicit PdfPrompter(QString file) : m_file(std::move(file)) {}
+    bool printDialog(QPrinter& printer) override {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_file);
+        return true;
+    }
+
+private:
+    QString m_file;
+};
+
+}  // namespace
+
+TEST_F(ListTest, PrintsTheShownColumnsInScreenOrder) {
+    exec({personInsert("Miller", "Ann", "Acme"), personInsert("Jones", "Bob\nby", "Beta")});
+    start();
+    command(cmd::ListPersons);
+    CMyListView* persons = list("Personlist");
+    QHeaderView* header = persons->horizontalHeader();
+    for (int i = 2; i < header->count(); ++i)
+        header->resizeSection(i, i == 4 ? 128 : 0);
+    header->moveSection(header->visualIndex(4), 0);  // firm, lastname, firstname
+
+    QStringList lines;
+    const PrinterChooser previous = setPrinterChooser(
+        [&lines]() -> std::unique_ptr<PrintDevice> { return std::make_unique<LineDevice>(lines); });
+    command(cmd::Print);
+    setPrinterChooser(previous);
+    // 105 characters shared by three equal columns: 35 * 0.99999998 -> 34 each.
+    auto cells = [](QStringList texts) {
+        for (QString& t : texts)
+            t = t.leftJustified(34);
+        return texts.join(u' ');
+    };
+    ASSERT_EQ(lines.size(), 4 + 3);  // the header, two rows and the empty last line
+    EXPECT_EQ(lines[2], "No   " + cells({"firm", "lastname", "firstname"}));
+    EXPECT_EQ(lines[4], "0001 " + cells({"Beta", "Jones", "Bob by"}));
+    EXPECT_EQ(lines[5], "0002 " + cells({"Acme", "Miller", "Ann"}));
+}
+
+TEST_F(ListTest, PrintsToAPdfFileThroughThePrintDialog) {
+    exec({personInsert("Miller", "Ann", "Acme")});
+    start();
+    command(cmd::ListPersons);
+    const QString pdf = path("list.pdf");
+    {
+        PdfPrompter dialog(pdf);
+        installQtPrinting();
+        command(cmd::Print);
+    }
+    setPrinterChooser({});
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("%PDF"));
 }
