@@ -14,6 +14,13 @@ QString bracketed(const QString& name) {
     return u'[' + name + u']';
 }
 
+// The shown text of a stored text when no display words apply: a stored "null" shows empty.
+QString displayedText(QString stored) {
+    if (stored.size() == 4 && stored.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0)
+        return QString();
+    return stored;
+}
+
 }  // namespace
 
 void CListSource::open(const QString& path, const QString& password) {
@@ -89,6 +96,18 @@ void CListSource::scanColumn(int column, const std::function<void(qint32, const 
     const QString name = bracketed(m_columns[static_cast<std::size_t>(column)].m_strName);
     CStatement select(m_db, toSqlite(QStringLiteral("Select [id], ") + name +
                                      QStringLiteral(" From ") + bracketed(m_table)));
-    while (select.step())
-        visit(static_cast<qint32>(select.int64(0)), cellText(column, select.value(1)));
+    const bool text = m_columns[static_cast<std::size_t>(column)].m_nType == FieldType::Text;
+    const QString null = cellText(column, QVariant());
+    while (select.step()) {
+        const qint32 id = static_cast<qint32>(select.int64(0));
+        // Text cells read straight from the engine, without a variant in between.
+        if (!text)
+            visit(id, cellText(column, select.value(1)));
+        else if (select.isNull(1))
+            visit(id, null);
+        else if (m_displayTexts.isEmpty())
+            visit(id, displayedText(select.text(1)));
+        else
+            visit(id, cellText(column, select.text(1)));
+    }
 }

@@ -10,6 +10,7 @@
 #include "data/DBDoc.h"
 #include "data/ErrorReport.h"
 #include "lists/FilterDlg.h"
+#include "lists/IdFlags.h"
 #include "lists/WildcardPattern.h"
 #include "platform/CommandIds.h"
 #include "platform/FrameServices.h"
@@ -304,17 +305,19 @@ void CMyListView::Filter() {
         return;
     const CWildcardPattern pattern(text);
     const std::optional<qint32> selected = selectedId();
-    // One pass over the column in the table; rows listed but gone meanwhile show empty cells
-    // and are judged by that.
-    QHash<qint32, bool> matches;
-    matches.reserve(m_model->rowCount());
-    m_source.scanColumn(
-        column, [&](qint32 id, const QString& cell) { matches.insert(id, pattern.matches(cell)); });
-    const bool emptyMatches = pattern.matches(QString());
+    const CIdFlags matches = matchingIds(pattern, column);
     const QByteArray layout = horizontalHeader()->saveState();
-    m_model->retainIds([&](qint32 id) { return matches.value(id, emptyMatches); });
+    m_model->retainIds([&](qint32 id) { return matches.value(id); });
     horizontalHeader()->restoreState(layout);
     reselect(selected);
+}
+
+CIdFlags CMyListView::matchingIds(const CWildcardPattern& pattern, int column) {
+    // One pass over the column in the table.
+    CIdFlags matches(m_model->ids(), pattern.matches(QString()));
+    m_source.scanColumn(
+        column, [&](qint32 id, const QString& cell) { matches.set(id, pattern.matches(cell)); });
+    return matches;
 }
 
 void CMyListView::PrintList() {

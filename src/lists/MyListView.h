@@ -12,6 +12,8 @@
 #include "platform/OpenWindowRegistry.h"
 
 class CDBDoc;
+class CIdFlags;
+class CWildcardPattern;
 
 // The base of the record lists: every row of one table as one line, one column per table
 // column after `id`. The user sorts by a header click, narrows the rows with a filter,
@@ -97,6 +99,9 @@ private:
     void loadColumnLayout();
     void saveColumnLayout();
     void closeWindow();
+    // Which of the listed ids have a cell in the column that the pattern matches; ids no
+    // longer in the table count as empty cells.
+    CIdFlags matchingIds(const CWildcardPattern& pattern, int column);
 
     CListSource m_source;
     CListModel* m_model;

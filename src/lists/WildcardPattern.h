@@ -28,6 +28,8 @@ private:
     };
 
     bool parse(const QString& pattern);
+    // Matches a text already upper-cased, or one of ASCII letters upper-cased as it is read.
+    template <bool foldAscii>
     bool matchesUpper(QStringView text) const;
     static bool matchesOne(const Token& token, QChar c);
 

@@ -1,7 +1,7 @@
 #include <QComboBox>
 #include <QFile>
-#include <QPrinter>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 
 #include "ListFixture.h"
