@@ -33,6 +33,8 @@ public:
 
     void OnInitialUpdate() override;
     void OnUpdate(CView* sender, int hint, CHintObject* hintObject) override;
+    // Room for a few columns and a screenful of rows when the window first opens.
+    QSize sizeHint() const override { return {760, 420}; }
 
     // Runs BeforeInitializeAll once and puts the list's title on its document.
     bool configure();
