@@ -38,8 +38,12 @@ void CListSource::readColumns() {
 }
 
 std::vector<qint32> CListSource::readIds(const QString& condition, const QString& sort) {
-    const QString order =
-        sort.trimmed().isEmpty() ? QStringLiteral("[id]") : sort + QStringLiteral(", [id]");
+    // The id runs in the direction of the last sort key, so that an index on the sort
+    // columns, which holds the ids in that order too, delivers the rows without a sort.
+    const QString last = sort.section(u',', -1).trimmed();
+    const bool descending = last.endsWith(QLatin1String("desc"), Qt::CaseInsensitive);
+    const QString id = descending ? QStringLiteral("[id] desc") : QStringLiteral("[id]");
+    const QString order = sort.trimmed().isEmpty() ? id : sort + QStringLiteral(", ") + id;
     const CRecordSource source(m_db, m_table, condition, order, CRecordSource::Mode::Keyset);
     CStatement keys(m_db, source.keysSql());
     std::vector<qint32> ids;

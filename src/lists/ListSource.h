@@ -36,8 +36,8 @@ public:
     int columnCount() const { return static_cast<int>(m_columns.size()); }
 
     // The ids of the rows that meet the condition (engine dialect; empty: all rows) in the
-    // sort (engine dialect; empty: none), with `id` as the last key so that the order is
-    // stable.
+    // sort (engine dialect; empty: none), with `id` as the last key, in the direction of
+    // the sort's last key, so that the order is stable.
     std::vector<qint32> readIds(const QString& condition, const QString& sort);
 
     // The shown texts of the rows with these ids, one list of column texts per id in the
