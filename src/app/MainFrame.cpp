@@ -520,6 +520,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         }
     }
     settings().Save();
+    // The search tool is a window of its own; it goes with the main window.
+    if (m_search)
+        m_search->close();
     event->accept();
 }
 

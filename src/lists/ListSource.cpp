@@ -44,11 +44,15 @@ std::vector<qint32> CListSource::readIds(const QString& condition, const QString
     const bool descending = last.endsWith(QLatin1String("desc"), Qt::CaseInsensitive);
     const QString id = descending ? QStringLiteral("[id] desc") : QStringLiteral("[id]");
     const QString order = sort.trimmed().isEmpty() ? id : sort + QStringLiteral(", ") + id;
-    const CRecordSource source(m_db, m_table, condition, order, CRecordSource::Mode::Keyset);
-    CStatement keys(m_db, source.keysSql());
     std::vector<qint32> ids;
-    while (keys.step())
-        ids.push_back(static_cast<qint32>(keys.int64(0)));
+    {
+        const CRecordSource source(m_db, m_table, condition, order, CRecordSource::Mode::Keyset);
+        CStatement keys(m_db, source.keysSql());
+        while (keys.step())
+            ids.push_back(static_cast<qint32>(keys.int64(0)));
+    }
+    // The pages read for the ids are not needed again; the rows on screen are read by id.
+    m_db.ReleaseMemory();
     return ids;
 }
 
@@ -97,6 +101,12 @@ std::vector<QStringList> CListSource::readRows(std::span<const qint32> ids) {
 }
 
 void CListSource::scanColumn(int column, const std::function<void(qint32, const QString&)>& visit) {
+    scanColumnRows(column, visit);
+    m_db.ReleaseMemory();
+}
+
+void CListSource::scanColumnRows(int column,
+                                 const std::function<void(qint32, const QString&)>& visit) {
     const QString name = bracketed(m_columns[static_cast<std::size_t>(column)].m_strName);
     CStatement select(m_db, toSqlite(QStringLiteral("Select [id], ") + name +
                                      QStringLiteral(" From ") + bracketed(m_table)));

@@ -53,6 +53,7 @@ public:
 
 private:
     QString selectColumnsSql() const;
+    void scanColumnRows(int column, const std::function<void(qint32, const QString&)>& visit);
 
     CDatabase m_db;
     QString m_table;

@@ -54,6 +54,8 @@ CSearchDlg::CSearchDlg()
     setWindowIcon(namedIcon(QStringLiteral("search")));
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
+    // Esc ends the dialog without a close event; the tool goes then too.
+    connect(this, &QDialog::finished, this, &QObject::deleteLater);
 
     m_text->setObjectName(QStringLiteral("1108"));
     m_categories->setObjectName(QStringLiteral("1106"));

@@ -125,9 +125,25 @@ TEST_F(SearchTest, ToolSearchesTheChosenCategoriesAndJumpsToTheForm) {
     ASSERT_NE(personForm, nullptr);
     EXPECT_EQ(personForm->OnGetRecordset()->text("lastname"), "O'Brien");
 
-    // Cancel closes the tool; the next Search builds a new one.
+    // Cancel closes the tool; the next Search builds a new one, which Esc closes.
     tool->findChild<QPushButton*>("2")->click();
-    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frame->searchTool(), nullptr);
+    command(cmd::Search);
+    ASSERT_NE(frame->searchTool(), nullptr);
+    EXPECT_NE(frame->searchTool(), tool);
+    QApplication::setActiveWindow(frame->searchTool());
+    QTest::keyClick(frame->searchTool()->searchEdit(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frame->searchTool(), nullptr);
+}
+
+TEST_F(SearchTest, ClosingTheMainWindowClosesTheTool) {
+    start();
+    command(cmd::Search);
+    ASSERT_NE(frame->searchTool(), nullptr);
+    EXPECT_TRUE(frame->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(frame->searchTool(), nullptr);
 }
 
