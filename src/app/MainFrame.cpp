@@ -15,12 +15,12 @@
 #include <array>
 
 #include "app/AboutDialog.h"
+#include "app/AppPaths.h"
 #include "app/ChildFrames.h"
 #include "app/CommandActions.h"
 #include "app/HelpWindow.h"
 #include "app/MenuLayout.h"
 #include "app/OptionsDialog.h"
-#include "app/AppPaths.h"
 #include "app/Settings.h"
 #include "data/Connection.h"
 #include "data/DBDoc.h"
@@ -358,8 +358,7 @@ void CMainFrame::showSearchTool() {
 
 void CMainFrame::CloseRecordWindows() {
     // The search tool reads its results through a connection of its own.
-    if (m_search)
-        delete m_search;
+    delete m_search;
     for (const char* kind : kRecordWindowKinds) {
         if (CSpawnMDIChildWnd* frame = frameOf(openwindows::find(QString::fromLatin1(kind))))
             frame->destroyNow();
