@@ -465,3 +465,35 @@ TEST_F(ListTest, PrintsToAPdfFileThroughThePrintDialog) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().startsWith("%PDF"));
 }
+
+TEST_F(ListTest, AFailingSortOrPageReadIsReportedOnceAndTheListStaysUsable) {
+    QStringList inserts;
+    for (int i = 0; i < 600; ++i)
+        inserts << personInsert(QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0')), "x");
+    exec(inserts);
+    start();
+    command(cmd::ListPersons);
+    CMyListView* persons = list("Personlist");
+    ASSERT_EQ(persons->listModel()->rowCount(), 600);
+
+    // A sort naming a column that does not exist: the report, no rows, the columns stay.
+    prompts.answer(Prompter::No);
+    persons->FillList("nosuch asc", true);
+    EXPECT_EQ(prompts.messages().size(), 1);
+    EXPECT_EQ(persons->listModel()->rowCount(), 0);
+    EXPECT_EQ(persons->listModel()->columnCount(), 13);
+    command(cmd::FilterOff);
+    EXPECT_EQ(persons->listModel()->rowCount(), 600);
+
+    // Rows that cannot be fetched any more: one report however much is shown, then empty
+    // cells, and no exception reaches the event loop.
+    exec({"Drop Table [person]"});
+    prompts.answer(Prompter::No);
+    persons->scrollToBottom();
+    for (int i = 0; i < 4; ++i)
+        QApplication::processEvents();
+    persons->scrollToTop();
+    for (int i = 0; i < 4; ++i)
+        QApplication::processEvents();
+    EXPECT_EQ(prompts.messages().size(), 2);
+}
