@@ -6,6 +6,7 @@
 
 #include "AlarmBench.h"
 #include "GenerateData.h"
+#include "ListBench.h"
 #include "data/Connection.h"
 #include "data/ContactRcs.h"
 #include "data/Database.h"
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
                    .arg(LastNameList().count()));
 
         runAlarmBench(args[1]);
+        runListBench(path);
     } catch (const CDbException& error) {
         std::fprintf(stderr, "database error: %s (%d)\n", qPrintable(error.description()),
                      error.code());

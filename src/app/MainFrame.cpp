@@ -23,6 +23,7 @@
 #include "alarms/AlarmNotice.h"
 #include "alarms/AlarmScheduler.h"
 #include "app/AboutDialog.h"
+#include "app/AppPaths.h"
 #include "app/ChildFrames.h"
 #include "app/CommandActions.h"
 #include "app/HelpWindow.h"
@@ -39,6 +40,7 @@
 #include "data/IntegrityCheck.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
+#include "lists/SearchDlg.h"
 #include "notepad/RecentFileList.h"
 #include "notepad/RtfFile.h"
 #include "notepad/VondDoc.h"
@@ -114,6 +116,7 @@ int menuFor(FrameKind kind) {
 CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     : m_templates(std::move(templates)), m_mdi(new QMdiArea(this)) {
     theMainFrame = this;
+    setFrameServices(this);
     setWindowTitle(loadString(113));
     setWindowIcon(namedIcon(QStringLiteral("tarvex")));
     setCentralWidget(m_mdi);
@@ -134,22 +137,22 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     resize(std::min(available.width(), 1320), std::min(available.height(), 900));
     createTray();
     m_scheduler = std::make_unique<CAlarmScheduler>(this, [this](qint32 id) { OnAlarmDue(id); });
-    setFrameServices(this);
     UpdateCommandStates();
 }
 
 CMainFrame::~CMainFrame() {
     StopAlarmScanner();
-    if (frameServices() == this)
-        setFrameServices(nullptr);
     qApp->removeEventFilter(this);
     // The child windows go first, while this frame can still take their last signals.
     disconnect(m_mdi, nullptr, this, nullptr);
     const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
     for (QMdiSubWindow* window : windows)
         delete window;
+    delete m_search;
     if (theMainFrame == this)
         theMainFrame = nullptr;
+    if (frameServices() == this)
+        setFrameServices(nullptr);
 }
 
 CMainFrame* CMainFrame::instance() {
@@ -451,7 +454,30 @@ void CMainFrame::RestoreMainWindow() {
         handle->requestActivate();
 }
 
+QString CMainFrame::settingsFile() const {
+    return settingsFilePath();
+}
+
+bool CMainFrame::rememberColumns() const {
+    return settings().rememberColumns;
+}
+
+CSearchDlg* CMainFrame::searchTool() const {
+    return m_search;
+}
+
+void CMainFrame::showSearchTool() {
+    // The tool is a window of its own, without a parent, of which one exists at a time.
+    if (!m_search)
+        m_search = new CSearchDlg;
+    m_search->show();
+    m_search->raise();
+    m_search->activateWindow();
+}
+
 void CMainFrame::CloseRecordWindows() {
+    // The search tool reads its results through a connection of its own.
+    delete m_search;
     for (const char* kind : kRecordWindowKinds) {
         if (CSpawnMDIChildWnd* frame = frameOf(openwindows::find(QString::fromLatin1(kind))))
             frame->destroyNow();
@@ -499,6 +525,9 @@ bool CMainFrame::OnCommand(int id) {
         }
         case cmd::Options:
             showOptions();
+            return true;
+        case cmd::Search:
+            showSearchTool();
             return true;
         case cmd::Help:
             ShowHelp();
@@ -548,6 +577,7 @@ bool CMainFrame::IsCommandEnabled(int id) const {
         case cmd::FileOpen:
             return m_templates.find(QStringLiteral("Notepad")) != nullptr;
         case cmd::Options:
+        case cmd::Search:
         case cmd::Help:
         case cmd::About:
         case cmd::AlarmDue:
@@ -712,6 +742,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     settings().Save();
     // No alarm may be notified into a closing window.
     StopAlarmScanner();
+    // The search tool is a window of its own; it goes with the main window.
+    if (m_search)
+        m_search->close();
     event->accept();
 }
 

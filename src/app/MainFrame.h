@@ -20,6 +20,7 @@ class CIntegrityCheck;
 class CAlarmScheduler;
 class CSystemTray;
 class QMenu;
+class CSearchDlg;
 
 // The application's main window: the child windows live in its MDI area; it carries the
 // command toolbar, the menus and the status bar, opens windows by kind, routes commands
@@ -43,7 +44,7 @@ public:
     // Activates the open window of the kind, or opens one; returns its view.
     CView* OpenOrActivate(const QString& kind) override;
     // Makes the frame of the view the active child window.
-    void ActivateView(CView* view);
+    void ActivateView(CView* view) override;
     CSpawnMDIChildWnd* frameOf(CView* view) const;
     CSpawnMDIChildWnd* activeChild() const;
 
@@ -62,7 +63,11 @@ public:
     void AlarmNoticeOpened() override;
     void AlarmNoticeClosed() override;
     // Restores a minimised main window and brings it in front of other applications.
-    void RestoreMainWindow();
+    void RestoreMainWindow() override;
+    QString settingsFile() const override;
+    bool rememberColumns() const override;
+    // The search tool while it is open.
+    CSearchDlg* searchTool() const;
     // Closes the record windows (forms, person dossier, lists) at once, without asking.
     void CloseRecordWindows();
 
@@ -110,6 +115,7 @@ private:
     void newNotepad();
     void openFile();
     void addRecentFileEntries(QMenu* menu);
+    void showSearchTool();
 
     CDocTemplateRegistry m_templates;
     QMdiArea* m_mdi;
@@ -117,6 +123,7 @@ private:
     QToolBar* m_toolBar = nullptr;
     int m_menuId = 0;
     QPointer<CHelpWindow> m_help;
+    QPointer<CSearchDlg> m_search;
     QList<QKeySequence> m_recordKeys;
     std::unique_ptr<CIntegrityCheck> m_integrityCheck;
     CSystemTray* m_tray = nullptr;

@@ -10,6 +10,7 @@
 #include "forms/FirmFView.h"
 #include "forms/GroupFView.h"
 #include "forms/PersonFView.h"
+#include "lists/RecordLists.h"
 #include "notepad/VondDoc.h"
 #include "notepad/VondView.h"
 
@@ -33,10 +34,13 @@ const std::array<WindowKind, 12> kWindowKinds{{
     {125, "\nAlarm\n\n\n\nVond4.Document\nVond4 Document", FrameKind::Record, createAlarmView},
     {128, "\nGroup\n\n\n\nVond5.Document\nVond5 Document", FrameKind::Child, createGroupView},
     {131, "\nFirm\n\n\n\nVond6.Document\nVond6 Document", FrameKind::Record, createFirmView},
-    {133, "\nAlarmlist\n\n\n\nVond4.Document\nVond4 Document", FrameKind::List, nullptr},
-    {137, "\nFirmlist\n\n\n\nVond6.Document\nVond6 Document", FrameKind::List, nullptr},
-    {135, "\nContactlist\n\n\n\nVond3.Document\nVond3 Document", FrameKind::List, nullptr},
-    {139, "\nPersonlist\n\n\n\nVond2.Document\nVond2 Document", FrameKind::List, nullptr},
+    {133, "\nAlarmlist\n\n\n\nVond4.Document\nVond4 Document", FrameKind::List,
+     createAlarmListView},
+    {137, "\nFirmlist\n\n\n\nVond6.Document\nVond6 Document", FrameKind::List, createFirmListView},
+    {135, "\nContactlist\n\n\n\nVond3.Document\nVond3 Document", FrameKind::List,
+     createContactListView},
+    {139, "\nPersonlist\n\n\n\nVond2.Document\nVond2 Document", FrameKind::List,
+     createPersonListView},
     {142, "\nZikinfo\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Child, createSharksView},
     {143, "\nZikinfo2\n\n\n\nVond2.Document\nVond2 Document", FrameKind::Child, createSharks2View},
 }};

@@ -234,6 +234,11 @@ void CDatabase::Create(const QString& path, const QString& password) {
     }
 }
 
+void CDatabase::ReleaseMemory() {
+    if (m_handle)
+        sqlite3_db_release_memory(m_handle);
+}
+
 void CDatabase::Execute(const QString& engineSql) {
     if (!m_handle)
         throw databaseClosedError();

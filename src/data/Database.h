@@ -45,6 +45,10 @@ public:
     // Runs statements in the engine's dialect (see SqlDialect.h).
     void Execute(const QString& engineSql);
 
+    // Gives back the cached pages that no statement holds; a connection that read a large
+    // result once (a list's ids) then keeps only what it still reads.
+    void ReleaseMemory();
+
     // The password part of a connect text ("" when there is none).
     static QString passwordOf(const QString& connect);
 

@@ -1,8 +1,19 @@
 list(APPEND TARVEX_CORE_SOURCES
+    src/lists/CellText.cpp
     src/lists/FieldText.cpp
+    src/lists/ListModel.cpp
+    src/lists/ListPrinter.cpp
+    src/lists/ListSource.cpp
     src/lists/PrintDevice.cpp
+    src/lists/SearchQuery.cpp
+    src/lists/SearchResultModel.cpp
     src/lists/TextPrinter.cpp
+    src/lists/WildcardPattern.cpp
 )
 list(APPEND TARVEX_UI_SOURCES
+    src/lists/FilterDlg.cpp
+    src/lists/MyListView.cpp
     src/lists/QtPrintDevice.cpp
+    src/lists/RecordLists.cpp
+    src/lists/SearchDlg.cpp
 )

@@ -11,17 +11,25 @@ struct UserOptions {
     int unknownNameChoice = 3;  // 1 create a new one, 2 notify the user, 3 do nothing
 };
 
-// What windows outside the application shell ask of the main frame. The main frame
-// installs itself while it lives; windows reach it through frameServices(), so that their
-// folders need not know the shell.
+// What windows outside the application shell (lists, search tool, alarms) ask of the main
+// frame. The main frame installs itself while it lives; windows reach it through
+// frameServices(), so that their folders need not know the shell.
 class CFrameServices {
 public:
     virtual ~CFrameServices() = default;
 
     virtual UserOptions options() const = 0;
+    // The settings file (Tarvex.ini) and whether list column layouts are kept in it.
+    virtual QString settingsFile() const = 0;
+    virtual bool rememberColumns() const = 0;
 
-    // Activates the open window of the kind, or opens one; its view, or nullptr.
+    // The open window of the kind (activated), or a new one; its view, or nullptr when no
+    // window of the kind can be opened.
     virtual CView* OpenOrActivate(const QString& kind) = 0;
+    // Makes the view's frame the active child window.
+    virtual void ActivateView(CView* view) = 0;
+    // Restores a minimised main window and brings it to the front.
+    virtual void RestoreMainWindow() = 0;
     // Runs a command as if chosen from a menu; false when nobody handled it.
     virtual bool SendCommand(int id) = 0;
     virtual void NewPersonWithName(const QString& name) = 0;

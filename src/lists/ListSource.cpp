@@ -1,0 +1,127 @@
+#include "lists/ListSource.h"
+
+#include <QHash>
+
+#include "data/Connection.h"
+#include "data/RecordSource.h"
+#include "data/SqlDialect.h"
+#include "data/Statement.h"
+#include "data/TableDef.h"
+
+namespace {
+
+QString bracketed(const QString& name) {
+    return u'[' + name + u']';
+}
+
+// The shown text of a stored text when no display words apply: a stored "null" shows empty.
+QString displayedText(QString stored) {
+    if (stored.size() == 4 && stored.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0)
+        return QString();
+    return stored;
+}
+
+}  // namespace
+
+void CListSource::open(const QString& path, const QString& password) {
+    m_db.Open(path, false, false, connectText(password));
+}
+
+void CListSource::readColumns() {
+    m_columns.clear();
+    m_timeFlags.clear();
+    const CTableDef definition(m_db, m_table);
+    for (int i = 1; i < definition.GetFieldCount(); ++i) {
+        m_columns.push_back(definition.GetFieldInfo(i));
+        m_timeFlags.push_back(isTimeColumn(m_columns.back().m_strName));
+    }
+}
+
+std::vector<qint32> CListSource::readIds(const QString& condition, const QString& sort) {
+    // The id runs in the direction of the last sort key, so that an index on the sort
+    // columns, which holds the ids in that order too, delivers the rows without a sort.
+    const QString last = sort.section(u',', -1).trimmed();
+    const bool descending = last.endsWith(QLatin1String("desc"), Qt::CaseInsensitive);
+    const QString id = descending ? QStringLiteral("[id] desc") : QStringLiteral("[id]");
+    const QString order = sort.trimmed().isEmpty() ? id : sort + QStringLiteral(", ") + id;
+    std::vector<qint32> ids;
+    {
+        const CRecordSource source(m_db, m_table, condition, order, CRecordSource::Mode::Keyset);
+        CStatement keys(m_db, source.keysSql());
+        while (keys.step())
+            ids.push_back(static_cast<qint32>(keys.int64(0)));
+    }
+    // The pages read for the ids are not needed again; the rows on screen are read by id.
+    m_db.ReleaseMemory();
+    return ids;
+}
+
+QString CListSource::selectColumnsSql() const {
+    QString sql = QStringLiteral("Select [id]");
+    for (const CFieldInfo& column : m_columns)
+        sql += QStringLiteral(", ") + bracketed(column.m_strName);
+    return sql + QStringLiteral(" From ") + bracketed(m_table);
+}
+
+QString CListSource::cellText(int column, const QVariant& stored) const {
+    const std::size_t c = static_cast<std::size_t>(column);
+    const CFieldInfo& field = m_columns[c];
+    return m_displayTexts.DisplayText(field.m_strName,
+                                      storedValueText(stored, field.m_nType, m_timeFlags[c]));
+}
+
+std::vector<QStringList> CListSource::readRows(std::span<const qint32> ids) {
+    std::vector<QStringList> rows(ids.size());
+    if (ids.empty())
+        return rows;
+    QString list;
+    list.reserve(static_cast<qsizetype>(ids.size()) * 8);
+    for (qint32 id : ids) {
+        if (!list.isEmpty())
+            list += u',';
+        list += QString::number(id);
+    }
+    CStatement select(
+        m_db, toSqlite(selectColumnsSql() + QStringLiteral(" Where [id] In (") + list + u')'));
+    QHash<qint32, QStringList> byId;
+    byId.reserve(static_cast<qsizetype>(ids.size()));
+    const int n = columnCount();
+    while (select.step()) {
+        QStringList cells;
+        cells.reserve(n);
+        for (int c = 0; c < n; ++c)
+            cells.append(cellText(c, select.value(c + 1)));
+        byId.insert(static_cast<qint32>(select.int64(0)), std::move(cells));
+    }
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const auto it = byId.constFind(ids[i]);
+        rows[i] = it != byId.cend() ? *it : QStringList(n, QString());
+    }
+    return rows;
+}
+
+void CListSource::scanColumn(int column, const std::function<void(qint32, const QString&)>& visit) {
+    scanColumnRows(column, visit);
+    m_db.ReleaseMemory();
+}
+
+void CListSource::scanColumnRows(int column,
+                                 const std::function<void(qint32, const QString&)>& visit) {
+    const QString name = bracketed(m_columns[static_cast<std::size_t>(column)].m_strName);
+    CStatement select(m_db, toSqlite(QStringLiteral("Select [id], ") + name +
+                                     QStringLiteral(" From ") + bracketed(m_table)));
+    const bool text = m_columns[static_cast<std::size_t>(column)].m_nType == FieldType::Text;
+    const QString null = cellText(column, QVariant());
+    while (select.step()) {
+        const qint32 id = static_cast<qint32>(select.int64(0));
+        // Text cells read straight from the engine, without a variant in between.
+        if (!text)
+            visit(id, cellText(column, select.value(1)));
+        else if (select.isNull(1))
+            visit(id, null);
+        else if (m_displayTexts.isEmpty())
+            visit(id, displayedText(select.text(1)));
+        else
+            visit(id, cellText(column, select.text(1)));
+    }
+}

@@ -1,0 +1,413 @@
+#include "lists/MyListView.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
+#include <algorithm>
+#include <numeric>
+
+#include "data/Connection.h"
+#include "data/DBDoc.h"
+#include "data/ErrorReport.h"
+#include "lists/FilterDlg.h"
+#include "lists/IdFlags.h"
+#include "lists/WildcardPattern.h"
+#include "platform/CommandIds.h"
+#include "platform/FrameServices.h"
+#include "platform/IniFile.h"
+#include "platform/Prompter.h"
+#include "platform/StringTable.h"
+#include "platform/WaitCursor.h"
+
+namespace {
+
+constexpr int kColumnWidth = 128;
+constexpr int kHiddenBelow = 5;
+constexpr int kShownWidth = 96;
+
+}  // namespace
+
+CMyListView::CMyListView(CDocument* document, const QString& kind)
+    : m_model(new CListModel(m_source, this)), m_slot(kind, this) {
+    SetDocument(document);
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setAlternatingRowColors(false);
+    setStyleSheet(QStringLiteral("QTableView { background: white; }"));
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setMinimumSectionSize(0);
+    header->setDefaultSectionSize(kColumnWidth);
+    header->setStretchLastSection(false);
+    connect(header, &QHeaderView::sectionClicked, this, &CMyListView::SortByColumn);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this] { OpenSelected(); });
+}
+
+CMyListView::~CMyListView() {
+    saveColumnLayout();
+}
+
+int& CMyListView::sortDirectionToggle() {
+    static int toggle = 1;
+    return toggle;
+}
+
+template <class Handler>
+void CMyListView::guarded(Handler&& handler) {
+    try {
+        handler();
+    } catch (const CDbException& e) {
+        ReportDbException(e);
+    }
+}
+
+CDBDoc* CMyListView::document() const {
+    return qobject_cast<CDBDoc*>(GetDocument());
+}
+
+bool CMyListView::BeforeInitializeAll() {
+    messageBox(QStringLiteral(
+        "Override CMyListView::BeforeInitializeAll and return TRUE to be succesful!"));
+    return false;
+}
+
+bool CMyListView::configure() {
+    if (!m_configured) {
+        m_configured = BeforeInitializeAll();
+        if (*m_configured && !m_title.isEmpty() && GetDocument())
+            GetDocument()->SetTitle(m_title);
+    }
+    return *m_configured;
+}
+
+void CMyListView::OnInitialUpdate() {
+    if (CDBDoc* doc = document()) {
+        doc->setFlag(CDBDoc::NextEnabled, 1);
+        doc->setFlag(CDBDoc::PreviousEnabled, 1);
+    }
+    InitializeAll();
+    loadColumnLayout();
+}
+
+bool CMyListView::InitializeAll() {
+    if (!configure())
+        return false;
+    m_source.setTable(m_sourceName);
+    try {
+        m_source.open(m_databasePath, currentPassword());
+    } catch (const CDbException& e) {
+        ReportDbException(e);
+        return false;
+    }
+    m_initialized = true;
+    FillList(QString(), false);
+    return true;
+}
+
+void CMyListView::FillList(const QString& sort, bool keepColumns) {
+    if (!m_configured.value_or(false))
+        return;
+    m_currentSort = sort.isEmpty() ? m_defaultSort : sort;
+    // A list whose connection or columns could not be read tries again in full.
+    if (!m_source.isOpen()) {
+        try {
+            m_source.open(m_databasePath, currentPassword());
+        } catch (const CDbException& e) {
+            ReportDbException(e);
+            return;
+        }
+        m_initialized = true;
+    }
+    WaitCursor wait;
+    const std::optional<qint32> selected = selectedId();
+    if (!keepColumns || m_columnFields.isEmpty()) {
+        // A table that cannot be read is reported once; its rows are not tried as well.
+        if (!buildColumns()) {
+            m_model->setIds({});
+            return;
+        }
+    }
+    fillRows();
+    reselect(selected);
+}
+
+bool CMyListView::buildColumns() {
+    m_columnFields.clear();
+    bool read = true;
+    try {
+        m_source.readColumns();
+    } catch (const CDbException& e) {
+        ReportDbException(e);
+        read = false;
+    }
+    for (const CFieldInfo& column : m_source.columns())
+        m_columnFields << column.m_strName;
+    m_model->setHeaders(m_columnFields);
+    for (int i = 0; i < m_columnFields.size(); ++i)
+        horizontalHeader()->resizeSection(i, kColumnWidth);
+    return read;
+}
+
+void CMyListView::fillRows() {
+    // The header forgets its order and widths when the model resets; the user's stay.
+    const QByteArray layout = horizontalHeader()->saveState();
+    std::vector<qint32> ids;
+    try {
+        ids = m_source.readIds(m_selection, m_currentSort);
+    } catch (const CDbException& e) {
+        ReportDbException(e);
+        ids.clear();
+    }
+    m_model->setIds(std::move(ids));
+    horizontalHeader()->restoreState(layout);
+}
+
+std::optional<qint32> CMyListView::selectedId() const {
+    const QModelIndexList rows =
+        selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return m_model->idAt(rows.first().row());
+}
+
+void CMyListView::reselect(std::optional<qint32> id) {
+    if (!id)
+        return;
+    const int row = m_model->rowOf(*id);
+    if (row < 0)
+        return;
+    const QModelIndex index = m_model->index(row, 0);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+QString CMyListView::DisplayText(const QString& column, const QString& text) const {
+    return m_source.displayTexts().DisplayText(column, text);
+}
+
+void CMyListView::OnUpdate(CView*, int hint, CHintObject*) {
+    guarded([&] {
+        switch (hint) {
+            case cmd::AddNew:
+                NewRecord();
+                break;
+            case cmd::EditRecord:
+                OpenSelected();
+                break;
+            case cmd::Filter:
+                Filter();
+                break;
+            case cmd::FilterOff:
+                FillList(QString(), true);
+                break;
+            case cmd::EraseRecord:
+                DeleteThroughForm();
+                break;
+            case cmd::Print:
+                PrintList();
+                break;
+            case cmd::Close:
+                closeWindow();
+                break;
+            case cmd::ShowHiddenColumns:
+                ShowHiddenColumns();
+                break;
+            default:
+                break;
+        }
+    });
+}
+
+void CMyListView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        OpenSelected();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void CMyListView::SortByColumn(int column) {
+    if (column < 0 || column >= m_columnFields.size())
+        return;
+    int& toggle = sortDirectionToggle();
+    const QString direction = toggle == 1 ? QStringLiteral(" asc ") : QStringLiteral(" desc ");
+    toggle = toggle == 1 ? 0 : 1;
+    FillList(QStringLiteral("%1 %2").arg(m_columnFields[column], direction), true);
+}
+
+void CMyListView::OpenSelected() {
+    if (const std::optional<qint32> id = selectedId())
+        OpenRecord(*id);
+}
+
+CView* CMyListView::openForm() {
+    CFrameServices* services = frameServices();
+    if (!services || m_formName.isEmpty())
+        return nullptr;
+    return services->OpenOrActivate(m_formName);
+}
+
+bool CMyListView::OpenRecord(qint32 id) {
+    CView* form = openForm();
+    if (!form)
+        return true;
+    frameServices()->ActivateView(form);
+    if (auto* doc = qobject_cast<CDBDoc*>(form->GetDocument()))
+        doc->ShowRecordById(id);
+    return true;
+}
+
+void CMyListView::NewRecord() {
+    CView* form = openForm();
+    if (!form)
+        return;
+    frameServices()->ActivateView(form);
+    if (CDocument* doc = form->GetDocument())
+        doc->UpdateAllViews(nullptr, cmd::AddNew);
+}
+
+void CMyListView::DeleteThroughForm() {
+    const std::optional<qint32> id = selectedId();
+    if (!id)
+        return;
+    OpenRecord(*id);
+    if (!m_formKind)
+        return;
+    callerLink(*m_formKind).set(this);
+    if (CView* form = openwindows::find(m_formName); form && form->GetDocument())
+        form->GetDocument()->UpdateAllViews(nullptr, cmd::EraseRecord);
+}
+
+void CMyListView::Filter() {
+    WaitCursor wait;
+    CFilterDlg dialog;
+    dialog.setOwnerList(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString text = dialog.filterText();
+    const int column = dialog.columnIndex();
+    if (text.isEmpty()) {
+        FillList(QString(), true);
+        return;
+    }
+    if (column < 0 || column >= m_source.columnCount() || m_model->rowCount() == 0)
+        return;
+    const CWildcardPattern pattern(text);
+    const std::optional<qint32> selected = selectedId();
+    const CIdFlags matches = matchingIds(pattern, column);
+    const QByteArray layout = horizontalHeader()->saveState();
+    m_model->retainIds([&](qint32 id) { return matches.value(id); });
+    horizontalHeader()->restoreState(layout);
+    reselect(selected);
+}
+
+CIdFlags CMyListView::matchingIds(const CWildcardPattern& pattern, int column) {
+    // One pass over the column in the table.
+    CIdFlags matches(m_model->ids(), pattern.matches(QString()));
+    m_source.scanColumn(
+        column, [&](qint32 id, const QString& cell) { matches.set(id, pattern.matches(cell)); });
+    return matches;
+}
+
+void CMyListView::PrintList() {
+    CListPrinter printer;
+    printer.setSourceList(this);
+    printer.Print();
+}
+
+void CMyListView::ShowHiddenColumns() {
+    if (messageBox(loadString(60014), Prompter::Buttons::YesNo, Prompter::Icon::Question) !=
+        Prompter::Yes)
+        return;
+    QHeaderView* header = horizontalHeader();
+    for (int i = 0; i < header->count(); ++i) {
+        if (header->sectionSize(i) < kHiddenBelow)
+            header->resizeSection(i, kShownWidth);
+    }
+}
+
+void CMyListView::closeWindow() {
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(w)) {
+            frame->close();
+            return;
+        }
+    }
+}
+
+int CMyListView::headerCount() const {
+    return horizontalHeader()->count();
+}
+
+int CMyListView::headerWidth(int item) const {
+    return horizontalHeader()->sectionSize(item);
+}
+
+QString CMyListView::headerText(int item) const {
+    return m_model->headerData(item, Qt::Horizontal).toString();
+}
+
+int CMyListView::headerPosition(int item) const {
+    return horizontalHeader()->visualIndex(item);
+}
+
+int CMyListView::listRowCount() const {
+    return m_model->rowCount();
+}
+
+QString CMyListView::itemText(int row, int subItem) {
+    return m_model->cellText(row, subItem);
+}
+
+void CMyListView::loadColumnLayout() {
+    CFrameServices* services = frameServices();
+    if (!services || !services->rememberColumns() || m_sourceName.isEmpty())
+        return;
+    const IniFile file(services->settingsFile());
+    const QString section = QStringLiteral("LV_") + m_sourceName;
+    QHeaderView* header = horizontalHeader();
+    const int m = header->count();
+    std::vector<int> positions(static_cast<std::size_t>(m));
+    for (int i = 0; i < m; ++i) {
+        const int pos = file.readInt(section, QStringLiteral("Pos%1").arg(i), -1);
+        positions[static_cast<std::size_t>(i)] = pos > -1 ? pos : i;
+        const int size = file.readInt(section, QStringLiteral("Size%1").arg(i), -1);
+        if (size > -1)
+            header->resizeSection(i, size);
+    }
+    // The columns in the order of their stored positions (ties by column), then moved into
+    // that order one display slot after the other.
+    std::vector<int> order(static_cast<std::size_t>(m));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return positions[static_cast<std::size_t>(a)] < positions[static_cast<std::size_t>(b)];
+    });
+    for (int visual = 0; visual < m; ++visual)
+        header->moveSection(header->visualIndex(order[static_cast<std::size_t>(visual)]), visual);
+}
+
+void CMyListView::saveColumnLayout() {
+    CFrameServices* services = frameServices();
+    if (!services || !services->rememberColumns() || m_sourceName.isEmpty())
+        return;
+    const QHeaderView* header = horizontalHeader();
+    QList<std::pair<QString, QString>> entries;
+    for (int i = 0; i < header->count(); ++i) {
+        entries.append({QStringLiteral("Pos%1").arg(i), QString::number(header->visualIndex(i))});
+        entries.append({QStringLiteral("Size%1").arg(i), QString::number(header->sectionSize(i))});
+    }
+    if (!entries.isEmpty())
+        IniFile(services->settingsFile())
+            .writeStrings(QStringLiteral("LV_") + m_sourceName, entries);
+}

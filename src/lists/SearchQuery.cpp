@@ -1,0 +1,103 @@
+#include "lists/SearchQuery.h"
+
+#include <QHash>
+#include <array>
+
+#include "data/Database.h"
+#include "data/RecordSource.h"
+#include "data/SqlDialect.h"
+#include "data/Statement.h"
+
+namespace {
+
+constexpr std::array<const char*, 5> kContactColumns{"date", "description", "firm", "person",
+                                                     "time"};
+constexpr std::array<const char*, 12> kPersonColumns{
+    "address_home",    "description",   "firm",    "firstname",  "lastname",
+    "title",           "function",      "[group]", "email_home", "phone_home1",
+    "phone_bussines1", "email_bussines"};
+constexpr std::array<const char*, 13> kFirmColumns{
+    "name",     "address", "description", "email1", "fax1", "phone1", "title",
+    "function", "person",  "[group]",     "phone2", "fax2", "web"};
+// An alarm is also found by its subject (`name`), which its result line shows first.
+constexpr std::array<const char*, 6> kAlarmColumns{"date",   "description", "firm",
+                                                   "person", "time",        "name"};
+
+const std::array<SearchCategory, kSearchKindCount> kCategories{{
+    {SearchKind::Contact, "Contacts", "contact", kContactColumns, "Contact: %1 Firm: %2",
+     "[person], [firm]", "contact", "contact"},
+    {SearchKind::Person, "Persons", "person", kPersonColumns, "Person: %1 Firm: %2",
+     "[lastname], [firstname], [firm]", "person", "person"},
+    {SearchKind::Firm, "Firms", "firm", kFirmColumns, "Firm: %1 Group: %2", "[name], [group]",
+     "firm", "firm"},
+    {SearchKind::Alarm, "Alarms", "alarm", kAlarmColumns, "Alarm: %1 Person: %2",
+     "[name], [person]", "alarm", "alarm"},
+}};
+
+}  // namespace
+
+const SearchCategory& searchCategory(SearchKind kind) {
+    return kCategories[static_cast<std::size_t>(kind)];
+}
+
+QString searchPattern(const QString& typedText) {
+    QString pattern = QStringLiteral("*");
+    pattern.reserve(typedText.size() + 8);
+    for (const QChar c : typedText) {
+        if (c == u'[' || c == u'#')
+            pattern += u'[' + QString(c) + u']';
+        else if (c == u'\'')
+            pattern += QStringLiteral("''");
+        else
+            pattern += c;
+    }
+    return pattern + u'*';
+}
+
+QString searchCondition(SearchKind kind, const QString& typedText) {
+    const QString pattern = searchPattern(typedText);
+    QStringList parts;
+    for (const char* column : searchCategory(kind).searched)
+        parts << QStringLiteral("%1 like '%2'").arg(QLatin1String(column), pattern);
+    return parts.join(QStringLiteral(" or "));
+}
+
+std::vector<qint32> findRecords(CDatabase& db, SearchKind kind, const QString& typedText) {
+    const CRecordSource source(db, QString::fromLatin1(searchCategory(kind).table),
+                               searchCondition(kind, typedText), QString(),
+                               CRecordSource::Mode::Keyset);
+    CStatement keys(db, source.keysSql());
+    std::vector<qint32> ids;
+    while (keys.step())
+        ids.push_back(static_cast<qint32>(keys.int64(0)));
+    return ids;
+}
+
+QStringList resultLines(CDatabase& db, SearchKind kind, std::span<const qint32> ids) {
+    QStringList lines(static_cast<qsizetype>(ids.size()));
+    if (ids.empty())
+        return lines;
+    const SearchCategory& category = searchCategory(kind);
+    QString list;
+    for (qint32 id : ids) {
+        if (!list.isEmpty())
+            list += u',';
+        list += QString::number(id);
+    }
+    CStatement select(db, toSqlite(QStringLiteral("Select [id], %1 From [%2] Where [id] In (%3)")
+                                       .arg(QLatin1String(category.lineColumns),
+                                            QLatin1String(category.table), list)));
+    QHash<qint32, QString> byId;
+    const QString format = QString::fromLatin1(category.lineFormat);
+    while (select.step()) {
+        // A person is shown by the display name: last name, one blank, first name.
+        const QString line =
+            kind == SearchKind::Person
+                ? format.arg(select.text(1) + u' ' + select.text(2), select.text(3))
+                : format.arg(select.text(1), select.text(2));
+        byId.insert(static_cast<qint32>(select.int64(0)), line);
+    }
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        lines[static_cast<qsizetype>(i)] = byId.value(ids[i]);
+    return lines;
+}

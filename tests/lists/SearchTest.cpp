@@ -1,0 +1,181 @@
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+
+#include "ListFixture.h"
+#include "data/Connection.h"
+#include "forms/FirmFView.h"
+#include "forms/PersonFView.h"
+#include "forms/TypeAheadListBox.h"
+#include "lists/SearchDlg.h"
+#include "lists/SearchQuery.h"
+#include "lists/SearchResultModel.h"
+
+class SearchTest : public ListTest {
+protected:
+    void fill() {
+        exec(
+            {"Insert Into [person] ([lastname], [firstname], [firm]) Values "
+             "('O''Brien', 'Pat', 'Acme')",
+             "Insert Into [person] ([lastname], [firstname], [description]) Values "
+             "('MÜLLER', 'Hans', '100% sure_thing [x] #1')",
+             "Insert Into [person] ([lastname], [firstname]) Values ('Other', 'Ann')",
+             "Insert Into [firm] ([name], [group]) Values ('Acme', 'Tools')",
+             "Insert Into [contact] ([date], [time], [person], [firm]) Values "
+             "('2024-02-03 14:15:16', '2024-02-03 14:15:16', 'O''Brien Pat', 'Acme')",
+             "Insert Into [alarm] ([name], [person], [status]) Values ('Call the bank', 'Ann', "
+             "1)"});
+    }
+    // The lines found for the typed text in the kinds.
+    QStringList lines(std::vector<SearchKind> kinds, const QString& text) {
+        CSearchResultModel model;
+        model.search(databasePath(), currentPassword(), kinds, text);
+        QStringList found;
+        for (int r = 0; r < model.hitCount(); ++r)
+            found << model.line(r);
+        return found;
+    }
+    static const std::vector<SearchKind>& all() {
+        static const std::vector<SearchKind> kinds{SearchKind::Contact, SearchKind::Person,
+                                                   SearchKind::Firm, SearchKind::Alarm};
+        return kinds;
+    }
+};
+
+TEST_F(SearchTest, ConditionsQuoteTheTextAndKeepOnlyStarAndQuestionMarkAsWildcards) {
+    EXPECT_EQ(searchPattern("O'Brien"), "*O''Brien*");
+    EXPECT_EQ(searchPattern("a[b#"), "*a[[]b[#]*");
+    EXPECT_EQ(searchPattern("M?ll*r"), "*M?ll*r*");
+    EXPECT_EQ(searchCondition(SearchKind::Contact, "x"),
+              "date like '*x*' or description like '*x*' or firm like '*x*' or "
+              "person like '*x*' or time like '*x*'");
+    EXPECT_TRUE(searchCondition(SearchKind::Alarm, "x").endsWith("name like '*x*'"));
+}
+
+TEST_F(SearchTest, HitsPerCategoryWithApostrophesSpecialCharactersAndNonAscii) {
+    fill();
+    EXPECT_EQ(lines(all(), "o'brien"),
+              (QStringList{"Contact: O'Brien Pat Firm: Acme", "Person: O'Brien Pat Firm: Acme"}));
+    EXPECT_EQ(lines({SearchKind::Person}, "müller"), QStringList{"Person: MÜLLER Hans Firm: "});
+    for (const char* literal : {"100%", "sure_thing", "[x]", "#1"})
+        EXPECT_EQ(lines({SearchKind::Person}, QString::fromUtf8(literal)).size(), 1) << literal;
+    EXPECT_TRUE(lines({SearchKind::Person}, "_thingx").isEmpty());
+    EXPECT_EQ(lines({SearchKind::Person}, "M?ller").size(), 1);
+    EXPECT_EQ(lines({SearchKind::Firm}, "acme"), QStringList{"Firm: Acme Group: Tools"});
+    // An alarm is found by its subject as well.
+    EXPECT_EQ(lines({SearchKind::Alarm}, "bank"), QStringList{"Alarm: Call the bank Person: Ann"});
+    // Dates are found as the lists show them.
+    EXPECT_EQ(lines({SearchKind::Contact}, "2024/02/03").size(), 1);
+    EXPECT_EQ(lines({SearchKind::Contact}, "14:15").size(), 1);
+    // An empty text lists every record with a non-null searched column.
+    EXPECT_EQ(lines(all(), "").size(), 1 + 3 + 1 + 1);
+    EXPECT_TRUE(lines({}, "acme").isEmpty());
+}
+
+TEST_F(SearchTest, ToolSearchesTheChosenCategoriesAndJumpsToTheForm) {
+    fill();
+    start();
+    ASSERT_TRUE(command(cmd::Search));
+    CSearchDlg* tool = frame->searchTool();
+    ASSERT_NE(tool, nullptr);
+    EXPECT_EQ(tool->windowTitle(), "Tarvex - Search tool");
+    EXPECT_EQ(tool->categories()->items(), (QStringList{"Contacts", "Persons", "Firms", "Alarms"}));
+    EXPECT_TRUE(tool->categories()->selectedRows().isEmpty());
+    // A second Search command only brings the one tool forward.
+    command(cmd::Search);
+    EXPECT_EQ(frame->searchTool(), tool);
+
+    tool->searchEdit()->setText("acme");
+    tool->findChild<QPushButton*>("3")->click();
+    EXPECT_EQ(tool->resultModel()->hitCount(), 0);  // no category chosen
+
+    tool->findChild<QPushButton*>("4")->click();  // All
+    EXPECT_EQ(tool->categories()->selectedRows().size(), 4);
+    tool->findChild<QPushButton*>("3")->click();
+    CSearchResultModel* results = tool->resultModel();
+    ASSERT_EQ(results->hitCount(), 3);
+    EXPECT_EQ(results->hit(0).kind, SearchKind::Contact);
+    EXPECT_EQ(results->hit(1).kind, SearchKind::Person);
+    EXPECT_EQ(results->hit(2).kind, SearchKind::Firm);
+    EXPECT_FALSE(tool->results()
+                     ->model()
+                     ->data(tool->results()->model()->index(2, 0), Qt::DecorationRole)
+                     .isNull());
+    // Searching again replaces the results.
+    tool->findChild<QPushButton*>("3")->click();
+    EXPECT_EQ(results->hitCount(), 3);
+
+    // Jump with nothing selected does nothing; a double-click opens the hit at once.
+    tool->findChild<QPushButton*>("5")->click();
+    EXPECT_EQ(view<CPersonFView>("Person"), nullptr);
+    QListView* list = tool->results();
+    const QModelIndex firmRow = list->model()->index(2, 0);
+    list->selectionModel()->setCurrentIndex(firmRow, QItemSelectionModel::ClearAndSelect);
+    tool->JumpToSelected();
+    auto* firmForm = view<CFirmFView>("Firm");
+    ASSERT_NE(firmForm, nullptr);
+    EXPECT_EQ(firmForm->OnGetRecordset()->text("name"), "Acme");
+    EXPECT_EQ(frame->activeChild(), frame->frameOf(firmForm));
+    EXPECT_FALSE(tool->isHidden()) << "the tool stays open after a jump";
+
+    list->selectionModel()->setCurrentIndex(list->model()->index(1, 0),
+                                            QItemSelectionModel::ClearAndSelect);
+    tool->JumpToSelected();
+    auto* personForm = view<CPersonFView>("Person");
+    ASSERT_NE(personForm, nullptr);
+    EXPECT_EQ(personForm->OnGetRecordset()->text("lastname"), "O'Brien");
+
+    // Cancel closes the tool; the next Search builds a new one, which Esc closes.
+    tool->findChild<QPushButton*>("2")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frame->searchTool(), nullptr);
+    command(cmd::Search);
+    ASSERT_NE(frame->searchTool(), nullptr);
+    EXPECT_NE(frame->searchTool(), tool);
+    QApplication::setActiveWindow(frame->searchTool());
+    QTest::keyClick(frame->searchTool()->searchEdit(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frame->searchTool(), nullptr);
+}
+
+TEST_F(SearchTest, ClosingTheMainWindowClosesTheTool) {
+    start();
+    command(cmd::Search);
+    ASSERT_NE(frame->searchTool(), nullptr);
+    EXPECT_TRUE(frame->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frame->searchTool(), nullptr);
+}
+
+TEST_F(SearchTest, JumpToADeletedRecordShowsTheFormsNotFoundMessage) {
+    fill();
+    start();
+    command(cmd::Search);
+    CSearchDlg* tool = frame->searchTool();
+    tool->searchEdit()->setText("Other");
+    tool->categories()->selectAll();
+    tool->Search();
+    ASSERT_EQ(tool->resultModel()->hitCount(), 1);
+    EXPECT_EQ(tool->resultModel()->line(0), "Person: Other Ann Firm: ");
+    exec({"Delete From [person] Where [lastname] = 'Other'"});
+    tool->results()->selectionModel()->setCurrentIndex(tool->results()->model()->index(0, 0),
+                                                       QItemSelectionModel::ClearAndSelect);
+    prompts.answer(Prompter::Ok);
+    tool->JumpToSelected();
+    EXPECT_EQ(prompts.messages(), QStringList{"No user with given id."});
+    auto* personForm = view<CPersonFView>("Person");
+    ASSERT_NE(personForm, nullptr);
+    EXPECT_NE(personForm->OnGetRecordset()->text("lastname"), "Other");
+}
+
+TEST_F(SearchTest, AQuoteInTheTextNoLongerBreaksTheSearch) {
+    fill();
+    start();
+    command(cmd::Search);
+    CSearchDlg* tool = frame->searchTool();
+    tool->searchEdit()->setText("'");
+    tool->categories()->selectAll();
+    tool->Search();
+    EXPECT_TRUE(prompts.messages().isEmpty());
+    EXPECT_EQ(tool->resultModel()->hitCount(), 2);
+}
