@@ -116,8 +116,10 @@ void CDatabase::Open(const QString& path, bool exclusive, bool readOnly, const Q
         run(handle, QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
     // Reading the schema proves now that the password fits and the file is a database.
     firstValue(handle, QStringLiteral("SELECT count(*) FROM sqlite_master"));
-    if (!readOnly)
+    if (!readOnly) {
         setJournalMode(handle, QStringLiteral("wal"));
+        schema::upgrade(handle);
+    }
     if (exclusive) {
         // Takes the lock now rather than at the first write.
         run(handle, QStringLiteral("BEGIN EXCLUSIVE"));

@@ -43,5 +43,5 @@ int compareNoCase(const char* a, int aLength, const char* b, int bLength) {
 }
 
 void registerNoCaseCollation(sqlite3* handle) {
-    sqlite3_create_collation_v2(handle, "NOCASE", SQLITE_UTF8, nullptr, collate, nullptr);
+    sqlite3_create_collation_v2(handle, kUnicodeNoCase, SQLITE_UTF8, nullptr, collate, nullptr);
 }

@@ -1,6 +1,10 @@
 #include "data/Schema.h"
 
+#include <sqlite3.h>
+
+#include "data/DbException.h"
 #include "data/SqlDialect.h"
+#include "data/Statement.h"
 
 namespace schema {
 
@@ -271,7 +275,31 @@ QStringList createStatements() {
         statements << QStringLiteral("CREATE VIEW %1 AS %2")
                           .arg(quotedName(QLatin1String(query->name)),
                                QLatin1String(query->querySql));
+    statements << QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion);
     return statements;
+}
+
+void upgrade(sqlite3* handle) {
+    auto version = [handle] {
+        CStatement read(handle, QStringLiteral("PRAGMA user_version"));
+        return read.step() ? read.int64(0) : 0;
+    };
+    auto run = [handle](const QString& sql) { CStatement(handle, sql).execute(); };
+    if (version() >= kSchemaVersion)
+        return;
+    run(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        // Read again under the write lock: another program may have repaired it meanwhile.
+        if (version() < 1)
+            run(QStringLiteral("REINDEX"));
+        run(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
+        run(QStringLiteral("COMMIT"));
+    } catch (const CDbException&) {
+        // The engine may have ended the transaction itself; the first failure is the one
+        // to report.
+        sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 }  // namespace schema
