@@ -381,7 +381,10 @@ TEST_F(ContactFormTest, SaveReadsTheKeysOnceAndNamesAreLookedUpOnTheSharedConnec
     settings().fillFirmAutomatically = true;
     key(Qt::Key_N, Qt::ControlModifier);
     StatementTrace trace(sharedDatabase().handle());
-    typeAndLeave("person", "Müller Anna");
+    // Typed by hand: the test's key helpers know ASCII only.
+    field("person")->setFocus();
+    field("person")->setText("Müller Anna");
+    key(Qt::Key_Tab);
     EXPECT_EQ(shown("firm"), "Acme") << "the look-up finds the person whatever the letter case";
     EXPECT_GE(trace.count(QStringLiteral("SELECT rowid FROM \"Person\" WHERE")), 2)
         << "both look-ups (resolve, fill company) use the shared connection";
