@@ -1,7 +1,6 @@
 #include "DataBench.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
 #include <functional>
@@ -21,20 +20,18 @@
 
 namespace {
 
-// The average milliseconds of `runs` calls.
-double average(int runs, const std::function<void(int)>& step) {
-    QElapsedTimer timer;
-    timer.start();
+// The average time of `runs` calls.
+Timing average(int runs, const std::function<void(int)>& step) {
+    const Stopwatch timer;
     for (int i = 0; i < runs; ++i)
         step(i);
-    return elapsedMs(timer) / runs;
+    return timer.elapsed() / runs;
 }
 
-double once(const std::function<void()>& step) {
-    QElapsedTimer timer;
-    timer.start();
+Timing once(const std::function<void()>& step) {
+    const Stopwatch timer;
     step();
-    return elapsedMs(timer);
+    return timer.elapsed();
 }
 
 QString engineText(const QString& value) {
@@ -73,13 +70,14 @@ int readHistory(const QString& person, const QString& firm) {
     return rows;
 }
 
+// The distinct values of every column the known-value load reads.
 const QString kDistinctNames = QStringLiteral(
-    "SELECT (SELECT count(*) FROM (SELECT DISTINCT lastname, firstname FROM Person))"
-    " + (SELECT count(DISTINCT name) FROM Firm) + (SELECT count(DISTINCT firm) FROM Person)"
-    " + (SELECT count(DISTINCT person) FROM Firm)"
-    " + (SELECT count(DISTINCT person) FROM Contact) + (SELECT count(DISTINCT firm) FROM Contact)"
-    " + (SELECT count(DISTINCT person) FROM Alarm) + (SELECT count(DISTINCT firm) FROM Alarm)"
-    " + (SELECT count(DISTINCT name) FROM Alarm) + (SELECT count(*) FROM \"Group\")");
+    "SELECT DISTINCT lastname, firstname FROM Person UNION ALL SELECT DISTINCT name, NULL "
+    "FROM Firm UNION ALL SELECT DISTINCT firm, NULL FROM Person UNION ALL SELECT DISTINCT "
+    "person, NULL FROM Firm UNION ALL SELECT DISTINCT person, NULL FROM Contact UNION ALL "
+    "SELECT DISTINCT firm, NULL FROM Contact UNION ALL SELECT DISTINCT person, NULL FROM Alarm "
+    "UNION ALL SELECT DISTINCT firm, NULL FROM Alarm UNION ALL SELECT DISTINCT name, NULL FROM "
+    "Alarm UNION ALL SELECT Name, NULL FROM \"Group\"");
 
 void recordSetTimes(EngineConnection& engine, BenchTable& table) {
     CPersonRcs persons(&sharedDatabase());
@@ -90,7 +88,7 @@ void recordSetTimes(EngineConnection& engine, BenchTable& table) {
                   persons.MoveLast();
                   persons.GetRecordCount();
               }),
-              -1);
+              kNoEngine);
     table.add(
         QStringLiteral("persons: FindFirst display name like 'Smith5*'"), once([&] {
             persons.FindFirst(QStringLiteral("[lastname] + \" \" + [firstname] like 'Smith5*'"));
@@ -134,11 +132,11 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
     const auto pairs = samplePairs();
     const int runs = static_cast<int>(pairs.size());
     int rows = 0;
-    const double ours = average(runs, [&](int i) {
+    const Timing ours = average(runs, [&](int i) {
         rows += readHistory(pairs[static_cast<std::size_t>(i)].first,
                             pairs[static_cast<std::size_t>(i)].second);
     });
-    const double engineMs = average(runs, [&](int i) {
+    const Timing engineMs = average(runs, [&](int i) {
         const auto& [person, firm] = pairs[static_cast<std::size_t>(i)];
         engine.time(QStringLiteral("SELECT * FROM Contact WHERE person = %1 COLLATE NOCASE OR "
                                    "firm = %2 COLLATE NOCASE ORDER BY date, time")
@@ -147,7 +145,7 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
     table.add(QStringLiteral("contact form move: history pane (average)"), ours, engineMs,
               QStringLiteral("%1 moves, %2 rows each").arg(runs).arg(rows / std::max(1, runs)));
 
-    const double reload = once([] { LoadKnownValues(); });
+    const Timing reload = once([] { LoadKnownValues(); });
     table.add(QStringLiteral("known-value reload"), reload, engine.time(kDistinctNames),
               QStringLiteral("%1 persons, %2 firms, %3 last names")
                   .arg(PersonNameList().count())
@@ -160,8 +158,8 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
     contacts.m_strSort = QStringLiteral("date desc, time desc");
     contacts.Open();
     const QDateTime moment(QDate(2001, 2, 3), QTime(4, 5, 6));
-    double saveOnly = 0;
-    const double save = once([&] {
+    Timing saveOnly;
+    const Timing save = once([&] {
         saveOnly = once([&] {
             contacts.AddNew();
             contacts.setValue(QStringLiteral("date"), moment);
@@ -175,11 +173,11 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
         });
         LoadKnownValues();
     });
-    const double insert = engine.time(
+    const Timing insert = engine.time(
         QStringLiteral("INSERT INTO Contact (date, time, person, firm, description) VALUES "
                        "('2001-02-03 04:05:06', '2001-02-03 04:05:06', %1, %2, 'Bench call')")
             .arg(engineText(pairs.front().first), engineText(pairs.front().second)));
-    const double keys =
+    const Timing keys =
         engine.time(QStringLiteral("SELECT rowid FROM Contact ORDER BY date DESC, time DESC"));
     table.add(QStringLiteral("contact save (insert, one key read)"), saveOnly, insert + keys,
               QStringLiteral("engine: insert + key read"));
@@ -194,7 +192,7 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
     persons.Open();
     persons.MoveNext();
     const qint64 id = persons.GetBookmark();
-    const double personSave = once([&] {
+    const Timing personSave = once([&] {
         persons.Edit();
         persons.setValue(QStringLiteral("description"), QStringLiteral("Changed by the bench"));
         persons.Update();
@@ -207,6 +205,33 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
             QStringLiteral("UPDATE Person SET description = 'Bench' WHERE rowid = %1").arg(id)) +
             engine.time(kDistinctNames),
         QStringLiteral("engine: update + distinct names"));
+
+    // The person form's save of a new person: the query runs again for its place in the
+    // name order, then the refresh.
+    persons.Open();
+    Timing personKeys;
+    const Timing personAdd = once([&] {
+        personKeys = once([&] {
+            persons.AddNew();
+            persons.setValue(QStringLiteral("lastname"), QStringLiteral("Benchley"));
+            persons.setValue(QStringLiteral("firstname"), QStringLiteral("Bea"));
+            persons.Update();
+            const qint64 added = persons.GetLastModifiedBookmark();
+            persons.Requery();
+            persons.SetBookmark(added);
+        });
+        LoadKnownValues();
+    });
+    persons.Close();
+    const Timing personInsert = engine.time(
+        QStringLiteral("INSERT INTO Person (lastname, firstname) VALUES ('Benchley', 'Bea')"));
+    const Timing nameKeys =
+        engine.time(QStringLiteral("SELECT rowid FROM Person ORDER BY lastname, firstname"));
+    table.add(QStringLiteral("new person save (insert, key read in name order)"), personKeys,
+              personInsert + nameKeys, QStringLiteral("engine: insert + key read"));
+    table.add(QStringLiteral("new person save + data-changed refresh"), personAdd,
+              personInsert + nameKeys + engine.time(kDistinctNames),
+              QStringLiteral("engine: insert + key read + distinct names"));
 
     QStringList firms;
     for (const auto& pair : pairs)
@@ -243,7 +268,7 @@ void encryptedLookupTimes(const QString& folder, BenchTable& table) {
     sharedDatabase().Execute(QStringLiteral("INSERT INTO [Firm] ([name]) VALUES ('Acme Labs')"));
     EngineConnection engine(path, password);
     const QString name = QStringLiteral("Acme Labs");
-    const double engineMs = average(20, [&](int) {
+    const Timing engineMs = average(20, [&](int) {
         engine.time(QStringLiteral("SELECT 1 FROM Firm WHERE name = 'Acme Labs' LIMIT 1"));
     });
     table.add(QStringLiteral("encrypted file: firm look-up, shared connection"),

@@ -35,13 +35,14 @@ QStringList tableColumns(const SourceDef& table);
 QStringList createStatements();
 
 // The version of the stored schema that this program writes, kept in PRAGMA user_version.
-// 1: the text indexes are ordered by the engine's built-in NOCASE. Files without a
-// version were written with a replaced NOCASE, so their text indexes are in an order that
-// no other SQLite client (nor this program now) reads correctly.
+// 1: the text indexes are ordered by the engine's built-in NOCASE, and every name column
+// that the known-value load reads has an index. Files without a version were written
+// with a replaced NOCASE, so their text indexes are in an order that no other SQLite
+// client (nor this program now) reads correctly.
 inline constexpr int kSchemaVersion = 1;
 
 // Brings a file opened for writing up to kSchemaVersion, once: rebuilds the indexes of a
-// file without a version and records the version. A file of a later version is left as
+// file without a version, adds the indexes it lacks and records the version. A file of a later version is left as
 // it is. Throws CDbException.
 void upgrade(sqlite3* handle);
 

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <cstring>
 
 #include "DataTestSupport.h"
 #include "data/NoCaseCollation.h"
@@ -120,7 +121,9 @@ TEST_F(TextComparisonTest, FileWithTheReplacedComparisonIsRepairedOnceWhenOpened
             CStatement(raw, QStringLiteral("INSERT INTO Person (lastname) VALUES ('%1')")
                                 .arg(QString::fromUtf8(name)))
                 .execute();
-        CStatement(raw, QStringLiteral("PRAGMA user_version = 0")).execute();
+        for (const char* sql :
+             {"DROP INDEX Alarm_name", "DROP INDEX Person_firm", "PRAGMA user_version = 0"})
+            CStatement(raw, QLatin1String(sql)).execute();
         sqlite3_close_v2(raw);
     }
     ASSERT_NE(standardTool(dbPath, QStringLiteral("pragma integrity_check")), u"ok");
@@ -130,6 +133,10 @@ TEST_F(TextComparisonTest, FileWithTheReplacedComparisonIsRepairedOnceWhenOpened
     EXPECT_EQ(userVersion(db), 0);
     db.Open(dbPath);
     EXPECT_EQ(userVersion(db), schema::kSchemaVersion);
+    CStatement added(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' "
+                                        "AND name IN ('Alarm_name', 'Person_firm')"));
+    ASSERT_TRUE(added.step());
+    EXPECT_EQ(added.int64(0), 2) << "the indexes of the known-value load are added";
     EXPECT_EQ(lastNames(db, QString::fromUtf8("lastname = 'ølberg'")),
               QStringList({"Ølberg", "ølberg"}));
     db.Close();
@@ -153,4 +160,20 @@ TEST_F(TextComparisonTest, ComparisonsWithoutWildcardsAreAnsweredFromTheIndex) {
     const CRecordSource persons(db, QStringLiteral("[Person]"), QStringLiteral("lastname = 'Zorn'"),
                                 {}, CRecordSource::Mode::Keyset);
     EXPECT_TRUE(queryPlan(db, persons.keysSql()).contains(QStringLiteral("INDEX Person_lastname")));
+}
+
+TEST(NoCaseComparison, AgreesWithTheUnicodeComparisonOfTheWholeTexts) {
+    const char* const texts[] = {"",       "a",      "A",   "ab",     "Mz",     "Mü",
+                                 "MÜLLER", "müller", "Mül", "Ølberg", "ølberg", "Zorn",
+                                 "zorn x", "_x",     "[x",  "Émile",  "émilE"};
+    auto sign = [](int n) { return (n > 0) - (n < 0); };
+    for (const char* a : texts) {
+        for (const char* b : texts) {
+            const int ours = compareNoCase(a, static_cast<int>(std::strlen(a)), b,
+                                           static_cast<int>(std::strlen(b)));
+            EXPECT_EQ(sign(ours),
+                      sign(QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive)))
+                << a << " / " << b;
+        }
+    }
 }
