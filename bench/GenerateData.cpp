@@ -15,7 +15,8 @@ const QStringList lastNames = {
     QStringLiteral("Smith"),    QStringLiteral("Müller"),  QStringLiteral("Jones"),
     QStringLiteral("Garcia"),   QStringLiteral("O'Brien"), QStringLiteral("van Berg"),
     QStringLiteral("Novak"),    QStringLiteral("Rossi"),   QStringLiteral("Dubois"),
-    QStringLiteral("Kowalski"), QStringLiteral("Tanaka"),  QStringLiteral("Ølberg")};
+    QStringLiteral("Kowalski"), QStringLiteral("Tanaka"),  QStringLiteral("Ølberg"),
+    QStringLiteral("MÜLLER"),   QStringLiteral("ølberg"),  QStringLiteral("SMITH")};
 const QStringList firstNames = {QStringLiteral("Anna"),  QStringLiteral("John"),
                                 QStringLiteral("Maria"), QStringLiteral("Peter"),
                                 QStringLiteral("Eva"),   QStringLiteral("Jo Ann"),

@@ -185,8 +185,10 @@ void CDatabase::Open(const QString& path, bool exclusive, bool readOnly, const Q
     }
     HandleGuard owner(raw);
     sqlite3* handle = owner.get();
-    if (!readOnly)
+    if (!readOnly) {
         setJournalMode(handle, QStringLiteral("wal"));
+        schema::upgrade(handle);
+    }
     if (exclusive) {
         // Takes the lock now rather than at the first write.
         run(handle, QStringLiteral("BEGIN EXCLUSIVE"));

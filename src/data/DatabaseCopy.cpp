@@ -68,6 +68,11 @@ void copyDatabase(CDatabase& db, const QString& target) {
                     .arg(into));
     }
     sequence.reset();
+    CStatement version(db, QStringLiteral("PRAGMA main.user_version"));
+    if (version.step())
+        run(db, QStringLiteral("PRAGMA %1.user_version = %2")
+                    .arg(quotedName(target))
+                    .arg(version.int64(0)));
     for (const char* type : {"index", "view", "trigger"}) {
         for (const SchemaObject& object : objects)
             if (object.type == QLatin1String(type))

@@ -99,10 +99,11 @@ bool JetLikePattern::matchesOne(const Element& element, char32_t c) {
     return false;
 }
 
-bool JetLikePattern::matchesFolded(const std::u32string& text) const {
+template <class CharAt>
+bool JetLikePattern::matchesFolded(std::size_t length, CharAt at) const {
     // Every element but "*" takes exactly one character, so on a mismatch it is enough to
     // let the last "*" take one character more: O(text x pattern), never exponential.
-    const std::size_t n = text.size();
+    const std::size_t n = length;
     const std::size_t m = m_elements.size();
     std::size_t p = 0;
     std::size_t s = 0;
@@ -112,7 +113,7 @@ bool JetLikePattern::matchesFolded(const std::u32string& text) const {
         if (p < m && m_elements[p].kind == Element::AnyRun) {
             starElement = p++;
             starText = s;
-        } else if (p < m && matchesOne(m_elements[p], text[s])) {
+        } else if (p < m && matchesOne(m_elements[p], at(s))) {
             ++p;
             ++s;
         } else if (starElement != std::u32string::npos) {
@@ -125,6 +126,10 @@ bool JetLikePattern::matchesFolded(const std::u32string& text) const {
     while (p < m && m_elements[p].kind == Element::AnyRun)
         ++p;
     return p == m;
+}
+
+bool JetLikePattern::matchesFolded(const std::u32string& text) const {
+    return matchesFolded(text.size(), [&text](std::size_t i) { return text[i]; });
 }
 
 bool JetLikePattern::matches(QStringView text) const {
@@ -140,6 +145,40 @@ bool JetLikePattern::matches(QStringView text) const {
                        [this](const std::u32string& form) { return matchesFolded(form); });
 }
 
+bool JetLikePattern::matchesUtf8(const char* text, int length) const {
+    if (!m_valid)
+        return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    const auto size = static_cast<std::size_t>(length);
+    if (!std::all_of(bytes, bytes + size, [](unsigned char c) { return c < 0x80; }))
+        return matches(QString::fromUtf8(text, length));
+    if (matchesFolded(size, [bytes](std::size_t i) { return fold(bytes[i]); }))
+        return true;
+    // Stored date-times are plain ASCII; their shown forms are tried as above.
+    const QString latin = QString::fromLatin1(text, length);
+    if (!isStoredDateTime(latin))
+        return false;
+    const auto forms = shownDateTimeForms(folded(latin));
+    return std::any_of(forms.begin(), forms.end(),
+                       [this](const std::u32string& form) { return matchesFolded(form); });
+}
+
+std::optional<QString> JetLikePattern::literalText() const {
+    if (!m_valid)
+        return std::nullopt;
+    std::u32string text;
+    for (const Element& element : m_elements) {
+        if (element.kind == Element::Literal)
+            text.push_back(element.ch);
+        else if (element.kind == Element::Set && !element.negated && element.ranges.size() == 1 &&
+                 element.ranges.front().first == element.ranges.front().second)
+            text.push_back(element.ranges.front().first);
+        else
+            return std::nullopt;
+    }
+    return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 bool jetLike(QStringView text, QStringView pattern) {
     return JetLikePattern(pattern).matches(text);
 }
@@ -149,6 +188,12 @@ namespace {
 QString textArgument(sqlite3_value* value) {
     return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value)),
                              sqlite3_value_bytes(value));
+}
+
+bool matchesArgument(const JetLikePattern& pattern, sqlite3_value* value) {
+    // The text first, then its length: the engine may convert the value to text on the way.
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return pattern.matchesUtf8(text, sqlite3_value_bytes(value));
 }
 
 void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
@@ -177,11 +222,11 @@ void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
         pattern = static_cast<JetLikePattern*>(sqlite3_get_auxdata(context, 0));
         if (!pattern) {
             const JetLikePattern once(textArgument(argv[0]), escape);
-            sqlite3_result_int(context, once.matches(textArgument(argv[1])) ? 1 : 0);
+            sqlite3_result_int(context, matchesArgument(once, argv[1]) ? 1 : 0);
             return;
         }
     }
-    sqlite3_result_int(context, pattern->matches(textArgument(argv[1])) ? 1 : 0);
+    sqlite3_result_int(context, matchesArgument(*pattern, argv[1]) ? 1 : 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,13 @@ public:
     // when the pattern matches its shown forms "YYYY/MM/DD", "HH:MM:SS" or
     // "YYYY/MM/DD HH:MM:SS".
     bool matches(QStringView text) const;
+    // The same on UTF-8 text, as the engine hands it over. Plain ASCII text is matched in
+    // place, without conversion.
+    bool matchesUtf8(const char* text, int length) const;
+
+    // The one text the pattern matches (ignoring letter case) when it has no wildcards,
+    // "[*]"-style sets of one character read as that character; nullopt otherwise.
+    std::optional<QString> literalText() const;
 
 private:
     struct Element {
@@ -33,6 +41,9 @@ private:
         std::vector<std::pair<char32_t, char32_t>> ranges;
     };
 
+    // Matches the `length` characters that `at(i)` gives, already case folded.
+    template <class CharAt>
+    bool matchesFolded(std::size_t length, CharAt at) const;
     bool matchesFolded(const std::u32string& text) const;
     static bool matchesOne(const Element& element, char32_t c);
 

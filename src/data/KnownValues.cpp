@@ -2,16 +2,11 @@
 
 #include <algorithm>
 
-#include "data/AlarmRcs.h"
 #include "data/Connection.h"
-#include "data/ContactRcs.h"
 #include "data/DbException.h"
 #include "data/ErrorReport.h"
-#include "data/FirmFirmQRcs.h"
-#include "data/FirmPersonQRcs.h"
-#include "data/GroupRcs.h"
-#include "data/PersonFirmQRcs.h"
-#include "data/PersonRcs.h"
+#include "data/SqlDialect.h"
+#include "data/Statement.h"
 
 void KnownValueList::add(const QString& text) {
     if (!m_metTexts.insert(text).second)
@@ -82,18 +77,37 @@ QString LastWord(const QString& text) {
 
 namespace {
 
-// Reads every record of a record set on the shared connection, in one pass.
-template <typename RecordSet, typename Visit>
-void readAll(Visit visit) {
-    RecordSet records(&sharedDatabase());
-    records.Open(CRecordSet::dbOpenForwardOnly);
-    for (; !records.IsEOF(); records.MoveNext())
-        visit(records);
-    records.Close();
+// Visits the rows of a stored query on the shared connection, in the order it gives them.
+template <typename Visit>
+void readQuery(const char* query, const char* column, Visit visit) {
+    CStatement rows(sharedDatabase(),
+                    QStringLiteral("SELECT %1 FROM %2")
+                        .arg(quotedName(QLatin1String(column)), quotedName(QLatin1String(query))));
+    while (rows.step())
+        visit(rows.text(0));
+}
+
+// Visits the values of a table's columns as the rows were added, each value once: the
+// engine groups the rows (from the column's index where there is one) and gives each
+// group in the letter case of its first row, ordered by that row. Adding these is the same
+// as adding the value of every row in turn, since a row that repeats an earlier value
+// (letter case ignored, so also for the lists) adds nothing.
+template <typename Visit>
+void readFirstMet(const char* table, std::initializer_list<const char*> columns, Visit visit) {
+    QStringList names;
+    for (const char* column : columns)
+        names << quotedName(QLatin1String(column));
+    const QString list = names.join(QStringLiteral(", "));
+    CStatement rows(sharedDatabase(),
+                    QStringLiteral("SELECT %1, min(rowid) AS first_row FROM %2 GROUP BY %1 "
+                                   "ORDER BY first_row")
+                        .arg(list, quotedName(QLatin1String(table))));
+    while (rows.step())
+        visit(rows);
 }
 
 // Adds a person display name and its words. The same text met again adds nothing new, so
-// it is skipped at once: contacts and alarms repeat the same few names many times.
+// it is skipped at once: firms, contacts and alarms repeat the same names.
 class PersonAdder {
 public:
     void operator()(const QString& person) {
@@ -117,30 +131,26 @@ bool LoadKnownValues() {
     GroupNameList().clear();
     // The last-name, first-name and alarm-name lists keep every name met since the start.
     PersonAdder addPerson;
+    auto addFirm = [](const QString& firm) { FirmNameList().add(firm); };
     try {
-        readAll<CPersonRcs>([](const CRecordSet& r) {
-            PersonNameList().add(r.text(QStringLiteral("lastname")) + u' ' +
-                                 r.text(QStringLiteral("firstname")));
-            LastNameList().add(FirstWord(r.text(QStringLiteral("lastname"))));
-            FirstNameList().add(LastWord(r.text(QStringLiteral("firstname"))));
+        readFirstMet("Person", {"lastname", "firstname"}, [](const CStatement& row) {
+            PersonNameList().add(row.text(0) + u' ' + row.text(1));
+            LastNameList().add(FirstWord(row.text(0)));
+            FirstNameList().add(LastWord(row.text(1)));
         });
-        readAll<CFirmFirmQRcs>(
-            [](const CRecordSet& r) { FirmNameList().add(r.text(QStringLiteral("name"))); });
-        readAll<CPersonFirmQRcs>(
-            [](const CRecordSet& r) { FirmNameList().add(r.text(QStringLiteral("firm"))); });
-        readAll<CFirmPersonQRcs>(
-            [&](const CRecordSet& r) { addPerson(r.text(QStringLiteral("person"))); });
-        readAll<CContactRcs>([&](const CRecordSet& r) {
-            addPerson(r.text(QStringLiteral("person")));
-            FirmNameList().add(r.text(QStringLiteral("firm")));
-        });
-        readAll<CAlarmRcs>([&](const CRecordSet& r) {
-            addPerson(r.text(QStringLiteral("person")));
-            FirmNameList().add(r.text(QStringLiteral("firm")));
-            AlarmNameList().add(r.text(QStringLiteral("name")));
-        });
-        readAll<CGroupRcs>(
-            [](const CRecordSet& r) { GroupNameList().append(r.text(QStringLiteral("Name"))); });
+        readQuery("FirmFirmQuery", "name", addFirm);
+        readQuery("PersonFirmQuery", "firm", addFirm);
+        readQuery("FirmPersonQuery", "person", addPerson);
+        readFirstMet("Contact", {"person"}, [&](const CStatement& row) { addPerson(row.text(0)); });
+        readFirstMet("Contact", {"firm"}, [&](const CStatement& row) { addFirm(row.text(0)); });
+        readFirstMet("Alarm", {"person"}, [&](const CStatement& row) { addPerson(row.text(0)); });
+        readFirstMet("Alarm", {"firm"}, [&](const CStatement& row) { addFirm(row.text(0)); });
+        readFirstMet("Alarm", {"name"},
+                     [](const CStatement& row) { AlarmNameList().add(row.text(0)); });
+        CStatement groups(sharedDatabase(),
+                          QStringLiteral("SELECT \"Name\" FROM \"Group\" ORDER BY rowid"));
+        while (groups.step())
+            GroupNameList().append(groups.text(0));
     } catch (const CDbException& error) {
         ReportDbException(error);
         loaded = false;

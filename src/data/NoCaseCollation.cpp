@@ -7,15 +7,8 @@
 
 namespace {
 
-bool isAscii(const char* text, int length) {
-    for (int i = 0; i < length; ++i)
-        if (static_cast<unsigned char>(text[i]) >= 0x80)
-            return false;
-    return true;
-}
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+unsigned char lower(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
 int collate(void*, int aLength, const void* a, int bLength, const void* b) {
@@ -26,22 +19,23 @@ int collate(void*, int aLength, const void* a, int bLength, const void* b) {
 }  // namespace
 
 int compareNoCase(const char* a, int aLength, const char* b, int bLength) {
-    // Plain ASCII texts (the common case) are compared in place; the result is the same as
-    // the Unicode comparison below gives for them.
-    if (isAscii(a, aLength) && isAscii(b, bLength)) {
-        const int common = std::min(aLength, bLength);
-        for (int i = 0; i < common; ++i) {
-            const char x = lower(a[i]);
-            const char y = lower(b[i]);
-            if (x != y)
-                return static_cast<unsigned char>(x) - static_cast<unsigned char>(y);
-        }
-        return aLength - bLength;
+    // The ASCII part up to the first difference is compared in place, in one pass: most
+    // texts differ there. From the first byte beyond ASCII on (a character boundary, since
+    // all before it were ASCII) the rest is compared as Unicode text; the equal part
+    // before it cannot change the result.
+    const int common = std::min(aLength, bLength);
+    for (int i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if ((x | y) >= 0x80)
+            return QString::compare(QString::fromUtf8(a + i, aLength - i),
+                                    QString::fromUtf8(b + i, bLength - i), Qt::CaseInsensitive);
+        if (lower(x) != lower(y))
+            return lower(x) - lower(y);
     }
-    return QString::compare(QString::fromUtf8(a, aLength), QString::fromUtf8(b, bLength),
-                            Qt::CaseInsensitive);
+    return aLength - bLength;
 }
 
 void registerNoCaseCollation(sqlite3* handle) {
-    sqlite3_create_collation_v2(handle, "NOCASE", SQLITE_UTF8, nullptr, collate, nullptr);
+    sqlite3_create_collation_v2(handle, kUnicodeNoCase, SQLITE_UTF8, nullptr, collate, nullptr);
 }

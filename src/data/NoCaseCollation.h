@@ -2,10 +2,15 @@
 
 struct sqlite3;
 
-// Replaces the connection's NOCASE collation (ASCII only in the engine) by a comparison
-// that ignores letter case for every Unicode letter, so that "=", ORDER BY and the indexes
-// of text columns treat "müller" and "MÜLLER" alike.
+// The comparison that ignores letter case for every Unicode letter ("müller" = "MÜLLER"),
+// registered on each of the program's connections under a name of its own. The stored
+// schema never names it: the columns and indexes keep the engine's built-in NOCASE, so
+// that every SQLite client reads, checks and writes the same indexes. The program's own
+// statements ask for it where the built-in NOCASE (ASCII letters only) is not enough.
+inline constexpr char kUnicodeNoCase[] = "unicode_nocase";
+
 void registerNoCaseCollation(sqlite3* handle);
 
-// The comparison itself, on UTF-8 texts: negative, zero or positive.
+// The comparison itself, on UTF-8 texts: negative, zero or positive. Plain ASCII texts
+// compare as the built-in NOCASE compares them.
 int compareNoCase(const char* a, int aLength, const char* b, int bLength);

@@ -31,8 +31,15 @@ QString whereClause(const QStringList& conditions) {
                            : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
 }
 
-QString orderClause(const QString& sort) {
-    return sort.trimmed().isEmpty() ? QString() : QStringLiteral(" ORDER BY ") + toSqlite(sort);
+// The sort, with the text columns among `columns` sorted ignoring Unicode letter case.
+QString orderClause(const QString& sort, const std::vector<CFieldInfo>& columns) {
+    if (sort.trimmed().isEmpty())
+        return {};
+    QStringList textColumns;
+    for (const CFieldInfo& column : columns)
+        if (column.m_nType == FieldType::Text)
+            textColumns << column.m_strName;
+    return QStringLiteral(" ORDER BY ") + toSqliteSort(sort, textColumns);
 }
 
 int temporaryTableNumber() {
@@ -81,22 +88,21 @@ CRecordSource::CRecordSource(CDatabase& db, const QString& source, const QString
 
     if (!table.isEmpty()) {
         const QString& from = m_from = quotedName(table);
-        const QString tail = whereClause({where, filter}) + orderClause(order);
         m_table = table;
-        m_streamSql = QStringLiteral("SELECT * FROM ") + from + tail;
-        m_keysSql = QStringLiteral("SELECT rowid FROM ") + from + tail;
         m_rowSql = QStringLiteral("SELECT * FROM ") + from + QStringLiteral(" WHERE rowid = ?1");
         readColumns(m_rowSql);
+        const QString tail = whereClause({where, filter}) + orderClause(order, m_columns);
+        m_streamSql = QStringLiteral("SELECT * FROM ") + from + tail;
+        m_keysSql = QStringLiteral("SELECT rowid FROM ") + from + tail;
         return;
     }
-    const QString select = QStringLiteral("SELECT * FROM (") + inner + u')' +
-                           whereClause({filter}) + orderClause(sort);
-    if (mode == Mode::Stream) {
+    const QString all = QStringLiteral("SELECT * FROM (") + inner + u')';
+    readColumns(all);
+    const QString select = all + whereClause({filter}) + orderClause(sort, m_columns);
+    if (mode == Mode::Stream)
         m_streamSql = select;
-        readColumns(select);
-    } else {
+    else
         materialise(select);
-    }
 }
 
 CRecordSource::~CRecordSource() {
@@ -117,7 +123,6 @@ void CRecordSource::readColumns(const QString& sql) {
 }
 
 void CRecordSource::materialise(const QString& select) {
-    readColumns(select);
     // Columns keep their names (conditions refer to them) and their text comparison.
     QStringList definitions;
     QStringList used;

@@ -1,6 +1,10 @@
 #include "data/Schema.h"
 
+#include <sqlite3.h>
+
+#include "data/DbException.h"
 #include "data/SqlDialect.h"
+#include "data/Statement.h"
 
 namespace schema {
 
@@ -169,7 +173,8 @@ constexpr FieldDef personFirmFields[] = {{"firm", T}};
 constexpr FieldDef firmPersonFields[] = {{"person", T}};
 constexpr FieldDef personPersonFields[] = {{"Expr1", T}};
 
-// The indexes behind the forms' sort orders and look-ups.
+// The indexes behind the forms' sort orders and look-ups, and behind the known-value
+// load, which asks for the distinct names of each of these columns.
 struct IndexDef {
     const char* table;
     const char* first;
@@ -181,6 +186,9 @@ constexpr IndexDef indexes[] = {
     {"Contact", "firm", nullptr},        {"Alarm", "date", "time"},
     {"Alarm", "status", nullptr},        {"Sharks", "id_person", nullptr},
     {"Sharks2", "id_firm", nullptr},     {"Group", "Name", nullptr},
+    {"Person", "firm", nullptr},         {"Firm", "person", nullptr},
+    {"Alarm", "person", nullptr},        {"Alarm", "firm", nullptr},
+    {"Alarm", "name", nullptr},
 };
 
 }  // namespace
@@ -248,15 +256,16 @@ QString createTable(const SourceDef& table) {
         .arg(quotedName(QLatin1String(table.name)), columns.join(QStringLiteral(", ")));
 }
 
-QString createIndex(const IndexDef& index) {
+QString createIndex(const IndexDef& index, bool ifMissing = false) {
     QString name = QLatin1String(index.table) + u'_' + QLatin1String(index.first);
     QString columns = quotedName(QLatin1String(index.first));
     if (index.second) {
         name += u'_' + QLatin1String(index.second);
         columns += QStringLiteral(", ") + quotedName(QLatin1String(index.second));
     }
-    return QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-        .arg(quotedName(name), quotedName(QLatin1String(index.table)), columns);
+    return QStringLiteral("CREATE INDEX %1%2 ON %3 (%4)")
+        .arg(ifMissing ? QStringLiteral("IF NOT EXISTS ") : QString(), quotedName(name),
+             quotedName(QLatin1String(index.table)), columns);
 }
 
 }  // namespace
@@ -271,7 +280,34 @@ QStringList createStatements() {
         statements << QStringLiteral("CREATE VIEW %1 AS %2")
                           .arg(quotedName(QLatin1String(query->name)),
                                QLatin1String(query->querySql));
+    statements << QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion);
     return statements;
+}
+
+void upgrade(sqlite3* handle) {
+    auto version = [handle] {
+        CStatement read(handle, QStringLiteral("PRAGMA user_version"));
+        return read.step() ? read.int64(0) : 0;
+    };
+    auto run = [handle](const QString& sql) { CStatement(handle, sql).execute(); };
+    if (version() >= kSchemaVersion)
+        return;
+    run(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        // Read again under the write lock: another program may have repaired it meanwhile.
+        if (version() < 1) {
+            run(QStringLiteral("REINDEX"));
+            for (const IndexDef& index : indexes)
+                run(createIndex(index, true));
+        }
+        run(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
+        run(QStringLiteral("COMMIT"));
+    } catch (const CDbException&) {
+        // The engine may have ended the transaction itself; the first failure is the one
+        // to report.
+        sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 }  // namespace schema

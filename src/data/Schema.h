@@ -5,6 +5,8 @@
 
 #include "data/FieldTypes.h"
 
+struct sqlite3;
+
 // The seven tables and four stored queries of the database: the columns each record set
 // binds (in binding order), the order in which the tables store them, and the SQL that
 // creates them. The record sets and the schema both read these tables.
@@ -28,7 +30,20 @@ std::span<const SourceDef* const> queries();
 
 // A table's columns in stored order: `id` first, then the others.
 QStringList tableColumns(const SourceDef& table);
-// The statements (SQLite SQL) that create the tables, indexes and stored queries.
+// The statements (SQLite SQL) that create the tables, indexes and stored queries, and
+// record the schema version.
 QStringList createStatements();
+
+// The version of the stored schema that this program writes, kept in PRAGMA user_version.
+// 1: the text indexes are ordered by the engine's built-in NOCASE, and every name column
+// that the known-value load reads has an index. Files without a version were written
+// with a replaced NOCASE, so their text indexes are in an order that no other SQLite
+// client (nor this program now) reads correctly.
+inline constexpr int kSchemaVersion = 1;
+
+// Brings a file opened for writing up to kSchemaVersion, once: rebuilds the indexes of a
+// file without a version, adds the indexes it lacks and records the version. A file of a later version is left as
+// it is. Throws CDbException.
+void upgrade(sqlite3* handle);
 
 }  // namespace schema

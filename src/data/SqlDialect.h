@@ -1,13 +1,24 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // The forms, lists and search write their conditions, sorts and SELECT texts in the
 // engine's dialect: bracketed names ([Group], [basic_number of workers]), "..." string
 // literals, "+" (or "&") joining texts, LIKE with "*", "?", "#" and "[...]". This is the
 // one place that turns such a text into SQLite SQL.
+//
+// Text comparison ignores letter case for every letter. "name = 'text'" with a text beyond
+// ASCII, and "name like 'text'" without wildcards, become comparisons that still find their
+// rows through the column's index (see textEquals).
 QString toSqlite(const QString& engineSql);
+// A sort text ("lastname asc, [firstname] desc") in SQLite; the terms that name one of
+// `textColumns` sort with Unicode letter case ignored.
+QString toSqliteSort(const QString& engineSort, const QStringList& textColumns);
+// SQLite for "column equals value, letter case ignored" that the engine answers from an
+// index on the column (built-in NOCASE). `column` is SQLite text.
+QString textEquals(const QString& column, const QString& value);
 
 // A user's value for a '%s' slot of a condition: single quotes doubled.
 QString sqlQuoted(const QString& value);

@@ -177,7 +177,7 @@ void CContactFView::FillHistory() {
     if (sides.isEmpty())
         return;
 
-    CContactRcs contacts(nullptr);
+    CContactRcs contacts(lookupConnection());
     contacts.m_strFilter = sides.join(QStringLiteral(" or "));
     contacts.m_strSort = QStringLiteral("date asc, time asc");
     contacts.Open();
@@ -262,10 +262,13 @@ void CContactFView::DoAfterMove() {
 }
 
 void CContactFView::AfterUpdate(bool added) {
-    CMyFormView::AfterUpdate(added);
-    // The query runs again, so the form starts from the newest contact after an insertion.
-    if (added)
-        OnGetRecordset()->Requery();
+    if (!added)
+        return;
+    // The new record is current until the query runs again, once, so that the form starts
+    // from the newest contact.
+    CRecordSet* rs = OnGetRecordset();
+    rs->SetBookmark(rs->GetLastModifiedBookmark());
+    rs->Requery();
 }
 
 void CContactFView::OnNameReturned(int hint, const CRecordLocator& locator) {

@@ -1,5 +1,7 @@
 #include "forms/NameResolution.h"
 
+#include "data/Connection.h"
+#include "data/Database.h"
 #include "data/FirmRcs.h"
 #include "data/PersonRcs.h"
 #include "data/SqlDialect.h"
@@ -12,8 +14,13 @@ SplitName splitPersonName(const QString& text) {
     return {name.left(blank), name.mid(blank + 1)};
 }
 
+CDatabase* lookupConnection() {
+    CDatabase& shared = sharedDatabase();
+    return shared.IsOpen() && shared.GetName() == databasePath() ? &shared : nullptr;
+}
+
 bool firmExists(const QString& name) {
-    CFirmRcs firms(nullptr);
+    CFirmRcs firms(lookupConnection());
     firms.m_strFilter = QStringLiteral("name = '%1'").arg(sqlQuoted(name));
     firms.Open();
     const bool found = !(firms.IsBOF() && firms.IsEOF());
@@ -23,7 +30,7 @@ bool firmExists(const QString& name) {
 
 std::optional<QString> findPersonFirm(const QString& displayName) {
     const SplitName name = splitPersonName(displayName);
-    CPersonRcs persons(nullptr);
+    CPersonRcs persons(lookupConnection());
     persons.m_strFilter = QStringLiteral("[lastname] = '%1'").arg(sqlQuoted(name.last));
     persons.Open();
     std::optional<QString> firm;

@@ -11,6 +11,13 @@ struct SplitName {
 };
 SplitName splitPersonName(const QString& text);
 
+class CDatabase;
+
+// The connection for the forms' short-lived look-ups: the shared one while it is open on
+// the database file (opening the file again would cost a key derivation on an encrypted
+// file for every look-up), else nullptr, so that the record set opens the file by itself.
+CDatabase* lookupConnection();
+
 // True when a firm with this name exists (the engine's comparison, letter case ignored).
 bool firmExists(const QString& name);
 

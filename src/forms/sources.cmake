@@ -1,11 +1,11 @@
 list(APPEND TARVEX_CORE_SOURCES
+    src/forms/NameResolution.cpp
     src/forms/TypeAheadPrefix.cpp
 )
 list(APPEND TARVEX_UI_SOURCES
     src/forms/CallerLink.cpp
     src/forms/DossierButton.cpp
     src/forms/MyFormView.cpp
-    src/forms/NameResolution.cpp
     src/forms/PersonFView.cpp
     src/forms/RecordPrintout.cpp
     src/forms/ContactFView.cpp

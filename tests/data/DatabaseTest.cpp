@@ -10,6 +10,7 @@
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "data/PersonRcs.h"
+#include "data/Schema.h"
 #include "data/Statement.h"
 
 namespace {
@@ -162,6 +163,14 @@ TEST_F(DatabaseTest, PasswordChangesKeepEveryRecordCounterAndQuery) {
                   passwords[step].isEmpty() ? 0 : SQLITE_AUTH)
             << step;
         EXPECT_FALSE(QFile::exists(dbPath + QStringLiteral("-journal")));
+        {
+            // Read-only, so that no repair on opening could hide a lost schema version.
+            CDatabase readOnly;
+            readOnly.Open(dbPath, false, true, connectText(passwords[step]));
+            CStatement version(readOnly, QStringLiteral("PRAGMA user_version"));
+            ASSERT_TRUE(version.step());
+            EXPECT_EQ(version.int64(0), schema::kSchemaVersion) << step;
+        }
 
         CDatabase reopened;
         reopened.Open(dbPath, false, false, connectText(passwords[step]));

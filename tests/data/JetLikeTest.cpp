@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <cstring>
 
 #include "data/JetLike.h"
 
@@ -57,4 +58,25 @@ TEST(JetLike, ManyStarsStayFast) {
     timer.start();
     EXPECT_FALSE(jetLike(text, pattern));
     EXPECT_LT(timer.elapsed(), 2000);
+}
+
+TEST(JetLike, Utf8MatchingAgreesWithTheTextMatching) {
+    const char* const patterns[] = {"sm*", "*ITH", "Sm?th", "[r-t]*", "#*",       "*2003/04/05*",
+                                    "M*R", "*ü*",  "[!a]*", "",       "10:20:30", "*a*a*a*b"};
+    const char* const texts[] = {"Smith",  "smith",  "Müller", "MÜLLER", "", "2003-04-05 10:20:30",
+                                 "4 sale", "aaaaab", "Ölberg"};
+    for (const char* pattern : patterns) {
+        const JetLikePattern compiled(QString::fromUtf8(pattern));
+        for (const char* text : texts)
+            EXPECT_EQ(compiled.matchesUtf8(text, static_cast<int>(std::strlen(text))),
+                      compiled.matches(QString::fromUtf8(text)))
+                << pattern << " / " << text;
+    }
+}
+
+TEST(JetLike, PatternsWithoutWildcardsHaveOneText) {
+    EXPECT_EQ(JetLikePattern(QStringLiteral("Ab[*]c[?]")).literalText(), QStringLiteral("ab*c?"));
+    EXPECT_EQ(JetLikePattern(QString()).literalText(), QString(""));
+    for (const char* pattern : {"a*", "a?", "#", "[ab]", "[!a]", "[a-c]", "[x"})
+        EXPECT_FALSE(JetLikePattern(QString::fromLatin1(pattern)).literalText()) << pattern;
 }

@@ -7,7 +7,9 @@
 #include "data/GroupRcs.h"
 #include "data/KnownValues.h"
 #include "data/PersonRcs.h"
+#include "data/Statement.h"
 #include "support/ScriptedPrompter.h"
+#include "support/StatementTrace.h"
 
 class KnownValuesTest : public DataTest {
 protected:
@@ -86,4 +88,133 @@ TEST_F(KnownValuesTest, DatabaseFailureIsReportedAndKeepsWhatWasRead) {
     EXPECT_FALSE(LoadKnownValues());
     EXPECT_EQ(prompter.messages().size(), 1);
     EXPECT_EQ(PersonNameList().items(), QStringList{"Smith Jo"});
+}
+
+namespace {
+
+struct ListsSnapshot {
+    QStringList firms, persons, groups, lastNames, firstNames, alarms;
+    bool operator==(const ListsSnapshot&) const = default;
+};
+
+ListsSnapshot snapshot() {
+    return {FirmNameList().items(), PersonNameList().items(), GroupNameList().items(),
+            LastNameList().items(), FirstNameList().items(),  AlarmNameList().items()};
+}
+
+void clearAllLists() {
+    for (KnownValueList* list : {&FirmNameList(), &PersonNameList(), &GroupNameList(),
+                                 &LastNameList(), &FirstNameList(), &AlarmNameList()})
+        list->clear();
+}
+
+// The load read row by row, every record in the order it was added: the lists as the
+// engine-side load must give them.
+ListsSnapshot loadRowByRow() {
+    KnownValueList firms, persons, groups, lastNames, firstNames, alarms;
+    auto each = [](const char* source, const char* sort, const auto& visit) {
+        CRecordSet records(&sharedDatabase());
+        records.m_strSort = QLatin1String(sort);
+        records.Open(CRecordSet::dbOpenSnapshot, QLatin1String(source));
+        for (; !records.IsEOF(); records.MoveNext())
+            visit(records);
+    };
+    auto person = [&](const QString& name) {
+        persons.add(name);
+        lastNames.add(FirstWord(name));
+        firstNames.add(LastWord(name));
+    };
+    each("[Person]", "id", [&](const CRecordSet& r) {
+        persons.add(r.text("lastname") + ' ' + r.text("firstname"));
+        lastNames.add(FirstWord(r.text("lastname")));
+        firstNames.add(LastWord(r.text("firstname")));
+    });
+    each("[FirmFirmQuery]", "", [&](const CRecordSet& r) { firms.add(r.text("name")); });
+    each("[PersonFirmQuery]", "", [&](const CRecordSet& r) { firms.add(r.text("firm")); });
+    each("[FirmPersonQuery]", "", [&](const CRecordSet& r) { person(r.text("person")); });
+    each("[Contact]", "id", [&](const CRecordSet& r) {
+        person(r.text("person"));
+        firms.add(r.text("firm"));
+    });
+    each("[Alarm]", "id", [&](const CRecordSet& r) {
+        person(r.text("person"));
+        firms.add(r.text("firm"));
+        alarms.add(r.text("name"));
+    });
+    each("[Group]", "id", [&](const CRecordSet& r) { groups.append(r.text("Name")); });
+    for (KnownValueList* list : {&firms, &persons, &groups})
+        list->sort();
+    return {firms.items(),     persons.items(),    groups.items(),
+            lastNames.items(), firstNames.items(), alarms.items()};
+}
+
+}  // namespace
+
+TEST_F(KnownValuesTest, EngineSideLoadGivesTheListsOfTheRowByRowLoad) {
+    CPersonRcs persons(&db);
+    persons.Open();
+    for (const auto& [last, first, firm] : {std::tuple{"Young", "Yves", "beta"},
+                                            {"abel", "Ann", "Müller AG"},
+                                            {"ABEL", "ANN", ""},
+                                            {"", "", "BETA"},
+                                            {"Öberg van", "Jo Ann", "MÜLLER AG"},
+                                            {"Abel", "ann", "acme"}})
+        add(persons, {{"lastname", QString::fromUtf8(last)},
+                      {"firstname", QString::fromUtf8(first)},
+                      {"firm", QString::fromUtf8(firm)}});
+    add(persons, {{"lastname", QStringLiteral("Nulls")}});
+    CFirmRcs firms(&db);
+    firms.Open();
+    for (const auto& [name, person] : {std::pair{"Acme", "Quinn Q"},
+                                       {"ACME", "quinn q"},
+                                       {"müller ag", "Zed Z"},
+                                       {"Zulu", "Abel Ann"}})
+        add(firms, {{"name", QString::fromUtf8(name)}, {"person", QString::fromUtf8(person)}});
+    CContactRcs contacts(&db);
+    contacts.Open();
+    for (const auto& [person, firm] : {std::pair{"young yves", "Omega"},
+                                       {"Kim K", "omega"},
+                                       {"öberg Ö", "Ärger Ltd"},
+                                       {"ÖBERG Ö", "ärger ltd"},
+                                       {"Kim K", "zulu"},
+                                       {"Abel Ann", ""}})
+        add(contacts, {{"person", QString::fromUtf8(person)}, {"firm", QString::fromUtf8(firm)}});
+    CAlarmRcs alarms(&db);
+    alarms.Open();
+    for (const auto& [name, person, firm] :
+         {std::tuple{"call", "Lee L", "Omega"}, {"Call", "Kim K", "Theta"}, {"visit", "LEE L", ""}})
+        add(alarms, {{"name", QLatin1String(name)},
+                     {"person", QLatin1String(person)},
+                     {"firm", QLatin1String(firm)}});
+    CGroupRcs groups(&db);
+    groups.Open();
+    for (const char* name : {"VIP", "press", "VIP"})
+        add(groups, {{"Name", QLatin1String(name)}});
+
+    clearAllLists();
+    const ListsSnapshot expected = loadRowByRow();
+    clearAllLists();
+    ASSERT_TRUE(LoadKnownValues());
+    const ListsSnapshot loaded = snapshot();
+    EXPECT_EQ(loaded.firms, expected.firms);
+    EXPECT_EQ(loaded.persons, expected.persons);
+    EXPECT_EQ(loaded.groups, expected.groups);
+    EXPECT_EQ(loaded.lastNames, expected.lastNames);
+    EXPECT_EQ(loaded.firstNames, expected.firstNames);
+    EXPECT_EQ(loaded.alarms, expected.alarms);
+    EXPECT_EQ(expected.lastNames,
+              QStringList({"Young", "abel", "", "Öberg", "Nulls", "Quinn", "Zed", "Kim", "Lee"}));
+}
+
+TEST_F(KnownValuesTest, LoadReadsTheDistinctNamesNotEveryRow) {
+    CStatement(db, QStringLiteral(
+                       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                       "3000) INSERT INTO Contact (person, firm) SELECT CASE i % 3 WHEN 0 THEN "
+                       "'Abel Ann' WHEN 1 THEN 'Kim K' ELSE 'Lee L' END, CASE i % 2 WHEN 0 THEN "
+                       "'Acme' ELSE 'Beta' END FROM n"))
+        .execute();
+    StatementTrace trace(sharedDatabase().handle());
+    ASSERT_TRUE(LoadKnownValues());
+    EXPECT_EQ(PersonNameList().items(), QStringList({"Abel Ann", "Kim K", "Lee L"}));
+    EXPECT_LT(trace.rows(), 100) << trace.statements().join(QStringLiteral("\n")).toStdString();
 }

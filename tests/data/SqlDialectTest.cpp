@@ -45,3 +45,36 @@ TEST(SqlDialect, RecognisesSimpleSelects) {
     EXPECT_EQ(sourceName(QStringLiteral(" [Sharks 2] ")), QStringLiteral("Sharks 2"));
     EXPECT_TRUE(sourceName(QStringLiteral("select * from x")).isEmpty());
 }
+
+TEST(SqlDialect, ComparisonsWithoutWildcardsBecomeIndexedEqualities) {
+    EXPECT_EQ(toSqlite(QStringLiteral("person like 'Smith Jo' or [firm] like 'A[*]B'")),
+              QStringLiteral("person = 'smith jo' COLLATE NOCASE or \"firm\" = 'a*b' COLLATE "
+                             "NOCASE"));
+    EXPECT_EQ(toSqlite(QStringLiteral("name like \"O'Brien\"")),
+              QStringLiteral("name = 'o''brien' COLLATE NOCASE"));
+    // Beyond ASCII: the range of the ASCII part in the index, then the Unicode comparison.
+    EXPECT_EQ(toSqlite(QString::fromUtf8("[lastname] = 'Mü'")),
+              QString::fromUtf8("(\"lastname\" >= CAST(X'4dC280' AS TEXT) COLLATE NOCASE AND "
+                                "\"lastname\" < CAST(X'4dF5' AS TEXT) COLLATE NOCASE AND "
+                                "\"lastname\" = 'Mü' COLLATE unicode_nocase)"));
+    EXPECT_EQ(toSqlite(QString::fromUtf8("x <> 'Ø'")),
+              QString::fromUtf8("x <> 'Ø' COLLATE unicode_nocase"));
+    // Kept as written: wildcards, a shown date or time, NOT LIKE, an expression, ASCII "=".
+    for (const char* kept :
+         {"person like 'Smith*'", "[date] like '2003/04/05'", "[time] like '10:20:30'",
+          "person not like 'x'", "a + b like 'x'", "name = 'Acme' and id = 3", "t.name like 'x'",
+          "name like 'x' escape '!'", "name like '[a-c]'"}) {
+        const QString sql = toSqlite(QString::fromUtf8(kept));
+        EXPECT_FALSE(sql.contains(QStringLiteral("COLLATE")))
+            << kept << " -> " << sql.toStdString();
+    }
+}
+
+TEST(SqlDialect, SortsTextColumnsIgnoringUnicodeCase) {
+    EXPECT_EQ(toSqliteSort(QStringLiteral("lastname asc, [firstname] DESC, id, date desc"),
+                           {"LastName", "firstname"}),
+              QStringLiteral("lastname COLLATE unicode_nocase asc, \"firstname\" COLLATE "
+                             "unicode_nocase DESC, id, date desc"));
+    EXPECT_EQ(toSqliteSort(QStringLiteral("[a] + [b]"), {"a", "b"}),
+              QStringLiteral("\"a\" || \"b\""));
+}

@@ -16,6 +16,7 @@
 #include "platform/Clock.h"
 #include "platform/CommandIds.h"
 #include "platform/StringTable.h"
+#include "support/StatementTrace.h"
 
 namespace {
 
@@ -370,4 +371,33 @@ TEST_F(ContactFormTest, AWindowClosedWideOpensWide) {
     EXPECT_TRUE(form->historyShown());
     EXPECT_TRUE(form->historyText().contains("note"));
     EXPECT_EQ(button(1019)->text(), "Previous comments");
+}
+
+TEST_F(ContactFormTest, SaveReadsTheKeysOnceAndNamesAreLookedUpOnTheSharedConnection) {
+    setClockForTesting([] { return at(2025, 1, 1); });
+    addPerson("Müller", "Anna", "Acme");
+    open({{at(2024, 1, 1), "MÜLLER Anna", "ACME", "earlier"},
+          {at(2024, 1, 2), "Other Otto", "Zed", "unrelated"}});
+    settings().unknownNameAction = 1;
+    settings().fillFirmAutomatically = true;
+    key(Qt::Key_N, Qt::ControlModifier);
+    StatementTrace trace(sharedDatabase().handle());
+    // Typed by hand: the test's key helpers know ASCII only.
+    field("person")->setFocus();
+    field("person")->setText("Müller Anna");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(shown("firm"), "Acme") << "the look-up finds the person whatever the letter case";
+    EXPECT_GE(trace.count(QStringLiteral("SELECT rowid FROM \"Person\" WHERE")), 2)
+        << "both look-ups (resolve, fill company) use the shared connection";
+
+    key(Qt::Key_S, Qt::AltModifier);
+    EXPECT_FALSE(form->isEditing());
+    EXPECT_EQ(trace.count(QStringLiteral("SELECT rowid FROM \"Contact\" ORDER BY")), 1)
+        << trace.statements().join('\n').toStdString();
+    EXPECT_EQ(shown("person"), "Müller Anna") << "the newest contact is shown";
+    EXPECT_EQ(storedContacts().size(), 3u);
+
+    button(1019)->click();
+    EXPECT_TRUE(form->historyText().contains("earlier")) << form->historyText().toStdString();
+    EXPECT_FALSE(form->historyText().contains("unrelated"));
 }
