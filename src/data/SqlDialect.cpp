@@ -213,9 +213,9 @@ QString toSqliteSort(const QString& engineSort, const QStringList& textColumns) 
                                solid[0]->kind == Token::Name &&
                                (solid.size() == 1 || isWord(*solid[1], {"asc", "desc"}));
         QString column = plainName ? solid[0]->sql : QString();
-        if (column.startsWith(u'"'))
-            column = column.mid(1, column.size() - 2)
-                         .replace(QStringLiteral("\"\""), QStringLiteral("\""));
+        if (column.startsWith(u'`'))
+            column = column.mid(1, column.size() - 2).replace(QStringLiteral("``"),
+                                                              QStringLiteral("`"));
         if (plainName && textColumns.contains(column, Qt::CaseInsensitive))
             terms << QStringLiteral("%1 COLLATE %2%3")
                          .arg(solid[0]->sql, QLatin1String(kUnicodeNoCase),
@@ -266,8 +266,10 @@ QString likeLiteral(const QString& value) {
 }
 
 QString quotedName(const QString& name) {
+    // Backticks, not double quotes: the engine takes a double-quoted name that matches no
+    // column for a string, so a misspelt column would silently compare with its own name.
     QString inner = name;
-    return u'"' + inner.replace(u'"', QStringLiteral("\"\"")) + u'"';
+    return u'`' + inner.replace(u'`', QStringLiteral("``")) + u'`';
 }
 
 std::optional<SimpleSelect> parseSimpleSelect(const QString& engineSql) {

@@ -236,3 +236,9 @@ TEST_F(EncryptedDatabaseTest, AWrongPasswordIsCalledSo) {
         EXPECT_EQ(error.helpContext(), QStringLiteral("db-wrong-password"));
     }
 }
+
+TEST_F(DatabaseTest, AMisspeltColumnIsAnErrorNotAString) {
+    // The engine would take an unknown double-quoted name for a text and find nothing.
+    EXPECT_THROW(lastNames(db, QStringLiteral("[no column] = 'no column'")), CDbException);
+    EXPECT_THROW(lastNames(db, {}, QStringLiteral("[no column] asc")), CDbException);
+}

@@ -4,9 +4,9 @@
 
 TEST(SqlDialect, TranslatesNamesLiteralsAndJoining) {
     EXPECT_EQ(toSqlite(QStringLiteral("[Group] = 'A' and [basic_number of workers] <> \"x\"")),
-              QStringLiteral("\"Group\" = 'A' and \"basic_number of workers\" <> 'x'"));
+              QStringLiteral("`Group` = 'A' and `basic_number of workers` <> 'x'"));
     EXPECT_EQ(toSqlite(QStringLiteral("[lastname] + \" \" + [firstname] like 'Smith*'")),
-              QStringLiteral("\"lastname\" || ' ' || \"firstname\" like 'Smith*'"));
+              QStringLiteral("`lastname` || ' ' || `firstname` like 'Smith*'"));
     // Quotes inside literals: '...' kept as it is, "..." becomes '...' with ' doubled.
     EXPECT_EQ(toSqlite(QStringLiteral("name = 'O''Brien [x] + \"y\"'")),
               QStringLiteral("name = 'O''Brien [x] + \"y\"'"));
@@ -21,7 +21,7 @@ TEST(SqlDialect, TranslatesNamesLiteralsAndJoining) {
 TEST(SqlDialect, QuotesUserValues) {
     EXPECT_EQ(sqlQuoted(QStringLiteral("O'Brien")), QStringLiteral("O''Brien"));
     EXPECT_EQ(likeLiteral(QStringLiteral("A*B?C#D[E]'F")), QStringLiteral("A[*]B[?]C[#]D[[]E]''F"));
-    EXPECT_EQ(quotedName(QStringLiteral("a\"b")), QStringLiteral("\"a\"\"b\""));
+    EXPECT_EQ(quotedName(QStringLiteral("a`b")), QStringLiteral("`a``b`"));
 }
 
 TEST(SqlDialect, RecognisesSimpleSelects) {
@@ -48,15 +48,15 @@ TEST(SqlDialect, RecognisesSimpleSelects) {
 
 TEST(SqlDialect, ComparisonsWithoutWildcardsBecomeIndexedEqualities) {
     EXPECT_EQ(toSqlite(QStringLiteral("person like 'Smith Jo' or [firm] like 'A[*]B'")),
-              QStringLiteral("person = 'smith jo' COLLATE NOCASE or \"firm\" = 'a*b' COLLATE "
+              QStringLiteral("person = 'smith jo' COLLATE NOCASE or `firm` = 'a*b' COLLATE "
                              "NOCASE"));
     EXPECT_EQ(toSqlite(QStringLiteral("name like \"O'Brien\"")),
               QStringLiteral("name = 'o''brien' COLLATE NOCASE"));
     // Beyond ASCII: the range of the ASCII part in the index, then the Unicode comparison.
     EXPECT_EQ(toSqlite(QString::fromUtf8("[lastname] = 'Mü'")),
-              QString::fromUtf8("(\"lastname\" >= CAST(X'4dC280' AS TEXT) COLLATE NOCASE AND "
-                                "\"lastname\" < CAST(X'4dF5' AS TEXT) COLLATE NOCASE AND "
-                                "\"lastname\" = 'Mü' COLLATE unicode_nocase)"));
+              QString::fromUtf8("(`lastname` >= CAST(X'4dC280' AS TEXT) COLLATE NOCASE AND "
+                                "`lastname` < CAST(X'4dF5' AS TEXT) COLLATE NOCASE AND "
+                                "`lastname` = 'Mü' COLLATE unicode_nocase)"));
     EXPECT_EQ(toSqlite(QString::fromUtf8("x <> 'Ø'")),
               QString::fromUtf8("x <> 'Ø' COLLATE unicode_nocase"));
     // Kept as written: wildcards, a shown date or time, NOT LIKE, an expression, ASCII "=".
@@ -73,8 +73,8 @@ TEST(SqlDialect, ComparisonsWithoutWildcardsBecomeIndexedEqualities) {
 TEST(SqlDialect, SortsTextColumnsIgnoringUnicodeCase) {
     EXPECT_EQ(toSqliteSort(QStringLiteral("lastname asc, [firstname] DESC, id, date desc"),
                            {"LastName", "firstname"}),
-              QStringLiteral("lastname COLLATE unicode_nocase asc, \"firstname\" COLLATE "
+              QStringLiteral("lastname COLLATE unicode_nocase asc, `firstname` COLLATE "
                              "unicode_nocase DESC, id, date desc"));
     EXPECT_EQ(toSqliteSort(QStringLiteral("[a] + [b]"), {"a", "b"}),
-              QStringLiteral("\"a\" || \"b\""));
+              QStringLiteral("`a` || `b`"));
 }

@@ -387,12 +387,12 @@ TEST_F(ContactFormTest, SaveReadsTheKeysOnceAndNamesAreLookedUpOnTheSharedConnec
     field("person")->setText("Müller Anna");
     key(Qt::Key_Tab);
     EXPECT_EQ(shown("firm"), "Acme") << "the look-up finds the person whatever the letter case";
-    EXPECT_GE(trace.count(QStringLiteral("SELECT rowid FROM \"Person\" WHERE")), 2)
+    EXPECT_GE(trace.count(QStringLiteral("SELECT rowid FROM `Person` WHERE")), 2)
         << "both look-ups (resolve, fill company) use the shared connection";
 
     key(Qt::Key_S, Qt::AltModifier);
     EXPECT_FALSE(form->isEditing());
-    EXPECT_EQ(trace.count(QStringLiteral("SELECT rowid FROM \"Contact\" ORDER BY")), 1)
+    EXPECT_EQ(trace.count(QStringLiteral("SELECT rowid FROM `Contact` ORDER BY")), 1)
         << trace.statements().join('\n').toStdString();
     EXPECT_EQ(shown("person"), "Müller Anna") << "the newest contact is shown";
     EXPECT_EQ(storedContacts().size(), 3u);
