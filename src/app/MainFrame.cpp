@@ -524,7 +524,9 @@ bool CMainFrame::OnCommand(int id) {
             return true;
         }
         case cmd::Options:
-            showOptions();
+            // Runs once the menu or key that chose it has finished: a password change in the
+            // dialog destroys windows, which must not happen inside the action's own trigger.
+            QMetaObject::invokeMethod(this, &CMainFrame::showOptions, Qt::QueuedConnection);
             return true;
         case cmd::Search:
             showSearchTool();
