@@ -5,7 +5,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-image-formats-plugins libgl-dev
     libsqlcipher-dev libgtest-dev libgmock-dev
-    fonts-dejavu-core xvfb xauth
+    fonts-dejavu-core xvfb xauth tzdata
 )
 missing=()
 for p in "${packages[@]}"; do
