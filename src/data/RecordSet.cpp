@@ -11,6 +11,7 @@
 #include "data/Database.h"
 #include "data/EngineError.h"
 #include "data/FileDamage.h"
+#include "data/NoCaseCollation.h"
 #include "data/RecordSource.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
@@ -543,6 +544,109 @@ void CRecordSet::SetBookmark(qint64 bookmark) {
     m_index = found - m_keys.begin();
     m_position = Position::OnRecord;
     m_valuesFromRow = true;
+}
+
+namespace {
+
+struct SortTerm {
+    int column;
+    bool text;
+    bool descending;
+};
+
+// The terms of a sort made of column names, each with an optional direction ("lastname,
+// [first name] desc"); nothing when the sort holds anything else.
+std::optional<std::vector<SortTerm>> sortTerms(const QString& sort,
+                                               const std::vector<CFieldInfo>& columns) {
+    std::vector<SortTerm> terms;
+    for (const QString& term : sort.split(u',')) {
+        QString name = term.trimmed();
+        bool descending = false;
+        for (const char* direction : {" asc", " desc"}) {
+            if (name.endsWith(QLatin1String(direction), Qt::CaseInsensitive)) {
+                descending = direction[1] == 'd';
+                name = name.left(name.size() - qsizetype(qstrlen(direction))).trimmed();
+            }
+        }
+        if (name.startsWith(u'[') && name.endsWith(u']'))
+            name = name.mid(1, name.size() - 2);
+        const auto found =
+            std::find_if(columns.begin(), columns.end(), [&name](const CFieldInfo& column) {
+                return column.m_strName.compare(name, Qt::CaseInsensitive) == 0;
+            });
+        if (name.isEmpty() || found == columns.end())
+            return std::nullopt;
+        terms.push_back({static_cast<int>(found - columns.begin()),
+                         found->m_nType == FieldType::Text, descending});
+    }
+    return terms;
+}
+
+bool isNumber(const QVariant& value) {
+    return value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double;
+}
+
+// The engine's order of two stored values: null first, then numbers, then texts (text
+// columns ignoring letter case as their sort does).
+int compareStored(const QVariant& a, const QVariant& b, bool text) {
+    if (a.isNull() || b.isNull())
+        return int(!a.isNull()) - int(!b.isNull());
+    if (isNumber(a) || isNumber(b)) {
+        if (!isNumber(a) || !isNumber(b))
+            return isNumber(a) ? -1 : 1;
+        const double x = a.toDouble();
+        const double y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    const QByteArray x = a.toString().toUtf8();
+    const QByteArray y = b.toString().toUtf8();
+    if (text)
+        return compareNoCase(x.constData(), int(x.size()), y.constData(), int(y.size()));
+    return std::clamp(x.compare(y), -1, 1);
+}
+
+}  // namespace
+
+bool CRecordSet::PlaceLastAdded() {
+    requireKeyset();
+    if (!m_lastModified || m_keys.empty() || m_keys.back() != *m_lastModified ||
+        !m_strFilter.trimmed().isEmpty())
+        return false;
+    const std::optional<std::vector<SortTerm>> terms = sortTerms(m_strSort, m_source->columns());
+    const qint64 added = m_keys.back();
+    if (!terms || !fetch(added))
+        return false;
+    const std::vector<QVariant> addedRow = m_row;
+    // The first place whose record sorts after the added one (equal ones stay before it,
+    // as the engine gives equal records in the order they were added).
+    qsizetype low = 0;
+    qsizetype high = static_cast<qsizetype>(m_keys.size()) - 1;
+    while (low < high) {
+        const qsizetype middle = (low + high) / 2;
+        if (!fetch(m_keys[std::size_t(middle)]))
+            return false;  // deleted meanwhile: the keys are stale
+        int order = 0;
+        for (const SortTerm& term : *terms) {
+            order = compareStored(m_row[std::size_t(term.column)],
+                                  addedRow[std::size_t(term.column)], term.text);
+            if (term.descending)
+                order = -order;
+            if (order != 0)
+                break;
+        }
+        if (order > 0)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    endEdit();
+    m_keys.pop_back();
+    m_keys.insert(m_keys.begin() + low, added);
+    m_row = addedRow;
+    m_index = low;
+    m_position = Position::OnRecord;
+    m_valuesFromRow = true;
+    return true;
 }
 
 qint64 CRecordSet::GetLastModifiedBookmark() const {

@@ -80,6 +80,11 @@ public:
     void SetBookmark(qint64 bookmark);
     // The record last inserted or changed by Update().
     qint64 GetLastModifiedBookmark() const;
+    // Moves the record just added from the end of the set to its place in the sort order
+    // and makes it current, without reading every key again (a binary search over the
+    // keys, reading a few rows). False, with nothing changed, where that cannot be done
+    // exactly (a filter, a sort that is not a list of columns): then Requery.
+    bool PlaceLastAdded();
     int GetRecordCount() const;
     // The current record's position from 0; -1 when there is no current record.
     int GetAbsolutePosition() const;

@@ -474,8 +474,10 @@ void CMyFormView::EditForReturnedName() {
 void CMyFormView::AfterUpdate(bool added) {
     if (!added)
         return;
-    // Re-run the query so that the new record takes its place in the sort order, then
-    // make it current.
+    // The new record takes its place in the sort order and becomes current; where the
+    // record set cannot place it exactly, the query runs again.
+    if (m_recordSet->PlaceLastAdded())
+        return;
     const qint64 addedId = m_recordSet->GetLastModifiedBookmark();
     m_recordSet->Requery();
     m_recordSet->SetBookmark(addedId);
