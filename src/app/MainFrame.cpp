@@ -27,12 +27,15 @@
 #include "data/IntegrityCheck.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
+#include "exchange/ExportDialog.h"
+#include "exchange/ImportDialog.h"
 #include "platform/CommandIcon.h"
 #include "platform/CommandIds.h"
 #include "platform/CommandTable.h"
 #include "platform/ListRefill.h"
 #include "platform/OpenWindowRegistry.h"
 #include "platform/Prompter.h"
+#include "platform/RecordIdSource.h"
 #include "platform/StringTable.h"
 #include "platform/WaitCursor.h"
 
@@ -366,6 +369,20 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::Notepad:
             OpenWindowByKind(QStringLiteral("Notepad"));
             return true;
+        case cmd::Import: {
+            CImportDialog dialog(sharedDatabase(), this);
+            connect(&dialog, &CImportDialog::dataChanged, this, &CMainFrame::DataChangedRefresh);
+            dialog.exec();
+            return true;
+        }
+        case cmd::Export: {
+            CSpawnMDIChildWnd* child = activeChild();
+            const auto* shown =
+                child ? dynamic_cast<const CRecordIdSource*>(child->viewWidget()) : nullptr;
+            CExportDialog dialog(sharedDatabase(), shown, this);
+            dialog.exec();
+            return true;
+        }
         case cmd::Options:
             showOptions();
             return true;
@@ -414,6 +431,9 @@ bool CMainFrame::IsCommandEnabled(int id) const {
     switch (id) {
         case cmd::Notepad:
             return m_templates.find(QStringLiteral("Notepad")) != nullptr;
+        case cmd::Import:
+        case cmd::Export:
+            return sharedDatabase().IsOpen();
         case cmd::Options:
         case cmd::Help:
         case cmd::About:

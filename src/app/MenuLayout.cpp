@@ -6,7 +6,8 @@
 
 namespace {
 
-const MenuPopup kFile{"&File", {{cmd::Notepad}, {0}, {cmd::AppExit}}};
+const MenuPopup kFile{
+    "&File", {{cmd::Import}, {cmd::Export}, {0}, {cmd::Notepad}, {0}, {cmd::AppExit}}};
 
 const MenuPopup kView{"&View",
                       {{cmd::ViewContacts},

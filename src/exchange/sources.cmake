@@ -9,4 +9,6 @@ list(APPEND TARVEX_CORE_SOURCES
     src/exchange/VCardWriter.cpp
 )
 list(APPEND TARVEX_UI_SOURCES
+    src/exchange/ExportDialog.cpp
+    src/exchange/ImportDialog.cpp
 )
