@@ -1,6 +1,7 @@
 #include "exchange/ContactImport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSet>
 
@@ -138,7 +139,9 @@ CReadResult readContactFile(const QString& path) {
     QByteArray start = data.left(512).trimmed();
     if (start.startsWith("\xEF\xBB\xBF"))
         start = start.mid(3).trimmed();
-    if (start.toUpper().startsWith("BEGIN:VCARD"))
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (start.toUpper().startsWith("BEGIN:VCARD") || suffix == QLatin1String("vcf") ||
+        suffix == QLatin1String("vcard"))
         return readVCards(data);
     return readContactsCsv(data);
 }

@@ -32,7 +32,7 @@ using ImportProgress = std::function<bool(qsizetype done, qsizetype total)>;
 CImportSummary importRecords(CDatabase& db, const CReadResult& read, bool addDuplicates,
                              const ImportProgress& progress = {});
 
-// The records of a .vcf or .csv file (by its content: a file that starts with a vCard is
-// read as one, anything else as CSV). A file that cannot be opened gives one unreadable
+// The records of a .vcf or .csv file: a file named .vcf or starting with a card is read as
+// vCard, anything else as CSV. A file that cannot be opened gives one unreadable
 // entry at line 0.
 CReadResult readContactFile(const QString& path);

@@ -129,8 +129,9 @@ void CExportDialog::runExport() {
                                      : m_format->currentIndex() == VCard4 ? ContactFormat::VCard4
                                                                           : ContactFormat::VCard3;
         if (exportContacts(records, format, kind, path, error,
-                           [&progress](qsizetype done, qsizetype) {
-                               progress.setValue(int(done));
+                           [&progress](qsizetype done, qsizetype total) {
+                               if (done % 100 == 0 || done == total)
+                                   progress.setValue(int(done));
                                return !progress.wasCanceled();
                            }))
             written = records.size();

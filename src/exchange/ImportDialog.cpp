@@ -70,8 +70,10 @@ void CImportDialog::runImport() {
     CImportSummary summary;
     const bool done = reportDbErrors([&] {
         summary = importRecords(m_db, read, m_addAnyway->isChecked(),
-                                [&progress](qsizetype count, qsizetype) {
-                                    progress.setValue(int(count));
+                                [&progress](qsizetype count, qsizetype total) {
+                                    // Every row would spend more time drawing than importing.
+                                    if (count % 100 == 0 || count == total)
+                                        progress.setValue(int(count));
                                     return !progress.wasCanceled();
                                 });
     });
