@@ -4,7 +4,8 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-image-formats-plugins libgl-dev
-    libsqlcipher-dev libgtest-dev libgmock-dev
+    libsqlcipher-dev libgtest-dev libgmock-dev libical-dev
+    python3 python3-vobject python3-icalendar
     fonts-dejavu-core xvfb xauth tzdata
 )
 missing=()

@@ -40,6 +40,8 @@
 #include "data/IntegrityCheck.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
+#include "exchange/ExportDialog.h"
+#include "exchange/ImportDialog.h"
 #include "lists/SearchDlg.h"
 #include "notepad/RecentFileList.h"
 #include "notepad/RtfFile.h"
@@ -50,6 +52,7 @@
 #include "platform/ListRefill.h"
 #include "platform/OpenWindowRegistry.h"
 #include "platform/Prompter.h"
+#include "platform/RecordIdSource.h"
 #include "platform/StringTable.h"
 #include "platform/WaitCursor.h"
 
@@ -523,6 +526,20 @@ bool CMainFrame::OnCommand(int id) {
             tip.exec();
             return true;
         }
+        case cmd::Import: {
+            CImportDialog dialog(sharedDatabase(), this);
+            connect(&dialog, &CImportDialog::dataChanged, this, &CMainFrame::DataChangedRefresh);
+            dialog.exec();
+            return true;
+        }
+        case cmd::Export: {
+            CSpawnMDIChildWnd* child = activeChild();
+            const auto* shown =
+                child ? dynamic_cast<const CRecordIdSource*>(child->viewWidget()) : nullptr;
+            CExportDialog dialog(sharedDatabase(), shown, this);
+            dialog.exec();
+            return true;
+        }
         case cmd::Options:
             // Runs once the menu or key that chose it has finished: a password change in the
             // dialog destroys windows, which must not happen inside the action's own trigger.
@@ -578,6 +595,9 @@ bool CMainFrame::IsCommandEnabled(int id) const {
         case cmd::FileNew:
         case cmd::FileOpen:
             return m_templates.find(QStringLiteral("Notepad")) != nullptr;
+        case cmd::Import:
+        case cmd::Export:
+            return sharedDatabase().IsOpen();
         case cmd::Options:
         case cmd::Search:
         case cmd::Help:

@@ -6,8 +6,16 @@
 
 namespace {
 
-const MenuPopup kFile{
-    "&File", {{cmd::Notepad}, {cmd::FileOpen}, {0}, {kRecentFilesItem}, {0}, {cmd::AppExit}}};
+const MenuPopup kFile{"&File",
+                      {{cmd::Import},
+                       {cmd::Export},
+                       {0},
+                       {cmd::Notepad},
+                       {cmd::FileOpen},
+                       {0},
+                       {kRecentFilesItem},
+                       {0},
+                       {cmd::AppExit}}};
 
 const MenuPopup kNotepadFile{"&File",
                              {{cmd::Notepad, "&New."},
@@ -19,6 +27,9 @@ const MenuPopup kNotepadFile{"&File",
                               {57609},
                               {0},
                               {kRecentFilesItem},
+                              {0},
+                              {cmd::Import},
+                              {cmd::Export},
                               {0},
                               {cmd::AppExit}}};
 

@@ -411,3 +411,12 @@ void CMyListView::saveColumnLayout() {
         IniFile(services->settingsFile())
             .writeStrings(QStringLiteral("LV_") + m_sourceName, entries);
 }
+
+QString CMyListView::shownTable() const {
+    return m_sourceName.left(1).toUpper() + m_sourceName.mid(1);
+}
+
+QList<qint64> CMyListView::shownIds() const {
+    const std::vector<qint32>& ids = m_model->ids();
+    return QList<qint64>(ids.begin(), ids.end());
+}

@@ -10,6 +10,7 @@
 #include "platform/Document.h"
 #include "platform/ListRefill.h"
 #include "platform/OpenWindowRegistry.h"
+#include "platform/RecordIdSource.h"
 
 class CDBDoc;
 class CIdFlags;
@@ -24,7 +25,11 @@ class CWildcardPattern;
 //
 // The rows live in a CListModel over the list's own read-only connection: the ids of the
 // result are read in sort order, the cells by id when they are shown.
-class CMyListView : public QTableView, public CView, public CListRefill, public CListPrintSource {
+class CMyListView : public QTableView,
+                    public CView,
+                    public CListRefill,
+                    public CListPrintSource,
+                    public CRecordIdSource {
     Q_OBJECT
 public:
     // `kind` is the window kind under which the list enters the open-list registry.
@@ -53,6 +58,11 @@ public:
 
     // The direction of the next header click, shared by all lists: 1 ascending, 0 descending.
     static int& sortDirectionToggle();
+
+    // What an export of the rows shown reads: the table ("Person", "Firm", ...) and the ids
+    // in the list's order.
+    QString shownTable() const override;
+    QList<qint64> shownIds() const override;
 
     // What the list printout reads.
     int headerCount() const override;

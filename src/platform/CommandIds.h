@@ -25,6 +25,8 @@ inline constexpr int Help = 57670;
 inline constexpr int RestoreProgram = 32816;
 inline constexpr int ExitProgram = 32817;
 inline constexpr int AlarmDue = 32776;
+inline constexpr int Import = 32830;
+inline constexpr int Export = 32831;
 
 // Record commands: handled by the record document, broadcast to its views.
 inline constexpr int Print = 32774;

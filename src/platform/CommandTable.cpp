@@ -52,6 +52,8 @@ constexpr CommandEntry kCommands[] = {
     {cmd::NewCompany, "New company", "Add a new company", "New company", "new-company"},
     {cmd::NewAlarm, "New alarm", "Set a new alarm", "New alarm", "new-alarm"},
     {cmd::Search, "&Search...", "Search tool", "Search", "search"},
+    {cmd::Import, "&Import...", "Import persons and companies from a vCard or CSV file", "Import", ""},
+    {cmd::Export, "&Export...", "Export persons, companies or alarms to a file", "Export", ""},
     {cmd::Notepad, "&Notepad", "Make new text document", "Notepad", "notepad"},
     {cmd::Options, "&Options...", "Change the program's options", "Options", ""},
     {cmd::Help, "&Help", "Shows help file", "Help", "help"},

@@ -497,3 +497,19 @@ TEST_F(ListTest, AFailingSortOrPageReadIsReportedOnceAndTheListStaysUsable) {
         QApplication::processEvents();
     EXPECT_EQ(prompts.messages().size(), 2);
 }
+
+TEST_F(ListTest, AnExportTakesTheRowsTheListShowsInItsOrder) {
+    exec({"INSERT INTO [Firm] ([name]) VALUES ('Zeta')",
+          "INSERT INTO [Firm] ([name]) VALUES ('Alpha')",
+          "INSERT INTO [Firm] ([name]) VALUES ('Mid')"});
+    start();
+    command(cmd::ListCompanies);
+    CMyListView* firms = list("Firmlist");
+    ASSERT_NE(firms, nullptr);
+    const auto* shown = dynamic_cast<const CRecordIdSource*>(firms);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->shownTable(), "Firm");
+    EXPECT_EQ(shown->shownIds(), (QList<qint64>{2, 3, 1}));
+    filter(0, "Z");
+    EXPECT_EQ(shown->shownIds(), (QList<qint64>{1}));
+}

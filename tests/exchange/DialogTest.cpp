@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSignalSpy>
+
+#include "ScriptedPrompter.h"
+#include "data/DataTestSupport.h"
+#include "data/Statement.h"
+#include "exchange/ExportDialog.h"
+#include "exchange/ImportDialog.h"
+#include "platform/RecordIdSource.h"
+
+namespace {
+
+class ShownPersons : public CRecordIdSource {
+public:
+    QString shownTable() const override { return QStringLiteral("Person"); }
+    QList<qint64> shownIds() const override { return ids; }
+    QList<qint64> ids;
+};
+
+class ExchangeDialogTest : public DataTest {
+protected:
+    void writeFile(const QString& name, const QByteArray& data) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+    }
+    ScriptedPrompter prompts;
+};
+
+TEST_F(ExchangeDialogTest, ImportShowsTheSummaryAndRefreshesOnceOnlyWhenSomethingWasAdded) {
+    writeFile(QStringLiteral("in.vcf"),
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Anna\r\nFN:Anna Smith\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Acme\r\nORG:Acme\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Anna\r\nFN:Anna Smith\r\nEND:VCARD\r\n"
+              "garbage\r\n");
+    CImportDialog dialog(db);
+    QSignalSpy refreshed(&dialog, &CImportDialog::dataChanged);
+    dialog.setFileName(path(QStringLiteral("in.vcf")));
+    prompts.answer(Prompter::Ok);
+    dialog.runImport();
+    ASSERT_EQ(prompts.messages().size(), 1);
+    EXPECT_EQ(prompts.messages()[0], QStringLiteral("1 persons and 1 companies added, 1 skipped as "
+                                                    "already present, 1 not readable: line 16"));
+    EXPECT_EQ(refreshed.count(), 1);
+
+    prompts.answer(Prompter::Ok);
+    dialog.runImport();
+    EXPECT_EQ(prompts.messages()[1], QStringLiteral("0 persons and 0 companies added, 3 skipped as "
+                                                    "already present, 1 not readable: line 16"));
+    EXPECT_EQ(refreshed.count(), 1);
+}
+
+TEST_F(ExchangeDialogTest, ImportOfAMissingFileSaysSoAndChangesNothing) {
+    CImportDialog dialog(db);
+    QSignalSpy refreshed(&dialog, &CImportDialog::dataChanged);
+    dialog.setFileName(path(QStringLiteral("missing.vcf")));
+    prompts.answer(Prompter::Ok);
+    dialog.runImport();
+    ASSERT_EQ(prompts.messages().size(), 1);
+    EXPECT_TRUE(prompts.messages()[0].contains(QStringLiteral("cannot be read")));
+    EXPECT_EQ(prompts.lastIcon(), Prompter::Icon::Stop);
+    EXPECT_EQ(refreshed.count(), 0);
+}
+
+TEST_F(ExchangeDialogTest, ExportOfTheActiveListKeepsItsRowsAndOrder) {
+    for (const char* name : {"Able", "Baker", "Carter"}) {
+        CStatement insert(db, QStringLiteral("INSERT INTO \"Person\" (\"lastname\") VALUES (?)"));
+        insert.bind(1, QString::fromLatin1(name));
+        insert.execute();
+    }
+    ShownPersons shown;
+    shown.ids = {3, 1};
+    CExportDialog dialog(db, &shown);
+    dialog.choose(CExportDialog::Persons, CExportDialog::Csv, true);
+    dialog.setFileName(path(QStringLiteral("out.csv")));
+    prompts.answer(Prompter::Ok);
+    dialog.runExport();
+    ASSERT_EQ(prompts.messages().size(), 1);
+    EXPECT_TRUE(prompts.messages()[0].startsWith(QStringLiteral("2 records written")));
+    QFile file(path(QStringLiteral("out.csv")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[1].startsWith("Carter,"));
+    EXPECT_TRUE(lines[2].startsWith("Able,"));
+}
+
+TEST_F(ExchangeDialogTest, ExportOfAnEmptyActiveListWritesNoRecords) {
+    CStatement(db, QStringLiteral("INSERT INTO \"Person\" (\"lastname\") VALUES ('Able')"))
+        .execute();
+    ShownPersons shown;
+    CExportDialog dialog(db, &shown);
+    dialog.choose(CExportDialog::Persons, CExportDialog::VCard4, true);
+    dialog.setFileName(path(QStringLiteral("out.vcf")));
+    prompts.answer(Prompter::Ok);
+    dialog.runExport();
+    QFile file(path(QStringLiteral("out.vcf")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("Able"));
+}
+
+}  // namespace
