@@ -42,11 +42,7 @@ enum Control {
     ViewFirm = 1046,
 };
 
-constexpr int kUnknownFirm = 60006;
-constexpr int kUnknownPerson = 60007;
 constexpr int kMomentPassed = 60034;
-constexpr int kCreateNew = 1;
-constexpr int kNotifyUser = 2;
 
 FormDefinition alarmForm() {
     return {"Alarm",
@@ -68,22 +64,12 @@ FormDefinition alarmForm() {
             Subject};
 }
 
-// Runs a step that reads the database from a button or a field, where no command
-// dispatcher catches its failures.
-template <class Step>
-void reportingFailures(Step&& step) {
-    try {
-        step();
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-    }
-}
-
 }  // namespace
 
 CAlarmFView::CAlarmFView(CDocument* document)
-    : CMyFormView(document, alarmForm(), FormKind::Alarm,
-                  std::make_unique<CAlarmRcs>(&sharedDatabase())) {
+    : CPartyFormView(
+          document, alarmForm(), FormKind::Alarm, std::make_unique<CAlarmRcs>(&sharedDatabase()),
+          {Person, Company, Date, Time, NewPerson, ViewPerson, NewFirm, ViewFirm, Company, Date}) {
     m_status = new CTypeAheadComboBox(this);
     m_status->setObjectName(QStringLiteral("status"));
     for (int id : alarmstatus::kTextIds)
@@ -96,23 +82,6 @@ CAlarmFView::CAlarmFView(CDocument* document)
     fieldGrid()->addWidget(m_status, row, 4);
     setTabOrder(control(Time), m_status);
     setTabOrder(m_status, control(Comment));
-
-    connect(button(NewPerson), &QPushButton::clicked, this,
-            [this] { OpenNewRelated(FormKind::Person, QStringLiteral("Person")); });
-    connect(button(NewFirm), &QPushButton::clicked, this,
-            [this] { OpenNewRelated(FormKind::Firm, QStringLiteral("Firm")); });
-    for (const auto& [id, kind, column] :
-         {std::tuple{ViewPerson, "Person", "person"}, std::tuple{ViewFirm, "Firm", "firm"}}) {
-        connect(button(id), &QPushButton::clicked, this, [this, kind, column] {
-            reportingFailures([this, kind, column] {
-                // The name being typed counts, so the controls go to the record first.
-                if (!ReadValues())
-                    return;
-                ViewRelated(QString::fromLatin1(kind),
-                            OnGetRecordset()->text(QString::fromLatin1(column)));
-            });
-        });
-    }
 }
 
 void CAlarmFView::EnableControls(bool enable) {
@@ -126,29 +95,14 @@ void CAlarmFView::DoNewMask() {
 }
 
 void CAlarmFView::DoNewDefaults() {
-    const QDateTime now = currentDateTime();
-    static_cast<QDateEdit*>(control(Date))->setDate(now.date());
-    static_cast<QTimeEdit*>(control(Time))->setTime(now.time());
+    SetPickersToNow();
 }
 
 bool CAlarmFView::DoBeforePost() {
     CRecordSet* rs = OnGetRecordset();
     rs->setValue(QStringLiteral("status"), m_status->currentIndex());
-    if (userOptions().unknownNameChoice == kNotifyUser) {
-        // Notices only: the alarm is saved all the same. A field left empty names no one.
-        const QString firm = rs->text(QStringLiteral("firm"));
-        if (!firm.isEmpty() && !FirmNameList().items().contains(firm))
-            messageBox(loadString(kUnknownFirm));
-        const QString person = rs->text(QStringLiteral("person"));
-        if (!person.isEmpty() && !PersonNameList().items().contains(person))
-            messageBox(loadString(kUnknownPerson));
-    }
-    // Both columns hold the whole moment: the day of the one picker, the time of the other.
-    const QTime time = static_cast<QTimeEdit*>(control(Time))->time();
-    const QDateTime moment = wallClock(static_cast<QDateEdit*>(control(Date))->date(),
-                                       QTime(time.hour(), time.minute(), time.second()));
-    rs->setValue(QStringLiteral("date"), moment);
-    rs->setValue(QStringLiteral("time"), moment);
+    NoticeUnknownNames();
+    const QDateTime moment = StoreMoment();
     if (moment < wallClockNow()) {
         return messageBox(loadString(kMomentPassed), Prompter::Buttons::YesNo,
                           Prompter::Icon::Stop) == Prompter::Yes;
@@ -193,69 +147,6 @@ QString CAlarmFView::printText() const {
 
 void CAlarmFView::DoPrint() {
     printRecord(QStringLiteral("Tarvex - Alarm"), QStringLiteral("Alarm data"), printText());
-}
-
-void CAlarmFView::OnNameReturned(int hint, const CRecordLocator& locator) {
-    if (hint == cmd::ReturnPersonName) {
-        edit(Person)->setText(locator.m_strText1);
-        control(Company)->setFocus();
-    } else if (hint == cmd::ReturnFirmName) {
-        edit(Company)->setText(locator.m_strText1);
-        control(Date)->setFocus();
-    }
-}
-
-void CAlarmFView::OnResolve(int message) {
-    reportingFailures([this, message] {
-        if (message == CPickListEdit::kResolvePerson)
-            ResolvePersonName();
-        if (message == CPickListEdit::kResolveFirm)
-            ResolveFirmName();
-    });
-}
-
-void CAlarmFView::OnFieldLeft(int controlId) {
-    reportingFailures([this, controlId] {
-        const UserOptions options = userOptions();
-        const bool createNew = options.unknownNameChoice == kCreateNew;
-        if (controlId == Person) {
-            if (createNew)
-                ResolvePersonName();
-            if (options.fillFirmAutomatically)
-                FillCompany();
-        } else if (controlId == Company && createNew) {
-            ResolveFirmName();
-        }
-    });
-}
-
-void CAlarmFView::ResolvePersonName() {
-    if (!isEditing())
-        return;
-    const QString name = edit(Person)->text().trimmed();
-    if (name.isEmpty() || findPersonFirm(name).has_value())
-        return;
-    callerLink(FormKind::Person).set(this);
-    if (CFrameServices* main = frameServices())
-        main->NewPersonWithName(name);
-}
-
-void CAlarmFView::ResolveFirmName() {
-    if (!isEditing())
-        return;
-    const QString name = edit(Company)->text();
-    if (name.trimmed().isEmpty() || firmExists(name))
-        return;
-    callerLink(FormKind::Firm).set(this);
-    if (CFrameServices* main = frameServices())
-        main->NewFirmWithName(name);
-}
-
-void CAlarmFView::FillCompany() {
-    if (!isEditing())
-        return;
-    if (const std::optional<QString> firm = findPersonFirm(edit(Person)->text()))
-        edit(Company)->setText(*firm);
 }
 
 QWidget* createAlarmView(CDocument* document) {

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "forms/MyFormView.h"
+#include "forms/PartyFormView.h"
 
 class CTypeAheadComboBox;
 
 // The alarm form: one reminder of the Alarm table at a time, with its moment in two pickers
 // and its status (also its repetition) in a fixed list. Saves and deletes restart the alarm
 // scheduler.
-class CAlarmFView : public CMyFormView {
+class CAlarmFView : public CPartyFormView {
     Q_OBJECT
 public:
     explicit CAlarmFView(CDocument* document);
@@ -15,12 +15,6 @@ public:
     // The printout of the current record, as sent to the printer.
     QString printText() const;
     CTypeAheadComboBox* statusList() const { return m_status; }
-
-    // Look the typed names up and offer a new person or firm when none has them.
-    void ResolvePersonName();
-    void ResolveFirmName();
-    // Puts the firm of the typed person into the company field.
-    void FillCompany();
 
 protected:
     void EnableControls(bool enable) override;
@@ -31,10 +25,6 @@ protected:
     void DoAfterPost() override;
     void DoListRecords() override;
     void DoPrint() override;
-    void OnNameReturned(int hint, const CRecordLocator& locator) override;
-    bool returnsToCaller() const override { return false; }
-    void OnResolve(int message) override;
-    void OnFieldLeft(int controlId) override;
 
 private:
     CTypeAheadComboBox* m_status = nullptr;

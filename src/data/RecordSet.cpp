@@ -62,7 +62,7 @@ QVariant normalised(const QVariant& value, FieldType type) {
         case FieldType::Long:
             return value.toInt();
         case FieldType::DateTime: {
-            // Whatever its time spec, a moment is kept as the date and time it shows.
+            // UTC, local or any zone: a moment is kept as the date and time it shows.
             const QDateTime moment = wallClock(value.toDateTime());
             return moment.isValid() ? QVariant(moment) : QVariant();
         }

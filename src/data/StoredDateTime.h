@@ -19,7 +19,7 @@ QDateTime wallClock(const QDateTime& moment);
 // Now, from the program's clock, as a wall-clock moment.
 QDateTime wallClockNow();
 
-// The stored text of a moment: its date and time as shown, whatever its time spec; an
+// The stored text of a moment: its date and time as shown, whatever its kind of time; an
 // invalid moment has no text (stored as NULL).
 QString toStoredDateTime(const QDateTime& moment);
 // The wall-clock moment of a stored text ("YYYY-MM-DD HH:MM:SS", or only the date);

@@ -49,11 +49,7 @@ enum Control {
 
 constexpr int kHideHistory = 60000;
 constexpr int kShowHistory = 60018;
-constexpr int kUnknownFirm = 60006;
-constexpr int kUnknownPerson = 60007;
 constexpr int kNothingToPrint = 60013;
-constexpr int kCreateNew = 1;
-constexpr int kNotifyUser = 2;
 
 FormDefinition contactForm() {
     return {"Contact",
@@ -77,8 +73,10 @@ FormDefinition contactForm() {
 }  // namespace
 
 CContactFView::CContactFView(CDocument* document)
-    : CMyFormView(document, contactForm(), FormKind::Contact,
-                  std::make_unique<CContactRcs>(&sharedDatabase())) {
+    : CPartyFormView(document, contactForm(), FormKind::Contact,
+                     std::make_unique<CContactRcs>(&sharedDatabase()),
+                     {Person, Company, Date, Time, NewPerson, ViewPerson, NewFirm, ViewFirm,
+                      Description, Person}) {
     m_historyBox = new QGroupBox(QStringLiteral("Pre&vious comments"), this);
     m_historyPane = new QPlainTextEdit(m_historyBox);
     m_historyPane->setObjectName(QStringLiteral("history"));
@@ -107,19 +105,6 @@ CContactFView::CContactFView(CDocument* document)
     addButton(HistoryToggle, QStringLiteral("Previous comments"));
     onClicked(HistoryToggle, [this] { ToggleHistory(); });
     buttonRow()->addStretch();
-
-    onClicked(NewPerson, [this] { OpenNewRelated(FormKind::Person, QStringLiteral("Person")); });
-    onClicked(NewFirm, [this] { OpenNewRelated(FormKind::Firm, QStringLiteral("Firm")); });
-    for (const auto& [id, kind, column] :
-         {std::tuple{ViewPerson, "Person", "person"}, std::tuple{ViewFirm, "Firm", "firm"}}) {
-        onClicked(id, [this, kind, column] {
-            // The name being typed counts, so the controls go to the record first.
-            if (!ReadValues())
-                return;
-            ViewRelated(QString::fromLatin1(kind),
-                        OnGetRecordset()->text(QString::fromLatin1(column)));
-        });
-    }
 }
 
 void CContactFView::OnInitialUpdate() {
@@ -230,29 +215,13 @@ void CContactFView::DoListRecords() {
 }
 
 void CContactFView::DoNewDefaults() {
-    const QDateTime now = currentDateTime();
-    static_cast<QDateEdit*>(control(Date))->setDate(now.date());
-    static_cast<QTimeEdit*>(control(Time))->setTime(now.time());
+    SetPickersToNow();
     setHistory(QString());
 }
 
 bool CContactFView::DoBeforePost() {
-    CRecordSet* rs = OnGetRecordset();
-    if (settings().unknownNameChoice() == kNotifyUser) {
-        // Notices only: the contact is saved all the same. A field left empty names no one.
-        const QString firm = rs->text(QStringLiteral("firm"));
-        if (!firm.isEmpty() && !FirmNameList().items().contains(firm))
-            messageBox(loadString(kUnknownFirm));
-        const QString person = rs->text(QStringLiteral("person"));
-        if (!person.isEmpty() && !PersonNameList().items().contains(person))
-            messageBox(loadString(kUnknownPerson));
-    }
-    // Both columns hold the whole moment: the day of the one picker, the time of the other.
-    const QTime time = static_cast<QTimeEdit*>(control(Time))->time();
-    const QDateTime moment = wallClock(static_cast<QDateEdit*>(control(Date))->date(),
-                                       QTime(time.hour(), time.minute(), time.second()));
-    rs->setValue(QStringLiteral("date"), moment);
-    rs->setValue(QStringLiteral("time"), moment);
+    NoticeUnknownNames();
+    StoreMoment();
     return true;
 }
 
@@ -269,67 +238,6 @@ void CContactFView::AfterUpdate(bool added) {
     CRecordSet* rs = OnGetRecordset();
     rs->SetBookmark(rs->GetLastModifiedBookmark());
     rs->Requery();
-}
-
-void CContactFView::OnNameReturned(int hint, const CRecordLocator& locator) {
-    if (hint != cmd::ReturnPersonName && hint != cmd::ReturnFirmName)
-        return;
-    EditForReturnedName();
-    if (hint == cmd::ReturnPersonName) {
-        edit(Person)->setText(locator.m_strText1);
-        control(Description)->setFocus();
-    } else if (hint == cmd::ReturnFirmName) {
-        edit(Company)->setText(locator.m_strText1);
-        control(Person)->setFocus();
-    }
-}
-
-void CContactFView::OnResolve(int message) {
-    if (message == CPickListEdit::kResolvePerson)
-        ResolvePersonName();
-    if (message == CPickListEdit::kResolveFirm)
-        ResolveFirmName();
-}
-
-void CContactFView::OnFieldLeft(int controlId) {
-    const bool createNew = settings().unknownNameChoice() == kCreateNew;
-    if (controlId == Person) {
-        if (createNew)
-            ResolvePersonName();
-        if (settings().fillFirmAutomatically)
-            FillCompany();
-    } else if (controlId == Company && createNew) {
-        ResolveFirmName();
-    }
-}
-
-void CContactFView::ResolvePersonName() {
-    if (!isEditing())
-        return;
-    const QString name = edit(Person)->text().trimmed();
-    if (name.isEmpty() || findPersonFirm(name).has_value())
-        return;
-    callerLink(FormKind::Person).set(this);
-    if (CMainFrame* main = CMainFrame::instance())
-        main->NewPersonWithName(name);
-}
-
-void CContactFView::ResolveFirmName() {
-    if (!isEditing())
-        return;
-    const QString name = edit(Company)->text();
-    if (name.trimmed().isEmpty() || firmExists(name))
-        return;
-    callerLink(FormKind::Firm).set(this);
-    if (CMainFrame* main = CMainFrame::instance())
-        main->NewFirmWithName(name);
-}
-
-void CContactFView::FillCompany() {
-    if (!isEditing())
-        return;
-    if (const std::optional<QString> firm = findPersonFirm(edit(Person)->text()))
-        edit(Company)->setText(*firm);
 }
 
 QWidget* createContactView(CDocument* document) {

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "forms/MyFormView.h"
+#include "forms/PartyFormView.h"
 
 class QGroupBox;
 class QPlainTextEdit;
 
 // The contact form: one logged meeting or call of the Contact table at a time, with the
 // earlier contacts of the same person or firm in a history pane beside it.
-class CContactFView : public CMyFormView {
+class CContactFView : public CPartyFormView {
     Q_OBJECT
 public:
     explicit CContactFView(CDocument* document);
@@ -25,11 +25,6 @@ public:
     // Shows or hides the history pane and fits the frame to the chosen layout.
     void ToggleHistory();
     void PrintHistory();
-    // Look the typed names up and offer a new person or firm when none has them.
-    void ResolvePersonName();
-    void ResolveFirmName();
-    // Puts the firm of the typed person into the company field.
-    void FillCompany();
 
 protected:
     void DoNewDefaults() override;
@@ -38,10 +33,6 @@ protected:
     void DoListRecords() override;
     void DoPrint() override;
     void AfterUpdate(bool added) override;
-    void OnNameReturned(int hint, const CRecordLocator& locator) override;
-    bool returnsToCaller() const override { return false; }
-    void OnResolve(int message) override;
-    void OnFieldLeft(int controlId) override;
 
 private:
     // The hidden statics whose size the frame takes: the contact alone, or with history.

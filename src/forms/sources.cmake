@@ -9,6 +9,7 @@ list(APPEND TARVEX_UI_SOURCES
     src/forms/PersonFView.cpp
     src/forms/RecordPrintout.cpp
     src/forms/ContactFView.cpp
+    src/forms/PartyFormView.cpp
     src/forms/DataEntryDialog.cpp
     src/forms/DossierText.cpp
     src/forms/FirmFView.cpp
