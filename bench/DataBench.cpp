@@ -206,8 +206,8 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
             engine.time(kDistinctNames),
         QStringLiteral("engine: update + distinct names"));
 
-    // The person form's save of a new person: the query runs again for its place in the
-    // name order, then the refresh.
+    // The person form's save of a new person: the record is placed in the name order (as
+    // the form does it), then the refresh.
     persons.Open();
     Timing personKeys;
     const Timing personAdd = once([&] {
@@ -216,9 +216,11 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
             persons.setValue(QStringLiteral("lastname"), QStringLiteral("Benchley"));
             persons.setValue(QStringLiteral("firstname"), QStringLiteral("Bea"));
             persons.Update();
-            const qint64 added = persons.GetLastModifiedBookmark();
-            persons.Requery();
-            persons.SetBookmark(added);
+            if (!persons.PlaceLastAdded()) {
+                const qint64 added = persons.GetLastModifiedBookmark();
+                persons.Requery();
+                persons.SetBookmark(added);
+            }
         });
         LoadKnownValues();
     });
@@ -227,7 +229,7 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
         QStringLiteral("INSERT INTO Person (lastname, firstname) VALUES ('Benchley', 'Bea')"));
     const Timing nameKeys =
         engine.time(QStringLiteral("SELECT rowid FROM Person ORDER BY lastname, firstname"));
-    table.add(QStringLiteral("new person save (insert, key read in name order)"), personKeys,
+    table.add(QStringLiteral("new person save (insert, placed in name order)"), personKeys,
               personInsert + nameKeys, QStringLiteral("engine: insert + key read"));
     table.add(QStringLiteral("new person save + data-changed refresh"), personAdd,
               personInsert + nameKeys + engine.time(kDistinctNames),
