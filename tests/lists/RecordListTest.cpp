@@ -513,3 +513,23 @@ TEST_F(ListTest, AnExportTakesTheRowsTheListShowsInItsOrder) {
     filter(0, "Z");
     EXPECT_EQ(shown->shownIds(), (QList<qint64>{1}));
 }
+
+TEST_F(ListTest, TheAlarmListOpensItsAlarmInTheAlarmForm) {
+    exec(
+        {"Insert Into [alarm] ([name], [date], [time], [status]) Values ('Call the bank', "
+         "'2030-01-02 09:30:00', '2030-01-02 09:30:00', 1)",
+         "Insert Into [alarm] ([name], [date], [time], [status]) Values ('Renew lease', "
+         "'2031-05-06 10:00:00', '2031-05-06 10:00:00', 5)"});
+    start();
+    command(cmd::ListAlarms);
+    CMyListView* alarms = list("Alarmlist");
+    ASSERT_NE(alarms, nullptr);
+    const int row = column(alarms, 0).indexOf("Renew lease");
+    ASSERT_GE(row, 0);
+    select(alarms, row);
+    alarms->OpenSelected();
+    auto* form = view<CMyFormView>("Alarm");
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->findChild<QLineEdit*>("name")->text(), "Renew lease");
+    EXPECT_EQ(frame->activeChild()->viewWidget(), form);
+}
