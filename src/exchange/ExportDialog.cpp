@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -31,6 +30,7 @@ CExportDialog::CExportDialog(CDatabase& db, const CRecordIdSource* shown, QWidge
     m_all->setChecked(true);
     m_file = new QLineEdit(this);
     auto* browse = new QPushButton(QStringLiteral("&Browse..."), this);
+    browse->setObjectName(QStringLiteral("browse"));
     connect(browse, &QPushButton::clicked, this, &CExportDialog::browse);
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(m_file, 1);
@@ -83,11 +83,12 @@ void CExportDialog::setFileName(const QString& path) {
 
 void CExportDialog::browse() {
     const int format = m_format->currentIndex();
-    const QString filter = format == Csv         ? QStringLiteral("CSV files (*.csv)")
-                           : format == ICalendar ? QStringLiteral("iCalendar files (*.ics)")
-                                                 : QStringLiteral("vCard files (*.vcf)");
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QString(),
-                                                      filter + QStringLiteral(";;All files (*)"));
+    const QString filter = format == Csv         ? QStringLiteral("CSV files (*.csv)|*.csv")
+                           : format == ICalendar ? QStringLiteral("iCalendar files (*.ics)|*.ics")
+                                                 : QStringLiteral("vCard files (*.vcf)|*.vcf");
+    const QString path = prompter().saveFileName(QStringLiteral("Export"),
+                                                 filter + QStringLiteral("|All files (*.*)|*.*||"),
+                                                 m_file->text().trimmed());
     if (!path.isEmpty())
         m_file->setText(path);
 }

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <QLineEdit>
+#include <QPushButton>
 
 #include <QFile>
 #include <QSignalSpy>
@@ -85,6 +87,13 @@ TEST_F(ExchangeDialogTest, ExportOfTheActiveListKeepsItsRowsAndOrder) {
     ASSERT_GE(lines.size(), 3);
     EXPECT_TRUE(lines[1].startsWith("Carter,"));
     EXPECT_TRUE(lines[2].startsWith("Able,"));
+}
+
+TEST_F(ExchangeDialogTest, BrowseChoosesTheFileThroughTheSaveChooser) {
+    CExportDialog dialog(db, nullptr);
+    prompts.answerFile(path(QStringLiteral("chosen.vcf")));
+    dialog.findChild<QPushButton*>(QStringLiteral("browse"))->click();
+    EXPECT_EQ(dialog.findChild<QLineEdit*>()->text(), path(QStringLiteral("chosen.vcf")));
 }
 
 TEST_F(ExchangeDialogTest, ExportOfAnEmptyActiveListWritesNoRecords) {
