@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include <QLineEdit>
-#include <QPushButton>
 
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 
 #include "ScriptedPrompter.h"
