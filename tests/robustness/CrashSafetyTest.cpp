@@ -28,24 +28,40 @@ struct Saved {
 
 class CrashSafetyTest : public TempWorkDirTest {
 protected:
-    // Starts the program on the folder with a script and kills it after `delayMs`, or once
-    // it has reported its first save when `delayMs` is negative; the saves it reported.
-    QList<Saved> runAndKill(const QString& folder, const QString& scriptText, int delayMs) {
-        const QString scriptPath = folder + QStringLiteral("/script");
+    // Starts the program on the folder with a script of saves.
+    static void startProgram(QProcess& program, const QString& folder, const QString& name,
+                             const QString& scriptText) {
+        const QString scriptPath = folder + '/' + name;
         QFile file(scriptPath);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(scriptText.toUtf8());
         file.close();
-        QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("TARVEX_SAVE_SCRIPT"), scriptPath);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(folder);
-        program.setProcessChannelMode(QProcess::SeparateChannels);
         program.setStandardErrorFile(QProcess::nullDevice());
         program.start(QStringLiteral(TARVEX_PROGRAM), {});
-        EXPECT_TRUE(program.waitForStarted(10000));
+        ASSERT_TRUE(program.waitForStarted(10000));
+    }
+    // The saves a program reported; only whole lines count, a line cut by a kill was not
+    // reported.
+    static QList<Saved> reportedSaves(QProcess& program) {
+        QList<Saved> saved;
+        const QList<QByteArray> lines = program.readAllStandardOutput().split('\n');
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+            const QList<QByteArray> words = lines[i].split(' ');
+            if (words.size() == 3 && words[0] == "saved")
+                saved.append({QString::fromUtf8(words[1]), QString::fromUtf8(words[2])});
+        }
+        return saved;
+    }
+    // Runs the program on the folder with a script and kills it after `delayMs`, or once
+    // it has reported its first save when `delayMs` is negative; the saves it reported.
+    QList<Saved> runAndKill(const QString& folder, const QString& scriptText, int delayMs) {
+        QProcess program;
+        startProgram(program, folder, QStringLiteral("script"), scriptText);
         if (delayMs < 0) {
             while (!program.canReadLine() && program.state() == QProcess::Running)
                 program.waitForReadyRead(100);
@@ -54,15 +70,7 @@ protected:
         }
         program.kill();
         program.waitForFinished(10000);
-        QList<Saved> saved;
-        // Only whole lines count: a line cut by the kill was not reported.
-        const QList<QByteArray> lines = program.readAllStandardOutput().split('\n');
-        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-            const QList<QByteArray> words = lines[i].split(' ');
-            if (words.size() == 3 && words[0] == "saved")
-                saved.append({QString::fromUtf8(words[1]), QString::fromUtf8(words[2])});
-        }
-        return saved;
+        return reportedSaves(program);
     }
 
     // Opens the file as another program would and checks it after a kill.
@@ -151,4 +159,21 @@ TEST_F(CrashSafetyTest, KilledWhileSavingTheFileKeepsEveryReportedSave) {
 
 TEST_F(CrashSafetyTest, KilledWhileSavingTheEncryptedFileKeepsEveryReportedSave) {
     killRepeatedly(QStringLiteral("s3cret"));
+}
+
+TEST_F(CrashSafetyTest, TwoProgramsSavingIntoOneFileKeepEachOthersSaves) {
+    const QString folder = dirPath();
+    // The first program creates the file; then both save at the same time.
+    ASSERT_EQ(runAndKill(folder, script(QString(), 0, 1), -1).size(), 1);
+    QProcess first;
+    QProcess second;
+    startProgram(first, folder, QStringLiteral("first"), script(QString(), 1000, 60));
+    startProgram(second, folder, QStringLiteral("second"), script(QString(), 2000, 60));
+    ASSERT_TRUE(first.waitForFinished(60000));
+    ASSERT_TRUE(second.waitForFinished(60000));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(second.exitCode(), 0);
+    const QList<Saved> reported = reportedSaves(first) + reportedSaves(second);
+    EXPECT_EQ(reported.size(), 2 * 60 * 4);
+    expectSound(folder, QString(), reported);
 }
