@@ -6,6 +6,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-image-formats-plugins libgl-dev
     libsqlcipher-dev libgtest-dev libgmock-dev
     fonts-dejavu-core xvfb xauth
+    clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
