@@ -104,3 +104,29 @@ TEST_F(ListTest, LongRightToLeftAndEmojiTextsAreStoredListedAndFilteredWhole) {
     command(cmd::SaveRecord);
     EXPECT_EQ(storedPersons(), QStringList{name + '|' + first});
 }
+
+TEST_F(ListTest, AfterItsOwnRefreshAListShowsAnotherProgramsChanges) {
+    {
+        CStatement insert(
+            sharedDatabase(),
+            QStringLiteral("INSERT INTO Person (lastname) VALUES ('Kept'), ('Gone')"));
+        insert.execute();
+    }
+    start();
+    command(cmd::ListPersons);
+    CMyListView* persons = list("Personlist");
+    ASSERT_NE(persons, nullptr);
+    ASSERT_EQ(persons->listModel()->rowCount(), 2);
+    {
+        CDatabase other;
+        other.Open(databasePath());
+        CStatement(other, QStringLiteral("DELETE FROM Person WHERE lastname = 'Gone'")).execute();
+        CStatement(other, QStringLiteral("INSERT INTO Person (lastname) VALUES ('New')")).execute();
+        CStatement(other, QStringLiteral("UPDATE Person SET firstname = 'Changed' WHERE "
+                                         "lastname = 'Kept'"))
+            .execute();
+    }
+    command(cmd::FilterOff);
+    EXPECT_EQ(column(persons, 0), (QStringList{"Kept", "New"}));
+    EXPECT_EQ(column(persons, 1), (QStringList{"Changed", ""}));
+}
