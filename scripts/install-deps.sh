@@ -7,6 +7,7 @@ packages=(
     libsqlcipher-dev libgtest-dev libgmock-dev libical-dev
     python3 python3-vobject python3-icalendar
     fonts-dejavu-core xvfb xauth tzdata
+    clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

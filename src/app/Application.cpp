@@ -11,6 +11,7 @@
 #include "app/DatabaseAccessDialog.h"
 #include "app/GuardedApplication.h"
 #include "app/MainFrame.h"
+#include "app/SaveScript.h"
 #include "app/TipOfDayDialog.h"
 #include "app/WindowKinds.h"
 #include "data/Connection.h"
@@ -86,9 +87,13 @@ int RunTarvex(int argc, char** argv) {
     splash->show();
     splash->repaint();
     QApplication::processEvents();
+    if (saveScriptRequested())
+        answerAccessPromptFromScript();
     if (!StartSession(frame, QApplication::arguments().mid(1)))
         return 1;
     splash.reset();
+    if (saveScriptRequested())
+        return runSaveScript(frame) ? 0 : 2;
     if (CTipOfDayDialog::showAtStartUp()) {
         QTimer::singleShot(0, &frame, [&frame] {
             CTipOfDayDialog tip(&frame);

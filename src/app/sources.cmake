@@ -17,6 +17,7 @@ list(APPEND TARVEX_UI_SOURCES
     src/app/CommandActions.cpp
     src/app/HelpWindow.cpp
     src/app/SpawnMDIChildWnd.cpp
+    src/app/SaveScript.cpp
     src/app/SystemTray.cpp
     src/app/TipOfDayDialog.cpp
     src/app/WindowKinds.cpp

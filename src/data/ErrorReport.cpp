@@ -1,5 +1,7 @@
 #include "data/ErrorReport.h"
 
+#include <sqlite3.h>
+
 #include "data/DbException.h"
 #include "platform/Prompter.h"
 
@@ -8,6 +10,18 @@ namespace {
 std::function<void(const QString&)>& helpOpener() {
     static std::function<void(const QString&)> opener;
     return opener;
+}
+
+// The engine's "database is locked" names no cause the user can act on: say who holds the
+// file and that the failed step lost nothing, so that it can simply be tried again.
+QString shownDescription(const CDbException& error) {
+    const int primary = error.code() & 0xFF;
+    if (primary != SQLITE_BUSY && primary != SQLITE_LOCKED)
+        return error.description();
+    return QStringLiteral(
+        "Another program is writing to the contacts file just now, so the file is locked "
+        "and the change could not be written. Nothing is lost: what you typed is still in the "
+        "form, and you can try Save again in a moment.");
 }
 
 }  // namespace
@@ -19,7 +33,7 @@ void setDbHelpOpener(std::function<void(const QString& helpContext)> opener) {
 void ReportDbException(const CDbException& error) {
     if (error.hasErrorInfo()) {
         const QString text = QStringLiteral("%1   (%2)\n\nWould you like to see help?")
-                                 .arg(error.description(), QString::number(error.code()));
+                                 .arg(shownDescription(error), QString::number(error.code()));
         if (messageBox(text, Prompter::Buttons::YesNo, Prompter::Icon::Stop) == Prompter::Yes &&
             helpOpener())
             helpOpener()(error.helpContext());

@@ -96,9 +96,11 @@ bool sameName(const QString& a, const QString& b) {
 }
 
 // Lines [first, end) of the first section with the name: first is the line after the
-// header. Nothing when the section is missing.
+// header. Nothing when the section is missing. Headers are written and read without the
+// blanks around the name, so the name is looked for without them too.
 std::optional<std::pair<qsizetype, qsizetype>> findSection(const QStringList& lines,
-                                                           const QString& section) {
+                                                           const QString& wanted) {
+    const QString section = wanted.trimmed();
     qsizetype first = -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const auto name = sectionName(lines[i]);

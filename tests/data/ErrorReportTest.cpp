@@ -32,3 +32,20 @@ TEST(ErrorReport, EngineFailureShowsItsStatusCode) {
                              "SCODE_SEVERITY  =1\nResultFromScode =-2146825287\n"));
     EXPECT_EQ(prompter.lastButtons(), Prompter::Buttons::Ok);
 }
+
+TEST(ErrorReport, ALockedFileIsExplainedInTheReportsOwnFormat) {
+    ScriptedPrompter prompter;
+    for (const int code : {5, 6, 517}) {  // busy, locked, busy with a snapshot
+        prompter.answer(Prompter::No);
+        ReportDbException(CDbException(code, QStringLiteral("database is locked")));
+        const QString shown = prompter.messages().last();
+        EXPECT_TRUE(
+            shown.startsWith(QStringLiteral("Another program is writing to the contacts "
+                                            "file")))
+            << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QStringLiteral("what you typed is still in the form")));
+        EXPECT_TRUE(
+            shown.endsWith(QStringLiteral("   (%1)\n\nWould you like to see help?").arg(code)));
+        EXPECT_EQ(prompter.lastButtons(), Prompter::Buttons::YesNo);
+    }
+}

@@ -408,3 +408,22 @@ TEST_F(DossierWindowTest, ProgramKindsOpenBothDossiersInPlainChildFrames) {
     EXPECT_EQ(storedPerson(1, "buyer_dob"), QStringList{"<null>"});
     EXPECT_EQ(storedFirm(1, "basic_dob"), QStringList{"<null>"});
 }
+
+TEST_F(DossierWindowTest, LongRightToLeftAndEmojiTextsAreShownAndSavedWhole) {
+    QString text;
+    while (text.size() < 10000)
+        text += QString::fromUtf8("שלום مرحبا 😀 O'Neil\t\x01 line\n");
+    addTitledPerson("", "Smith", "John");
+    addDossierRow(schema::Sharks, "id_person", 1, "buyer_pol", text.toUtf8().constData());
+    open();
+    personDossier();
+    ASSERT_NE(persons(), nullptr);
+    EXPECT_EQ(shown(persons(), 0, "buyer_pol"), text);
+    // Set directly: simulated key clicks cannot spell these characters.
+    qobject_cast<QLineEdit*>(persons()->sheet()->page(0)->edit("buyer_dob"))
+        ->setText(QString::fromUtf8("🦊 ١٩٧٠"));
+    apply(persons());
+    EXPECT_TRUE(prompts.messages().isEmpty());
+    EXPECT_EQ(storedPerson(1, "buyer_pol"), QStringList{text});
+    EXPECT_EQ(storedPerson(1, "buyer_dob"), QStringList{QString::fromUtf8("🦊 ١٩٧٠")});
+}

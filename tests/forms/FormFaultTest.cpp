@@ -101,6 +101,29 @@ TEST_F(FormFaultTest, ADeleteBlockedByAnotherProgramKeepsTheRecord) {
     EXPECT_EQ(other.value("SELECT firm FROM Person"), "Acme");
 }
 
+TEST_F(FormFaultTest, ASaveBlockedByAnotherProgramKeepsTheInputForAnotherTry) {
+    addPerson("Busy", "Bert");
+    start();
+    auto* form = openForm<CPersonFView>(cmd::ViewPersons, "Person");
+    command(cmd::EditRecord);
+    field(form, "firstname")->setText("Typed");
+    OtherProgram other;
+    other.run("BEGIN IMMEDIATE");
+
+    prompts.answer(Prompter::No);
+    command(cmd::SaveRecord);
+    expectReport(QStringLiteral("Another program is writing to the contacts file"));
+    EXPECT_TRUE(form->isEditing());
+    EXPECT_EQ(field(form, "firstname")->text(), "Typed");
+    EXPECT_EQ(field(form, "lastname")->text(), "Busy");
+    other.run("ROLLBACK");
+
+    // Save again once the other program is done: the input arrives.
+    command(cmd::SaveRecord);
+    EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join('|').toStdString();
+    EXPECT_EQ(storedPersons(), QStringList{"Busy|Typed"});
+}
+
 TEST_F(FormFaultTest, SavingARecordDeletedElsewhereIsReportedAndKeepsTheInput) {
     addPerson("Gone", "Gina");
     start();

@@ -150,3 +150,14 @@ TEST_F(IniFileTest, WriteFailsWhenTheFolderDoesNotExist) {
 }
 
 }  // namespace
+
+TEST_F(IniFileTest, ASectionNameWithBlanksAroundItIsOneSectionThatReadsBack) {
+    // Window titles become section names; a name may end in a blank.
+    IniFile ini(file());
+    const QString section = QStringLiteral("WP_Zikinfo - Smith \v");
+    ASSERT_TRUE(ini.writeString(section, "left", "10"));
+    ASSERT_TRUE(ini.writeString(section, "left", "20"));
+    EXPECT_EQ(ini.readString(section, "left"), "20");
+    EXPECT_EQ(ini.readString("WP_Zikinfo - Smith", "left"), "20");
+    EXPECT_EQ(readRaw(), "[WP_Zikinfo - Smith]\nleft=20\n");
+}
