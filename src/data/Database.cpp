@@ -15,6 +15,7 @@
 #include "data/EngineError.h"
 #include "data/FileDamage.h"
 #include "data/JetLike.h"
+#include "data/KnownValues.h"
 #include "data/NoCaseCollation.h"
 #include "data/RecordSet.h"
 #include "data/Schema.h"
@@ -246,6 +247,8 @@ void CDatabase::Execute(const QString& engineSql) {
         throw databaseClosedError();
     if (filedamage::isDamaged())
         throw filedamage::refusedWrite();
+    // Whatever the statement wrote, the known values are read again in full.
+    NoteAllKnownValuesChanged();
     const QByteArray sql = toSqlite(engineSql).toUtf8();
     if (sqlite3_exec(m_handle, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
         throw engineError(m_handle);

@@ -45,7 +45,14 @@ KnownValueList& AlarmNameList();
 
 // Rebuilds the lists from the shared connection. A database failure is reported
 // (ReportDbException); the lists keep what was read so far and the result is false.
+// Each load reads again only the sources of the tables written since the last one: every
+// write through a record set notes its table, and a write that goes around them notes
+// that anything may have changed. The first load reads every source.
 bool LoadKnownValues();
+// Tells the next load that the table ("Person", "Firm", "Contact", ...) was written.
+void NoteKnownValuesChanged(const QString& table);
+// Tells the next load to read every source again.
+void NoteAllKnownValuesChanged();
 
 // The trimmed text up to its first blank (the whole trimmed text when it has none).
 QString FirstWord(const QString& text);

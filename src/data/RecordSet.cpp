@@ -11,6 +11,7 @@
 #include "data/Database.h"
 #include "data/EngineError.h"
 #include "data/FileDamage.h"
+#include "data/KnownValues.h"
 #include "data/NoCaseCollation.h"
 #include "data/RecordSource.h"
 #include "data/SqlDialect.h"
@@ -454,6 +455,7 @@ void CRecordSet::insertRecord() {
     for (std::size_t i = 0; i < values.size(); ++i)
         insert.bind(static_cast<int>(i) + 1, values[i]);
     insert.execute();
+    NoteKnownValuesChanged(m_source->table());
     const qint64 key = sqlite3_last_insert_rowid(database().handle());
     // Like the engine's dynaset: the new record is seen at the end until the next Requery.
     m_keys.push_back(key);
@@ -487,6 +489,7 @@ void CRecordSet::updateRecord() {
     update.execute();
     if (sqlite3_changes(database().handle()) == 0)
         throw recordIsDeleted();
+    NoteKnownValuesChanged(m_source->table());
     m_lastModified = key;
 }
 
@@ -512,6 +515,7 @@ void CRecordSet::Delete() {
     remove.execute();
     if (sqlite3_changes(database().handle()) == 0)
         throw recordIsDeleted();
+    NoteKnownValuesChanged(m_source->table());
     // The bound fields keep the deleted record's values until the next move.
     detachValues();
     m_keys.erase(m_keys.begin() + m_index);

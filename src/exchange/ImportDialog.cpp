@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "data/ErrorReport.h"
+#include "data/KnownValues.h"
 #include "exchange/ContactImport.h"
 #include "platform/Prompter.h"
 
@@ -80,8 +81,11 @@ void CImportDialog::runImport() {
     progress.reset();
     if (!done)
         return;
-    if (!summary.cancelled && summary.persons + summary.firms + summary.groups > 0)
+    if (!summary.cancelled && summary.persons + summary.firms + summary.groups > 0) {
+        // The import wrote with statements of its own, past the record sets.
+        NoteAllKnownValuesChanged();
         emit dataChanged();
+    }
     messageBox(summary.text(), Prompter::Buttons::Ok, Prompter::Icon::Information);
     accept();
 }

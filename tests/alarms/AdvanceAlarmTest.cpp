@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
-#include <cstdlib>
-#include <ctime>
 #include <limits>
 
 #include "alarms/AdvanceAlarm.h"
 #include "alarms/AlarmStatus.h"
 #include "alarms/AlarmTable.h"
 #include "data/StoredDateTime.h"
+#include "support/ScopedTimeZone.h"
 
 namespace {
 
@@ -125,8 +124,7 @@ TEST(AlarmMoment, NoMomentWithoutBothPartsOrOutside32BitSeconds) {
 }
 
 TEST(AlarmMoment, MomentsOnDaylightSavingNightsKeepTheirWallClockOrder) {
-    qputenv("TZ", "Europe/Berlin");
-    tzset();
+    const ScopedTimeZone zone("Europe/Berlin");
     // 02:30 does not exist in local time that night; the alarm still has its moment, after
     // 02:00 and before 03:00 on the wall clock.
     const std::optional<qint32> skipped =

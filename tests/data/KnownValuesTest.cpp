@@ -218,3 +218,34 @@ TEST_F(KnownValuesTest, LoadReadsTheDistinctNamesNotEveryRow) {
     EXPECT_EQ(PersonNameList().items(), QStringList({"Abel Ann", "Kim K", "Lee L"}));
     EXPECT_LT(trace.rows(), 100) << trace.statements().join(QStringLiteral("\n")).toStdString();
 }
+
+TEST_F(KnownValuesTest, AReloadReadsOnlyTheTablesWrittenSinceTheLastOne) {
+    CPersonRcs persons(&sharedDatabase());
+    persons.Open();
+    add(persons, {{"lastname", QStringLiteral("Alpha")}, {"firstname", QStringLiteral("Ann")}});
+    CContactRcs contacts(&sharedDatabase());
+    contacts.Open();
+    add(contacts, {{"person", QStringLiteral("Caller Carl")}, {"firm", QStringLiteral("Callco")}});
+    ASSERT_TRUE(LoadKnownValues());
+    EXPECT_TRUE(PersonNameList().items().contains("Caller Carl"));
+
+    // A person saved through a record set: only the person sources are read again, and
+    // what the contacts gave stays in the lists.
+    add(persons, {{"lastname", QStringLiteral("Beta")}, {"firstname", QStringLiteral("Bob")}});
+    {
+        StatementTrace trace(sharedDatabase().handle());
+        ASSERT_TRUE(LoadKnownValues());
+        const QString read = trace.statements().join(u'\n');
+        EXPECT_FALSE(read.contains(QStringLiteral("FROM `Contact`"))) << read.toStdString();
+        EXPECT_TRUE(read.contains(QStringLiteral("FROM `Person`"))) << read.toStdString();
+    }
+    EXPECT_TRUE(PersonNameList().items().contains("Beta Bob"));
+    EXPECT_TRUE(PersonNameList().items().contains("Caller Carl"));
+    EXPECT_TRUE(FirmNameList().items().contains("Callco"));
+
+    // A write past the record sets makes the next load read everything.
+    sharedDatabase().Execute(QStringLiteral("UPDATE [Contact] SET [firm] = 'Newco'"));
+    ASSERT_TRUE(LoadKnownValues());
+    EXPECT_TRUE(FirmNameList().items().contains("Newco"));
+    EXPECT_FALSE(FirmNameList().items().contains("Callco"));
+}

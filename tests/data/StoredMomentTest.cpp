@@ -1,21 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
-#include <cstdlib>
-#include <ctime>
 
 #include "DataTestSupport.h"
 #include "data/ContactRcs.h"
 #include "data/Statement.h"
 #include "data/StoredDateTime.h"
+#include "support/ScopedTimeZone.h"
 
 namespace {
-
-// Runs the test body in a time zone (the process's own: each test runs alone).
-void useTimeZone(const char* zone) {
-    qputenv("TZ", zone);
-    tzset();
-}
 
 struct Night {
     const char* zone;
@@ -45,7 +38,7 @@ QString storedText(CDatabase& db, qint64 id, const char* column) {
 
 TEST_P(StoredMomentTest, TransitionNightsRoundTripExactly) {
     const Night night = GetParam();
-    useTimeZone(night.zone);
+    const ScopedTimeZone zone(night.zone);
     const QString expected = night.day.toString(Qt::ISODate) + u' ' +
                              night.wallTime.toString(QStringLiteral("HH:mm:ss"));
 

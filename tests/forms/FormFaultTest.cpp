@@ -3,8 +3,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimeEdit>
-#include <cstdlib>
-#include <ctime>
 
 #include "FormFixture.h"
 #include "data/ContactRcs.h"
@@ -16,6 +14,7 @@
 #include "forms/PersonFView.h"
 #include "platform/CommandIds.h"
 #include "platform/StringTable.h"
+#include "support/ScopedTimeZone.h"
 
 namespace {
 
@@ -219,8 +218,7 @@ TEST_F(FormFaultTest, AFormWhoseTableCannotBeReadReportsItAndCloses) {
 }
 
 TEST_F(FormFaultTest, AContactInTheSkippedHourIsSavedAsTyped) {
-    qputenv("TZ", "Europe/Berlin");
-    tzset();
+    const ScopedTimeZone zone("Europe/Berlin");
     start();
     auto* form = openForm<CContactFView>(cmd::ViewContacts, "Contact");
     command(cmd::AddNew);
