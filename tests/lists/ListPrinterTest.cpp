@@ -4,33 +4,9 @@
 
 #include <vector>
 
+#include "support/LinePrintDevice.h"
+
 namespace {
-
-// A printer that keeps every drawn line: characters 10 units wide, pages of 1000 lines.
-class LinePrinter : public PrintDevice {
-public:
-    LinePrinter(QStringList& lines, int charsPerLine)
-        : m_lines(lines), m_width(charsPerLine * 10) {}
-    int dpiY() const override { return 72; }
-    int pageHeight() const override { return 1012 * 10; }
-    int physicalPageWidth() const override { return m_width; }
-    int physicalLeftOffset() const override { return 0; }
-    PrintFontMetrics fontMetrics(const PrintFont&) const override { return {7, 0, 10}; }
-    bool startDoc(const QString&) override { return true; }
-    bool startPage() override { return true; }
-    void selectFont(const PrintFont&) override {}
-    bool drawText(int, int, const QString& text) override {
-        m_lines << text;
-        return true;
-    }
-    bool endPage() override { return true; }
-    bool endDoc() override { return true; }
-    void abortDoc() override {}
-
-private:
-    QStringList& m_lines;
-    int m_width;
-};
 
 // A list as the printout reads it.
 class FakeList : public CListPrintSource {
@@ -55,7 +31,8 @@ class ListPrinterTest : public testing::Test {
 protected:
     void SetUp() override {
         m_previous = setPrinterChooser([this]() -> std::unique_ptr<PrintDevice> {
-            return std::make_unique<LinePrinter>(lines, charsPerLine);
+            // Pages 1012 lines high.
+            return std::make_unique<LinePrintDevice>(lines, charsPerLine, 1012 * 10);
         });
     }
     void TearDown() override { setPrinterChooser(std::move(m_previous)); }

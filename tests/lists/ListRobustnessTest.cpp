@@ -3,32 +3,9 @@
 #include "forms/PersonFView.h"
 #include "lists/PrintDevice.h"
 #include "lists/RecordLists.h"
+#include "support/LinePrintDevice.h"
 
 namespace {
-
-// A printer that keeps the drawn texts.
-class KeptLines : public PrintDevice {
-public:
-    explicit KeptLines(QStringList& lines) : m_lines(lines) {}
-    int dpiY() const override { return 72; }
-    int pageHeight() const override { return 10000; }
-    int physicalPageWidth() const override { return 1100; }
-    int physicalLeftOffset() const override { return 0; }
-    PrintFontMetrics fontMetrics(const PrintFont&) const override { return {7, 0, 10}; }
-    bool startDoc(const QString&) override { return true; }
-    bool startPage() override { return true; }
-    void selectFont(const PrintFont&) override {}
-    bool drawText(int, int, const QString& text) override {
-        m_lines << text;
-        return true;
-    }
-    bool endPage() override { return true; }
-    bool endDoc() override { return true; }
-    void abortDoc() override {}
-
-private:
-    QStringList& m_lines;
-};
 
 bool hasLoneSurrogate(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -85,8 +62,9 @@ TEST_F(ListTest, LongRightToLeftAndEmojiTextsAreStoredListedAndFilteredWhole) {
 
     // The printout cuts the texts to their columns, never inside a character.
     QStringList lines;
-    const PrinterChooser previous = setPrinterChooser(
-        [&lines]() -> std::unique_ptr<PrintDevice> { return std::make_unique<KeptLines>(lines); });
+    const PrinterChooser previous = setPrinterChooser([&lines]() -> std::unique_ptr<PrintDevice> {
+        return std::make_unique<LinePrintDevice>(lines);
+    });
     command(cmd::Print);
     setPrinterChooser(previous);
     ASSERT_GE(lines.size(), 5);

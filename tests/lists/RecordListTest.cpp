@@ -12,6 +12,7 @@
 #include "lists/RecordLists.h"
 #include "lists/WildcardPattern.h"
 #include "platform/IniFile.h"
+#include "support/LinePrintDevice.h"
 
 namespace {
 
@@ -383,30 +384,6 @@ TEST_F(ListTest, ViewerFetchesOnlyThePagesOnScreen) {
 
 namespace {
 
-// A printer that keeps the drawn lines: 110 characters per line.
-class LineDevice : public PrintDevice {
-public:
-    explicit LineDevice(QStringList& lines) : m_lines(lines) {}
-    int dpiY() const override { return 72; }
-    int pageHeight() const override { return 10000; }
-    int physicalPageWidth() const override { return 1100; }
-    int physicalLeftOffset() const override { return 0; }
-    PrintFontMetrics fontMetrics(const PrintFont&) const override { return {7, 0, 10}; }
-    bool startDoc(const QString&) override { return true; }
-    bool startPage() override { return true; }
-    void selectFont(const PrintFont&) override {}
-    bool drawText(int, int, const QString& text) override {
-        m_lines << text;
-        return true;
-    }
-    bool endPage() override { return true; }
-    bool endDoc() override { return true; }
-    void abortDoc() override {}
-
-private:
-    QStringList& m_lines;
-};
-
 // Answers the print dialog by printing to a PDF file.
 class PdfPrompter : public ScriptedPrompter {
 public:
@@ -434,8 +411,9 @@ TEST_F(ListTest, PrintsTheShownColumnsInScreenOrder) {
     header->moveSection(header->visualIndex(4), 0);  // firm, lastname, firstname
 
     QStringList lines;
-    const PrinterChooser previous = setPrinterChooser(
-        [&lines]() -> std::unique_ptr<PrintDevice> { return std::make_unique<LineDevice>(lines); });
+    const PrinterChooser previous = setPrinterChooser([&lines]() -> std::unique_ptr<PrintDevice> {
+        return std::make_unique<LinePrintDevice>(lines);
+    });
     command(cmd::Print);
     setPrinterChooser(previous);
     // 105 characters shared by three equal columns: 35 * 0.99999998 -> 34 each.
