@@ -14,6 +14,7 @@
 #include "data/KnownValues.h"
 #include "data/NoCaseCollation.h"
 #include "data/RecordSource.h"
+#include "data/SortTerms.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
 #include "data/StoredDateTime.h"
@@ -259,10 +260,7 @@ void CRecordSet::requireCurrent() const {
 }
 
 void CRecordSet::readKeys() {
-    m_keys.clear();
-    CStatement keys(database(), m_source->keysSql());
-    while (keys.step())
-        m_keys.push_back(keys.int64(0));
+    m_keys = m_source->readKeys();
 }
 
 bool CRecordSet::fetch(qint64 key) {
@@ -551,40 +549,6 @@ void CRecordSet::SetBookmark(qint64 bookmark) {
 }
 
 namespace {
-
-struct SortTerm {
-    int column;
-    bool text;
-    bool descending;
-};
-
-// The terms of a sort made of column names, each with an optional direction ("lastname,
-// [first name] desc"); nothing when the sort holds anything else.
-std::optional<std::vector<SortTerm>> sortTerms(const QString& sort,
-                                               const std::vector<CFieldInfo>& columns) {
-    std::vector<SortTerm> terms;
-    for (const QString& term : sort.split(u',')) {
-        QString name = term.trimmed();
-        bool descending = false;
-        for (const char* direction : {" asc", " desc"}) {
-            if (name.endsWith(QLatin1String(direction), Qt::CaseInsensitive)) {
-                descending = direction[1] == 'd';
-                name = name.left(name.size() - qsizetype(qstrlen(direction))).trimmed();
-            }
-        }
-        if (name.startsWith(u'[') && name.endsWith(u']'))
-            name = name.mid(1, name.size() - 2);
-        const auto found =
-            std::find_if(columns.begin(), columns.end(), [&name](const CFieldInfo& column) {
-                return column.m_strName.compare(name, Qt::CaseInsensitive) == 0;
-            });
-        if (name.isEmpty() || found == columns.end())
-            return std::nullopt;
-        terms.push_back({static_cast<int>(found - columns.begin()),
-                         found->m_nType == FieldType::Text, descending});
-    }
-    return terms;
-}
 
 bool isNumber(const QVariant& value) {
     return value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double;

@@ -3,9 +3,12 @@
 #include <sqlite3.h>
 
 #include <QStringList>
+#include <algorithm>
 
 #include "data/Database.h"
 #include "data/EngineError.h"
+#include "data/SortTerms.h"
+#include "data/SortedKeys.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
 
@@ -91,9 +94,12 @@ CRecordSource::CRecordSource(CDatabase& db, const QString& source, const QString
         m_table = table;
         m_rowSql = QStringLiteral("SELECT * FROM ") + from + QStringLiteral(" WHERE rowid = ?1");
         readColumns(m_rowSql);
-        const QString tail = whereClause({where, filter}) + orderClause(order, m_columns);
+        const QString condition = whereClause({where, filter});
+        const QString tail = condition + orderClause(order, m_columns);
         m_streamSql = QStringLiteral("SELECT * FROM ") + from + tail;
         m_keysSql = QStringLiteral("SELECT rowid FROM ") + from + tail;
+        if (mode == Mode::Keyset)
+            planSortedKeys(condition, order);
         return;
     }
     const QString all = QStringLiteral("SELECT * FROM (") + inner + u')';
@@ -113,6 +119,29 @@ CRecordSource::~CRecordSource() {
     } catch (const CDbException&) {
         // A temporary table goes with the connection anyway.
     }
+}
+
+void CRecordSource::planSortedKeys(const QString& condition, const QString& order) {
+    const auto terms = sortTerms(order, m_columns);
+    if (!terms || std::none_of(terms->begin(), terms->end(),
+                               [](const SortTerm& term) { return term.text; }))
+        return;
+    m_condition = condition;
+    for (const SortTerm& term : *terms)
+        m_sortedKeyColumns.push_back(
+            {quotedName(m_columns[std::size_t(term.column)].m_strName), term.text,
+             term.descending});
+}
+
+std::vector<qint64> CRecordSource::readKeys() const {
+    if (!m_sortedKeyColumns.empty())
+        if (auto keys = readSortedKeys(m_db, m_from, m_condition, m_sortedKeyColumns))
+            return std::move(*keys);
+    std::vector<qint64> keys;
+    CStatement statement(m_db, m_keysSql);
+    while (statement.step())
+        keys.push_back(statement.int64(0));
+    return keys;
 }
 
 void CRecordSource::readColumns(const QString& sql) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "data/FieldTypes.h"
+#include "data/SortedKeys.h"
 
 class CDatabase;
 
@@ -32,6 +33,9 @@ public:
 
     // Keyset mode: the row keys in order, and one row (all columns) by key (?1).
     const QString& keysSql() const { return m_keysSql; }
+    // Keyset mode: the row keys in order, as keysSql() gives them. Texts sorted ignoring
+    // letter case are ordered without the engine calling our comparison once per pair.
+    std::vector<qint64> readKeys() const;
     const QString& rowSql() const { return m_rowSql; }
     // Keyset mode: the keys of the rows that meet a condition (engine dialect), any order.
     QString matchingKeysSql(const QString& condition) const;
@@ -41,6 +45,7 @@ public:
 private:
     void materialise(const QString& select);
     void readColumns(const QString& sql);
+    void planSortedKeys(const QString& condition, const QString& order);
 
     CDatabase& m_db;
     QString m_name;
@@ -51,4 +56,6 @@ private:
     QString m_keysSql;
     QString m_rowSql;
     QString m_streamSql;
+    QString m_condition;
+    std::vector<SortedKeyColumn> m_sortedKeyColumns;
 };

@@ -102,6 +102,23 @@ QString CStatement::text(int column) const {
     return QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column));
 }
 
+int CStatement::type(int column) const {
+    return sqlite3_column_type(m_statement, column);
+}
+
+double CStatement::real(int column) const {
+    return sqlite3_column_double(m_statement, column);
+}
+
+QByteArrayView CStatement::bytes(int column) const {
+    // The type is read first: asking for the pointer may convert the value, the length then
+    // holds for that form.
+    const auto* data = sqlite3_column_type(m_statement, column) == SQLITE_BLOB
+                           ? static_cast<const char*>(sqlite3_column_blob(m_statement, column))
+                           : reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    return QByteArrayView(data, sqlite3_column_bytes(m_statement, column));
+}
+
 QVariant CStatement::value(int column) const {
     switch (sqlite3_column_type(m_statement, column)) {
         case SQLITE_NULL:

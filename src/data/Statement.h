@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 
@@ -35,6 +36,12 @@ public:
     bool isNull(int column) const;
     qint64 int64(int column) const;
     QString text(int column) const;
+    // The engine's type of the column's value (SQLITE_INTEGER, ..._FLOAT, ..._TEXT, ..._BLOB
+    // or ..._NULL), and its value as a double.
+    int type(int column) const;
+    double real(int column) const;
+    // A text's UTF-8 bytes or a blob's bytes, valid until the next step or reset.
+    QByteArrayView bytes(int column) const;
     // The column's value as stored: null (invalid variant), qint64, double, QString or
     // QByteArray.
     QVariant value(int column) const;

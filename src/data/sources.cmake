@@ -16,6 +16,8 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/RecordSet.cpp
     src/data/RecordSource.cpp
     src/data/Schema.cpp
+    src/data/SortedKeys.cpp
+    src/data/SortTerms.cpp
     src/data/SqlDialect.cpp
     src/data/Statement.cpp
     src/data/StoredDateTime.cpp

@@ -47,9 +47,8 @@ std::vector<qint32> CListSource::readIds(const QString& condition, const QString
     std::vector<qint32> ids;
     {
         const CRecordSource source(m_db, m_table, condition, order, CRecordSource::Mode::Keyset);
-        CStatement keys(m_db, source.keysSql());
-        while (keys.step())
-            ids.push_back(static_cast<qint32>(keys.int64(0)));
+        const std::vector<qint64> keys = source.readKeys();
+        ids.assign(keys.begin(), keys.end());
     }
     // The pages read for the ids are not needed again; the rows on screen are read by id.
     m_db.ReleaseMemory();

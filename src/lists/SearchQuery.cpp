@@ -66,11 +66,8 @@ std::vector<qint32> findRecords(CDatabase& db, SearchKind kind, const QString& t
     const CRecordSource source(db, QString::fromLatin1(searchCategory(kind).table),
                                searchCondition(kind, typedText), QString(),
                                CRecordSource::Mode::Keyset);
-    CStatement keys(db, source.keysSql());
-    std::vector<qint32> ids;
-    while (keys.step())
-        ids.push_back(static_cast<qint32>(keys.int64(0)));
-    return ids;
+    const std::vector<qint64> keys = source.readKeys();
+    return std::vector<qint32>(keys.begin(), keys.end());
 }
 
 QStringList resultLines(CDatabase& db, SearchKind kind, std::span<const qint32> ids) {
