@@ -3,8 +3,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 
 #include "data/StoredDateTime.h"
+#include "data/Utf8.h"
 
 namespace {
 
@@ -20,6 +22,22 @@ std::u32string folded(QStringView text) {
     for (char32_t c : text.toUcs4())
         result.push_back(fold(c));
     return result;
+}
+
+constexpr std::size_t kStoredDateTimeLength = 19;  // "YYYY-MM-DD HH:MM:SS"
+constexpr std::size_t kDateLength = 10;
+
+// Whether ASCII text is a stored date-time.
+bool isStoredDateTime(const unsigned char* text, std::size_t length) {
+    if (length != kStoredDateTimeLength)
+        return false;
+    constexpr char kShape[] = "0000-00-00 00:00:00";
+    for (std::size_t i = 0; i < length; ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kShape[i] == '0' ? !digit : text[i] != kShape[i])
+            return false;
+    }
+    return true;
 }
 
 // The forms in which the lists show a stored date-time "YYYY-MM-DD HH:MM:SS".
@@ -77,6 +95,32 @@ JetLikePattern::JetLikePattern(QStringView pattern, char32_t escape) {
             m_elements.push_back({Element::Literal, c});
         }
     }
+    const auto isLiteral = [](const Element& e) { return e.kind == Element::Literal; };
+    if (m_valid && m_elements.size() > 2 && m_elements.front().kind == Element::AnyRun &&
+        m_elements.back().kind == Element::AnyRun &&
+        std::all_of(m_elements.begin() + 1, m_elements.end() - 1, isLiteral)) {
+        for (auto e = m_elements.begin() + 1; e != m_elements.end() - 1; ++e)
+            m_needle += e->ch;
+        m_needleIsAscii =
+            std::all_of(m_needle.begin(), m_needle.end(), [](char32_t c) { return c < 0x80; });
+    }
+}
+
+bool JetLikePattern::containsNeedle(const unsigned char* text, std::size_t length) const {
+    // A folded letter beyond ASCII is never one of ASCII text.
+    const std::size_t m = m_needle.size();
+    if (!m_needleIsAscii || length < m)
+        return false;
+    for (std::size_t i = 0; i + m <= length; ++i) {
+        if (fold(text[i]) != m_needle[0])
+            continue;
+        std::size_t k = 1;
+        while (k < m && fold(text[i + k]) == m_needle[k])
+            ++k;
+        if (k == m)
+            return true;
+    }
+    return false;
 }
 
 bool JetLikePattern::matchesOne(const Element& element, char32_t c) {
@@ -150,17 +194,34 @@ bool JetLikePattern::matchesUtf8(const char* text, int length) const {
         return false;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     const auto size = static_cast<std::size_t>(length);
-    if (!std::all_of(bytes, bytes + size, [](unsigned char c) { return c < 0x80; }))
-        return matches(QString::fromUtf8(text, length));
-    if (matchesFolded(size, [bytes](std::size_t i) { return fold(bytes[i]); }))
+    if (!std::all_of(bytes, bytes + size, [](unsigned char c) { return c < 0x80; })) {
+        // Read into a buffer that stays, as this runs for row after row. Such a text is no
+        // stored date-time, which is plain ASCII.
+        thread_local std::u32string value;
+        value.clear();
+        for (const unsigned char* at = bytes; at < bytes + size;)
+            value.push_back(fold(nextUtf8Character(at, bytes + size)));
+        return m_needle.empty()
+                   ? matchesFolded(value)
+                   : std::u32string_view(value).find(m_needle) != std::u32string_view::npos;
+    }
+    if (matchesAscii(bytes, size))
         return true;
-    // Stored date-times are plain ASCII; their shown forms are tried as above.
-    const QString latin = QString::fromLatin1(text, length);
-    if (!isStoredDateTime(latin))
+    // Stored date-times are plain ASCII; their shown forms are tried as above, on a copy
+    // of the text whose date part reads "YYYY/MM/DD".
+    if (!isStoredDateTime(bytes, size))
         return false;
-    const auto forms = shownDateTimeForms(folded(latin));
-    return std::any_of(forms.begin(), forms.end(),
-                       [this](const std::u32string& form) { return matchesFolded(form); });
+    std::array<unsigned char, kStoredDateTimeLength> shown;
+    std::copy(bytes, bytes + size, shown.begin());
+    shown[4] = shown[7] = '/';
+    return matchesAscii(shown.data(), kDateLength) ||
+           matchesAscii(shown.data() + kDateLength + 1, kStoredDateTimeLength - kDateLength - 1) ||
+           matchesAscii(shown.data(), kStoredDateTimeLength);
+}
+
+bool JetLikePattern::matchesAscii(const unsigned char* text, std::size_t length) const {
+    return m_needle.empty() ? matchesFolded(length, [text](std::size_t i) { return fold(text[i]); })
+                            : containsNeedle(text, length);
 }
 
 std::optional<QString> JetLikePattern::literalText() const {

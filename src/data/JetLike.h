@@ -47,8 +47,15 @@ private:
     bool matchesFolded(const std::u32string& text) const;
     static bool matchesOne(const Element& element, char32_t c);
 
+    bool matchesAscii(const unsigned char* text, std::size_t length) const;
+    bool containsNeedle(const unsigned char* text, std::size_t length) const;
+
     std::vector<Element> m_elements;
     bool m_valid = true;
+    // For a pattern "*text*" without wildcards in the text: that text, folded. Searches
+    // look for it directly.
+    std::u32string m_needle;
+    bool m_needleIsAscii = false;
 };
 
 // `text LIKE pattern` with the rules above.

@@ -61,10 +61,16 @@ TEST(JetLike, ManyStarsStayFast) {
 }
 
 TEST(JetLike, Utf8MatchingAgreesWithTheTextMatching) {
-    const char* const patterns[] = {"sm*", "*ITH", "Sm?th", "[r-t]*", "#*",       "*2003/04/05*",
-                                    "M*R", "*ü*",  "[!a]*", "",       "10:20:30", "*a*a*a*b"};
-    const char* const texts[] = {"Smith",  "smith",  "Müller", "MÜLLER", "", "2003-04-05 10:20:30",
-                                 "4 sale", "aaaaab", "Ölberg"};
+    const char* const patterns[] = {
+        "sm*",       "*ITH",     "Sm?th", "[r-t]*", "#*",       "*2003/04/05*",
+        "M*R",       "*ü*",      "[!a]*", "",       "10:20:30", "*a*a*a*b",
+        "*05 10:2*", "*0:20:3*", "*ÜLL*", "*mith*", "*ölberg*", "*2003/04/05 10:20:30*"};
+    const char* const texts[] = {"Smith",     "smith",
+                                 "Müller",    "MÜLLER",
+                                 "",          "2003-04-05 10:20:30",
+                                 "4 sale",    "aaaaab",
+                                 "Ölberg",    "2003-04-0x 10:20:30",
+                                 "x ölBERG y"};
     for (const char* pattern : patterns) {
         const JetLikePattern compiled(QString::fromUtf8(pattern));
         for (const char* text : texts)
