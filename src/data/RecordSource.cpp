@@ -123,14 +123,13 @@ CRecordSource::~CRecordSource() {
 
 void CRecordSource::planSortedKeys(const QString& condition, const QString& order) {
     const auto terms = sortTerms(order, m_columns);
-    if (!terms || std::none_of(terms->begin(), terms->end(),
-                               [](const SortTerm& term) { return term.text; }))
+    if (!terms ||
+        std::none_of(terms->begin(), terms->end(), [](const SortTerm& term) { return term.text; }))
         return;
     m_condition = condition;
     for (const SortTerm& term : *terms)
-        m_sortedKeyColumns.push_back(
-            {quotedName(m_columns[std::size_t(term.column)].m_strName), term.text,
-             term.descending});
+        m_sortedKeyColumns.push_back({quotedName(m_columns[std::size_t(term.column)].m_strName),
+                                      term.text, term.descending});
 }
 
 std::vector<qint64> CRecordSource::readKeys() const {

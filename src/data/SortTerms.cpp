@@ -28,4 +28,3 @@ std::optional<std::vector<SortTerm>> sortTerms(const QString& sort,
     }
     return terms;
 }
-

@@ -64,8 +64,9 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
     for (const SortedKeyColumn& column : columns) {
         selected << column.sql;
         // The other keys compare as their plain values; the keys built below do the same.
-        order << column.sql + (column.text ? QStringLiteral(" COLLATE NOCASE")
-                                           : QStringLiteral(" COLLATE BINARY")) +
+        order << column.sql +
+                     (column.text ? QStringLiteral(" COLLATE NOCASE")
+                                  : QStringLiteral(" COLLATE BINARY")) +
                      (column.descending ? QStringLiteral(" DESC") : QString());
     }
     CStatement rows(db, QStringLiteral("SELECT rowid, %1 FROM %2%3 ORDER BY %4, rowid")

@@ -113,9 +113,10 @@ double CStatement::real(int column) const {
 QByteArrayView CStatement::bytes(int column) const {
     // The type is read first: asking for the pointer may convert the value, the length then
     // holds for that form.
-    const auto* data = sqlite3_column_type(m_statement, column) == SQLITE_BLOB
-                           ? static_cast<const char*>(sqlite3_column_blob(m_statement, column))
-                           : reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    const auto* data =
+        sqlite3_column_type(m_statement, column) == SQLITE_BLOB
+            ? static_cast<const char*>(sqlite3_column_blob(m_statement, column))
+            : reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
     return QByteArrayView(data, sqlite3_column_bytes(m_statement, column));
 }
 

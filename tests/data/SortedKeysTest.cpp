@@ -13,13 +13,34 @@ namespace {
 // Texts whose orders under the built-in NOCASE and under the Unicode comparison differ:
 // letters beyond ASCII, characters that fold to ASCII letters (Kelvin sign, long s),
 // characters beyond the BMP, a byte that is not UTF-8, and ASCII between the letter cases.
-const char* const kTexts[] = {"smith",  "Smith",  "\xC5\xBFmith", "SMITHS", "\xE2\x84\xAAlein",
-                              "klein",  "Kleinz", "M\xC3\xBCller",  "M\xC3\x9CLLER", "Mz",
-                              "Ma",     "\xC3\x89mile", "emile", "\xC3\xA9milE", "Zorn",
-                              "",       "_x",     "[x",     "\xF0\x90\x90\x80", "\xF0\x90\x90\xA8",
-                              "\xEF\xBC\xA1",   "\xEF\xBD\x81", "b",  "\xE6\x97\xA5\xE6\x9C\xAC"};
+const char* const kTexts[] = {"smith",
+                              "Smith",
+                              "\xC5\xBFmith",
+                              "SMITHS",
+                              "\xE2\x84\xAAlein",
+                              "klein",
+                              "Kleinz",
+                              "M\xC3\xBCller",
+                              "M\xC3\x9CLLER",
+                              "Mz",
+                              "Ma",
+                              "\xC3\x89mile",
+                              "emile",
+                              "\xC3\xA9milE",
+                              "Zorn",
+                              "",
+                              "_x",
+                              "[x",
+                              "\xF0\x90\x90\x80",
+                              "\xF0\x90\x90\xA8",
+                              "\xEF\xBC\xA1",
+                              "\xEF\xBD\x81",
+                              "b",
+                              "\xE6\x97\xA5\xE6\x9C\xAC"};
 
-int sign(int n) { return (n > 0) - (n < 0); }
+int sign(int n) {
+    return (n > 0) - (n < 0);
+}
 
 }  // namespace
 
