@@ -53,7 +53,10 @@ void run(sqlite3* handle, const QString& sql) {
 // Opens a connection with the dialect's LIKE and NOCASE and, for a password, the key.
 sqlite3* openHandle(const QString& path, int flags, const QString& password) {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
+    // A connection is used by one thread only (the user-interface thread, or the integrity
+    // check's own), so the engine need not lock it for each call of a row's columns.
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
+                                   flags | SQLITE_OPEN_NOMUTEX, nullptr);
     HandleGuard guard(raw);
     if (rc != SQLITE_OK)
         throw raw ? engineError(raw) : engineError(rc);
