@@ -7,18 +7,12 @@
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
 #include "data/TableDef.h"
+#include "lists/CellMatchFunction.h"
 
 namespace {
 
 QString bracketed(const QString& name) {
     return u'[' + name + u']';
-}
-
-// The shown text of a stored text when no display words apply: a stored "null" shows empty.
-QString displayedText(QString stored) {
-    if (stored.size() == 4 && stored.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0)
-        return QString();
-    return stored;
 }
 
 }  // namespace
@@ -99,28 +93,19 @@ std::vector<QStringList> CListSource::readRows(std::span<const qint32> ids) {
     return rows;
 }
 
-void CListSource::scanColumn(int column, const std::function<void(qint32, const QString&)>& visit) {
-    scanColumnRows(column, visit);
-    m_db.ReleaseMemory();
-}
-
-void CListSource::scanColumnRows(int column,
-                                 const std::function<void(qint32, const QString&)>& visit) {
-    const QString name = bracketed(m_columns[static_cast<std::size_t>(column)].m_strName);
-    CStatement select(m_db, toSqlite(QStringLiteral("Select [id], ") + name +
-                                     QStringLiteral(" From ") + bracketed(m_table)));
-    const bool text = m_columns[static_cast<std::size_t>(column)].m_nType == FieldType::Text;
-    const QString null = cellText(column, QVariant());
-    while (select.step()) {
-        const qint32 id = static_cast<qint32>(select.int64(0));
-        // Text cells read straight from the engine, without a variant in between.
-        if (!text)
-            visit(id, cellText(column, select.value(1)));
-        else if (select.isNull(1))
-            visit(id, null);
-        else if (m_displayTexts.isEmpty())
-            visit(id, displayedText(select.text(1)));
-        else
-            visit(id, cellText(column, select.text(1)));
+std::vector<qint32> CListSource::idsWhereMatchIs(int column, const CWildcardPattern& pattern,
+                                                 bool matched) {
+    std::vector<qint32> ids;
+    {
+        const CCellMatchFunction function(m_db.handle(), *this, column, pattern);
+        const QString name = bracketed(m_columns[static_cast<std::size_t>(column)].m_strName);
+        CStatement select(m_db, toSqlite(QStringLiteral("Select [id] From %1 Where %2(%3) = %4")
+                                             .arg(bracketed(m_table),
+                                                  QLatin1String(CCellMatchFunction::kName), name)
+                                             .arg(matched ? 1 : 0)));
+        while (select.step())
+            ids.push_back(static_cast<qint32>(select.int64(0)));
     }
+    m_db.ReleaseMemory();
+    return ids;
 }

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "data/Database.h"
 #include "data/FieldTypes.h"
 #include "lists/CellText.h"
+#include "lists/WildcardPattern.h"
 
 // What a record list reads, through a connection of its own that only reads: the columns of
 // its table after `id`, the ids of the rows in a sort order, and the shown texts of rows
@@ -44,16 +44,16 @@ public:
     // same order; a row that no longer exists gets empty texts.
     std::vector<QStringList> readRows(std::span<const qint32> ids);
 
-    // The shown text of the column (list-column index) for every row of the table; calls
-    // `visit(id, text)` once per row, in no particular order.
-    void scanColumn(int column, const std::function<void(qint32, const QString&)>& visit);
+    // The ids of the rows whose shown text in the column (list-column index) the pattern
+    // matches (`matched`) or does not match (not `matched`), in no particular order. The
+    // engine asks the pattern row by row and hands over only those rows.
+    std::vector<qint32> idsWhereMatchIs(int column, const CWildcardPattern& pattern, bool matched);
 
     // The text a cell of the column shows for a value as the engine returns it.
     QString cellText(int column, const QVariant& stored) const;
 
 private:
     QString selectColumnsSql() const;
-    void scanColumnRows(int column, const std::function<void(qint32, const QString&)>& visit);
 
     CDatabase m_db;
     QString m_table;

@@ -1,5 +1,6 @@
 #include "lists/WildcardPattern.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 
 namespace {
@@ -10,12 +11,27 @@ QString prepared(QStringView text) {
     return text.toString().toUpper().left(kMaxChars);
 }
 
+QChar upperAscii(QChar c) {
+    return c >= u'a' && c <= u'z' ? QChar(c.unicode() - 32) : c;
+}
+
 }  // namespace
 
 CWildcardPattern::CWildcardPattern(const QString& pattern) {
     m_valid = parse(prepared(pattern));
-    if (!m_valid)
+    if (!m_valid) {
         m_tokens.clear();
+        return;
+    }
+    // The filter dialog puts the user's text between stars: "*text*" without wildcards in
+    // the text, which is looked for directly.
+    const auto isLiteral = [](const Token& token) { return token.kind == Token::Literal; };
+    if (m_tokens.size() > 2 && m_tokens.front().kind == Token::AnyRun &&
+        m_tokens.back().kind == Token::AnyRun &&
+        std::all_of(m_tokens.begin() + 1, m_tokens.end() - 1, isLiteral)) {
+        for (auto token = m_tokens.begin() + 1; token != m_tokens.end() - 1; ++token)
+            m_needle += token->ch;
+    }
 }
 
 bool CWildcardPattern::parse(const QString& pattern) {
@@ -100,22 +116,48 @@ bool CWildcardPattern::matches(QStringView text) const {
     const bool ascii =
         text.size() <= kMaxChars &&
         std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-    return ascii ? matchesUpper<true>(text) : matchesUpper<false>(prepared(text));
+    if (ascii)
+        return matchesUpper(text.size(), [text](qsizetype i) { return upperAscii(text[i]); });
+    const QString upper = prepared(text);
+    return matchesUpper(upper.size(), [&upper](qsizetype i) { return upper[i]; });
 }
 
-template <bool foldAscii>
-bool CWildcardPattern::matchesUpper(QStringView text) const {
-    const auto at = [text](qsizetype i) {
-        const QChar c = text[i];
-        if constexpr (foldAscii)
-            return c >= u'a' && c <= u'z' ? QChar(c.unicode() - 32) : c;
-        else
-            return c;
-    };
+bool CWildcardPattern::matchesUtf8(QByteArrayView text) const {
+    if (!m_valid)
+        return false;
+    const bool ascii = text.size() <= kMaxChars &&
+                       std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        return matchesUpper(text.size(),
+                            [text](qsizetype i) { return upperAscii(QChar(text[i])); });
+    // Decoded and upper-cased in a buffer that stays, as this runs for row after row.
+    thread_local QString upper;
+    upper.resize(text.size());
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QChar* end = decoder.appendToBuffer(upper.data(), text);
+    upper.truncate(end - upper.constData());
+    upper = std::move(upper).toUpper();
+    const qsizetype n = std::min(upper.size(), kMaxChars);
+    return matchesUpper(n, [](qsizetype i) { return upper[i]; });
+}
+
+template <class CharAt>
+bool CWildcardPattern::matchesUpper(qsizetype n, CharAt at) const {
+    if (!m_needle.isEmpty()) {
+        const qsizetype k = m_needle.size();
+        for (qsizetype i = 0; i + k <= n; ++i) {
+            qsizetype j = 0;
+            while (j < k && at(i + j) == m_needle[j])
+                ++j;
+            if (j == k)
+                return true;
+        }
+        return false;
+    }
     // Matching with a return to the latest "*" on a mismatch: a later "*" absorbs whatever an
     // earlier one could, so trying earlier ones again finds nothing new.
     const std::size_t m = m_tokens.size();
-    const qsizetype n = text.size();
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     std::size_t p = 0;
     qsizetype t = 0;

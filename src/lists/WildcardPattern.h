@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <vector>
@@ -17,6 +18,8 @@ public:
 
     bool isValid() const { return m_valid; }
     bool matches(QStringView text) const;
+    // The same on UTF-8 text, as the engine hands it over; ASCII text is matched in place.
+    bool matchesUtf8(QByteArrayView text) const;
 
 private:
     struct Token {
@@ -28,11 +31,13 @@ private:
     };
 
     bool parse(const QString& pattern);
-    // Matches a text already upper-cased, or one of ASCII letters upper-cased as it is read.
-    template <bool foldAscii>
-    bool matchesUpper(QStringView text) const;
+    // Matches the `n` upper-cased characters that `at(i)` gives.
+    template <class CharAt>
+    bool matchesUpper(qsizetype n, CharAt at) const;
     static bool matchesOne(const Token& token, QChar c);
 
     std::vector<Token> m_tokens;
     bool m_valid = false;
+    // For a pattern "*text*" with no wildcard in the text: that text, upper-cased.
+    QString m_needle;
 };

@@ -1,4 +1,5 @@
 list(APPEND TARVEX_CORE_SOURCES
+    src/lists/CellMatchFunction.cpp
     src/lists/CellText.cpp
     src/lists/FieldText.cpp
     src/lists/ListModel.cpp

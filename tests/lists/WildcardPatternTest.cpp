@@ -75,6 +75,23 @@ TEST(WildcardPatternTest, UpperCasingAndTheCutAt2047Characters) {
     EXPECT_FALSE(matches(QString(2046, u'a') + u'b', QString(2047, u'a')));
 }
 
+TEST(WildcardPatternTest, EngineTextsMatchAsTheShownTexts) {
+    // The engine's UTF-8 is matched in place where it is ASCII; "*text*" is searched for.
+    const QString texts[] = {"Smith",        "smithers",        "Hans MÜLLER", "straße",
+                             "",             "a*b",             "SMI",         "xsmi",
+                             QString(2050, u'a') + "smi",       QString(2040, u'a') + "smi"};
+    for (const char* typed : {"*smi*", "*SMI*", "*müller*", "*strasse*", "*\\**", "**",
+                              "*s?i*", "smi*", "*", "*ß*"}) {
+        const CWildcardPattern pattern(QString::fromUtf8(typed));
+        for (const QString& text : texts)
+            EXPECT_EQ(pattern.matchesUtf8(text.toUtf8()), pattern.matches(text))
+                << typed << " / " << text.left(20).toStdString();
+    }
+    EXPECT_TRUE(CWildcardPattern("*smi*").matchesUtf8("Blacksmith"));
+    EXPECT_FALSE(CWildcardPattern("*smi*").matchesUtf8(QByteArray(2050, 'a') + "smi"));
+    EXPECT_TRUE(CWildcardPattern("*MÜLL*").matchesUtf8("hans müller"));
+}
+
 TEST(WildcardPatternTest, LongTextsWithManyStarsStayFast) {
     const QString text = QString(5000, u'a');
     EXPECT_FALSE(matches("*a*a*a*a*a*a*a*a*b", text));
