@@ -3,12 +3,12 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QStringList>
 #include <QTimer>
-#include <cstdio>
 
+#include "BenchTable.h"
 #include "alarms/AlarmScheduler.h"
 #include "alarms/AlarmTable.h"
 #include "data/Database.h"
@@ -46,19 +46,23 @@ QDateTime writeAlarms(const QString& path, int dueIndex, int lead) {
 
 }  // namespace
 
-void runAlarmBench(const QString& folder) {
+void runAlarmBench(const QString& folder, BenchTable& benchTable) {
     const QString dir = QDir(folder).absoluteFilePath(QStringLiteral("alarms"));
     QDir().mkpath(dir);
     const QString path = QDir(dir).absoluteFilePath(QStringLiteral("Tarvex.mdb"));
+    Timing rebuild;
+    Timing engine;
     qint64 worst = 0;
+    QStringList delays;
     for (const int dueIndex : {0, kWatched / 2, kWatched - 1}) {
         const QDateTime due = writeAlarms(path, dueIndex, 2);
         CDatabase db;
         db.Open(path);
-        QElapsedTimer timer;
-        timer.start();
+        const Stopwatch timer;
         AlarmTable table = LoadAlarmTable(db);
-        const qint64 loadMs = timer.elapsed();
+        rebuild = rebuild + timer.elapsed();
+        engine = engine + EngineConnection(path).time(
+                              QStringLiteral("SELECT * FROM Alarm WHERE status = 1 ORDER BY date"));
 
         QObject receiver;
         QEventLoop loop;
@@ -75,12 +79,12 @@ void runAlarmBench(const QString& folder) {
         const qint64 fallsDue = (due.toSecsSinceEpoch() + 1) * 1000;
         const qint64 delay = notifiedAt < 0 ? -1 : notifiedAt - fallsDue;
         worst = std::max(worst, delay < 0 ? 5000 : delay);
-        std::printf("%-44s %8lld ms  %d watched; alarm %d noticed %lld ms after it fell due\n",
-                    "alarm table rebuild + notification", static_cast<long long>(loadMs), kWatched,
-                    dueIndex, static_cast<long long>(delay));
-        std::fflush(stdout);
+        delays << QString::number(delay);
     }
-    std::printf("%-44s %8lld ms\n", "alarm notification delay, worst",
-                static_cast<long long>(worst));
-    std::fflush(stdout);
+    benchTable.add(QStringLiteral("alarm table rebuild, %1 watched (average)").arg(kWatched),
+                   rebuild / 3, engine / 3);
+    benchTable.add(QStringLiteral("alarm notice latency, %1 watched (worst)").arg(kWatched),
+                   {double(worst), double(worst), rebuild.peakMiB}, kNoEngine,
+                   QStringLiteral("ms after falling due: %1 (first, middle, last alarm)")
+                       .arg(delays.join(QStringLiteral(", "))));
 }

@@ -1,70 +1,102 @@
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
 #include <cstdio>
+#include <optional>
 
 #include "AlarmBench.h"
 #include "BenchTable.h"
 #include "DataBench.h"
 #include "GenerateData.h"
-#include "ListBench.h"
+#include "WindowBench.h"
 #include "data/Connection.h"
 #include "data/Database.h"
+#include "data/DbException.h"
 
-// tarvex_bench FOLDER [--scale S] [--reuse]: generates FOLDER/Tarvex.mdb (replacing it,
-// unless --reuse finds one) with S times the standard volume (100,000 persons, 20,000
-// firms, 1,000,000 contacts, 10,000 alarms) and times the operations that must stay fast
-// on a large file.
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: tarvex_bench FOLDER [--scale S] [--reuse]\n");
-        return 2;
-    }
+namespace {
+
+struct Arguments {
     double scale = 1;
-    const qsizetype scaleAt = args.indexOf(QStringLiteral("--scale"));
-    if (scaleAt > 0 && scaleAt + 1 < args.size())
-        scale = args[scaleAt + 1].toDouble();
-    if (scale <= 0) {
-        std::fprintf(stderr, "tarvex_bench: the scale must be a positive number\n");
+    bool reuse = false;
+    QString folder;  // empty: a new temporary folder
+};
+
+std::optional<Arguments> parseArguments(const QStringList& args) {
+    Arguments parsed;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == u"--scale" && i + 1 < args.size()) {
+            bool ok = false;
+            parsed.scale = args[++i].toDouble(&ok);
+            if (!ok || parsed.scale <= 0)
+                return std::nullopt;
+        } else if (args[i] == u"--reuse") {
+            parsed.reuse = true;
+        } else if (!args[i].startsWith(u'-') && parsed.folder.isEmpty()) {
+            parsed.folder = args[i];
+        } else {
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
+}  // namespace
+
+// tarvex_bench [--scale S] [--reuse] [FOLDER]: generates FOLDER/Tarvex.mdb (replacing it,
+// unless --reuse finds one; without FOLDER in a new temporary folder) with S times the
+// standard volume and prints one table of the operations that must stay fast on it.
+int main(int argc, char** argv) {
+    // The windows are built and painted without a screen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const std::optional<Arguments> args = parseArguments(app.arguments());
+    if (!args) {
+        std::fprintf(stderr,
+                     "usage: tarvex_bench [--scale S] [--reuse] [FOLDER]\n"
+                     "  S: a positive number, the share of the standard volume\n");
         return 2;
     }
-    const DataVolume volume = DataVolume{}.scaled(scale);
-    if (!QDir().mkpath(args[1])) {
-        std::fprintf(stderr, "tarvex_bench: cannot create %s\n", qPrintable(args[1]));
+    QTemporaryDir temporary;
+    const QString folder =
+        QDir(args->folder.isEmpty() ? temporary.path() : args->folder).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "tarvex_bench: cannot create %s\n", qPrintable(folder));
         return 2;
     }
-    const QString path = QDir(args[1]).absoluteFilePath(QStringLiteral("Tarvex.mdb"));
-    const bool reuse = args.contains(QStringLiteral("--reuse")) && QFile::exists(path);
+    const QString path = QDir(folder).absoluteFilePath(QStringLiteral("Tarvex.mdb"));
+    const DataVolume volume = DataVolume{}.scaled(args->scale);
 
     try {
-        if (!reuse) {
+        if (!args->reuse || !QFile::exists(path)) {
             for (const char* suffix : {"", "-wal", "-shm"})
                 QFile::remove(path + QLatin1String(suffix));
-            QElapsedTimer timer;
-            timer.start();
+            const Stopwatch timer;
             generateData(path, volume);
-            std::printf("generated in %lld ms: %d persons, %d firms, %d contacts, %d alarms\n",
-                        static_cast<long long>(timer.elapsed()), volume.persons, volume.firms,
-                        volume.contacts, volume.alarms);
+            std::printf(
+                "%s: %d persons, %d firms, %d contacts, %d alarms, %d groups, dossiers "
+                "for one in %d persons and firms; generated in %.0f s\n",
+                qPrintable(path), volume.persons, volume.firms, volume.contacts, volume.alarms,
+                volume.groups, DataVolume::dossierEvery, timer.elapsed().wallMs / 1000);
         }
-        setDatabasePath(path);
-        openSharedDatabase({});
+        std::fflush(stdout);
 
         BenchTable table;
-        runDataBench(args[1], table);
-        table.print();
-        runAlarmBench(args[1]);
-        runListBench(path);
+        setDatabasePath(path);
+        runWindowBench(folder, table);
         sharedDatabase().Close();
+        openSharedDatabase({});
+        runDataBench(folder, table);
+        sharedDatabase().Close();
+        runAlarmBench(folder, table);
+        table.print();
     } catch (const CDbException& error) {
         std::fprintf(stderr, "database error: %s (%d)\n", qPrintable(error.description()),
                      error.code());
         return 1;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "engine error: %s\n", error.what());
+        std::fprintf(stderr, "tarvex_bench: %s\n", error.what());
         return 1;
     }
     return 0;

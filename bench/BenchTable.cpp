@@ -17,36 +17,59 @@ double processCpuMs() {
 
 }  // namespace
 
+double peakMemoryMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+void resetPeakMemory() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
 void Stopwatch::restart() {
+    resetPeakMemory();
     m_cpuStartMs = processCpuMs();
     m_wall.start();
 }
 
 Timing Stopwatch::elapsed() const {
-    return {processCpuMs() - m_cpuStartMs, static_cast<double>(m_wall.nsecsElapsed()) / 1e6};
+    return {processCpuMs() - m_cpuStartMs, static_cast<double>(m_wall.nsecsElapsed()) / 1e6,
+            peakMemoryMiB()};
 }
 
 void BenchTable::add(const QString& operation, const Timing& ours, const Timing& engine,
                      const QString& note) {
     m_rows.push_back({operation, ours, engine, note});
-    std::printf("  %-52s %10.2f ms\n", qPrintable(operation), ours.cpuMs);
-    std::fflush(stdout);
+    std::fprintf(stderr, "  %-56s %10.1f ms\n", qPrintable(operation), ours.wallMs);
 }
 
 void BenchTable::print() const {
-    std::printf("\nprocessor time in ms; the wall-clock time of ours beside it\n");
-    std::printf("%-52s %10s %10s %8s %10s  %s\n", "operation", "ours ms", "engine ms", "ratio",
-                "ours wall", "note");
+    std::printf("\n%-56s %10s %10s %7s %8s  %s\n", "operation", "ours (ms)", "engine (ms)", "ratio",
+                "peak (MB)", "note");
     for (const Row& row : m_rows) {
-        if (row.engine.cpuMs < 0) {
-            std::printf("%-52s %10.2f %10s %8s %10.2f  %s\n", qPrintable(row.operation),
-                        row.ours.cpuMs, "-", "-", row.ours.wallMs, qPrintable(row.note));
+        const QByteArray operation = row.operation.toUtf8();
+        const QByteArray note = row.note.toUtf8();
+        if (row.engine.wallMs < 0) {
+            std::printf("%-56s %10.1f %10s %7s %8.0f  %s\n", operation.constData(), row.ours.wallMs,
+                        "-", "-", row.ours.peakMiB, note.constData());
             continue;
         }
-        const double ratio = row.engine.cpuMs > 0 ? row.ours.cpuMs / row.engine.cpuMs : 0;
-        std::printf("%-52s %10.2f %10.2f %8.1f %10.2f  %s\n", qPrintable(row.operation),
-                    row.ours.cpuMs, row.engine.cpuMs, ratio, row.ours.wallMs, qPrintable(row.note));
+        const double ratio = row.engine.wallMs > 0 ? row.ours.wallMs / row.engine.wallMs : 0;
+        std::printf("%-56s %10.1f %10.1f %7.2f %8.0f  %s\n", operation.constData(), row.ours.wallMs,
+                    row.engine.wallMs, ratio, row.ours.peakMiB, note.constData());
     }
+    double peak = 0;
+    for (const Row& row : m_rows)
+        peak = std::max(peak, row.ours.peakMiB);
+    std::printf("%-56s %10s %10s %7s %8.0f\n", "peak memory of the whole run", "", "", "", peak);
     std::fflush(stdout);
 }
 

@@ -2,22 +2,29 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <algorithm>
 #include <vector>
 
 struct sqlite3;
 
-// The time an operation took: the processor time of the process (the measure the table
-// compares, as it holds on a busy machine too) and the wall-clock time.
+// The time an operation took, wall-clock (what the user waits) and processor time of the
+// process, and the peak resident memory of the process while it ran.
 struct Timing {
     double cpuMs = 0;
     double wallMs = 0;
+    double peakMiB = 0;
     Timing operator+(const Timing& other) const {
-        return {cpuMs + other.cpuMs, wallMs + other.wallMs};
+        return {cpuMs + other.cpuMs, wallMs + other.wallMs, std::max(peakMiB, other.peakMiB)};
     }
-    Timing operator/(int runs) const { return {cpuMs / runs, wallMs / runs}; }
+    Timing operator/(int runs) const { return {cpuMs / runs, wallMs / runs, peakMiB}; }
 };
 
-// Measures from its construction (or restart()) on.
+// The peak resident memory of the process (VmHWM), in MiB, and setting it back to what the
+// process holds now, so that the next reading is the peak of what runs in between.
+double peakMemoryMiB();
+void resetPeakMemory();
+
+// Measures from its construction (or restart()) on; restarting also resets the peak memory.
 class Stopwatch {
 public:
     Stopwatch() { restart(); }
@@ -36,7 +43,8 @@ public:
     // Adds a row; an engine time with cpuMs below 0 means there is no engine counterpart.
     void add(const QString& operation, const Timing& ours, const Timing& engine,
              const QString& note = {});
-    // Prints the table to standard output.
+    // Prints the table to standard output: wall-clock times, the ratio of ours to the
+    // engine's, and the peak memory while ours ran.
     void print() const;
 
 private:

@@ -70,7 +70,6 @@ int readHistory(const QString& person, const QString& firm) {
     return rows;
 }
 
-// The distinct values of every column the known-value load reads.
 const QString kDistinctNames = QStringLiteral(
     "SELECT DISTINCT lastname, firstname FROM Person UNION ALL SELECT DISTINCT name, NULL "
     "FROM Firm UNION ALL SELECT DISTINCT firm, NULL FROM Person UNION ALL SELECT DISTINCT "
@@ -291,6 +290,10 @@ void encryptedLookupTimes(const QString& folder, BenchTable& table) {
 }
 
 }  // namespace
+
+QString distinctNamesSql() {
+    return kDistinctNames;
+}
 
 void runDataBench(const QString& folder, BenchTable& table) {
     {

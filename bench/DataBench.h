@@ -8,3 +8,7 @@ class BenchTable;
 // known-value reload, the form's save paths, the history query and the name look-ups.
 // `folder` takes the small encrypted file of the look-up timings.
 void runDataBench(const QString& folder, BenchTable& table);
+
+// The engine's own statement for what the known-value load reads: the distinct values of
+// every name column.
+QString distinctNamesSql();

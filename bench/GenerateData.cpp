@@ -78,12 +78,13 @@ void generateData(const QString& path, const DataVolume& volume) {
         return personNames[static_cast<std::size_t>(sample.below(volume.persons))];
     };
     auto anyFirm = [&] { return firmNames[static_cast<std::size_t>(sample.below(volume.firms))]; };
+    auto anyGroup = [&] { return QStringLiteral("Group %1").arg(sample.below(volume.groups)); };
 
     CTransaction transaction(db);
     insertRows(
         db,
         QStringLiteral("INSERT INTO [Person] ([lastname], [firstname], [firm], [phone_home1], "
-                       "[email_home], [description]) VALUES (?, ?, ?, ?, ?, ?)"),
+                       "[email_home], [description], [group]) VALUES (?, ?, ?, ?, ?, ?, ?)"),
         volume.persons, [&](CStatement& row, int i) {
             const auto& [lastName, firstName] = persons[static_cast<std::size_t>(i)];
             row.bind(1, lastName);
@@ -92,15 +93,17 @@ void generateData(const QString& path, const DataVolume& volume) {
             row.bind(4, QStringLiteral("+1 555 %1").arg(i, 7, 10, QLatin1Char('0')));
             row.bind(5, QStringLiteral("person%1@example.com").arg(i));
             row.bind(6, QStringLiteral("Met at the fair in %1.").arg(2000 + i % 20));
+            row.bind(7, anyGroup());
         });
     insertRows(db,
-               QStringLiteral("INSERT INTO [Firm] ([name], [person], [phone1], [web]) "
-                              "VALUES (?, ?, ?, ?)"),
+               QStringLiteral("INSERT INTO [Firm] ([name], [person], [phone1], [web], [group]) "
+                              "VALUES (?, ?, ?, ?, ?)"),
                volume.firms, [&](CStatement& row, int i) {
                    row.bind(1, firmNames[static_cast<std::size_t>(i)]);
                    row.bind(2, anyPerson());
                    row.bind(3, QStringLiteral("+1 555 %1").arg(i));
                    row.bind(4, QStringLiteral("www.firm%1.example").arg(i));
+                   row.bind(5, anyGroup());
                });
     insertRows(db,
                QStringLiteral("INSERT INTO [Contact] ([date], [time], [person], [firm], "
@@ -111,18 +114,43 @@ void generateData(const QString& path, const DataVolume& volume) {
                    row.bind(3, anyFirm());
                    row.bind(4, QStringLiteral("Call number %1 about the offer.").arg(i));
                });
+    // As on a file in use: the alarms of the past are done or disabled, the watched ones
+    // (pending or repeating) lie ahead, so that none falls due while the bench runs.
+    const QDateTime tomorrow = QDateTime(QDate::currentDate().addDays(1), QTime(9, 0));
+    const int pastStatus[] = {0, 0, 0, 2};
+    const int aheadStatus[] = {1, 1, 3, 4, 5};
     insertRows(db,
                QStringLiteral("INSERT INTO [Alarm] ([name], [date], [time], [status], [person], "
                               "[firm]) VALUES (?1, ?2, ?2, ?3, ?4, ?5)"),
                volume.alarms, [&](CStatement& row, int i) {
+                   const bool ahead = i % 10 == 0;
                    row.bind(1, QStringLiteral("Reminder %1").arg(i % 500));
-                   row.bind(2, sample.moment());
-                   row.bind(3, sample.below(6));
+                   row.bind(2, ahead
+                                   ? toStoredDateTime(tomorrow.addSecs(3600LL * sample.below(8760)))
+                                   : sample.moment());
+                   row.bind(3, ahead ? aheadStatus[sample.below(5)] : pastStatus[sample.below(4)]);
                    row.bind(4, anyPerson());
                    row.bind(5, anyFirm());
                });
-    for (const char* group : {"Clients", "Suppliers", "Partners", "Press", "VIP"})
-        db.Execute(
-            QStringLiteral("INSERT INTO [Group] ([Name]) VALUES ('%1')").arg(QLatin1String(group)));
+    insertRows(db, QStringLiteral("INSERT INTO [Group] ([Name]) VALUES (?)"), volume.groups,
+               [&](CStatement& row, int i) { row.bind(1, QStringLiteral("Group %1").arg(i)); });
+    // The persons and firms of a new file have the ids 1, 2, ...
+    insertRows(db,
+               QStringLiteral("INSERT INTO [Sharks] ([id_person], [buyer_pol], [busbio_goals]) "
+                              "VALUES (?, ?, ?)"),
+               volume.persons / DataVolume::dossierEvery, [&](CStatement& row, int i) {
+                   row.bind(1, i * DataVolume::dossierEvery + 1);
+                   row.bind(2, QStringLiteral("Buys after a second offer; Ärger über Preise."));
+                   row.bind(3,
+                            QStringLiteral("Wants the regional office by %1.").arg(2000 + i % 30));
+               });
+    insertRows(db,
+               QStringLiteral("INSERT INTO [Sharks2] ([id_firm], [basic_specialization], "
+                              "[market_strongs]) VALUES (?, ?, ?)"),
+               volume.firms / DataVolume::dossierEvery, [&](CStatement& row, int i) {
+                   row.bind(1, i * DataVolume::dossierEvery + 1);
+                   row.bind(2, QStringLiteral("Precision parts"));
+                   row.bind(3, QStringLiteral("Fast delivery, l'esprit d'équipe"));
+               });
     transaction.Commit();
 }

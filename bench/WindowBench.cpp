@@ -1,0 +1,314 @@
+#include "WindowBench.h"
+
+#include <malloc.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+#include "BenchTable.h"
+#include "DataBench.h"
+#include "app/AppPaths.h"
+#include "app/Application.h"
+#include "app/MainFrame.h"
+#include "app/WindowKinds.h"
+#include "data/Connection.h"
+#include "forms/MyFormView.h"
+#include "lists/MyListView.h"
+#include "lists/SearchDlg.h"
+#include "platform/CommandIds.h"
+#include "platform/OpenWindowRegistry.h"
+#include "platform/ResourceLibrary.h"
+
+namespace {
+
+Timing once(const std::function<void()>& step) {
+    const Stopwatch timer;
+    step();
+    return timer.elapsed();
+}
+
+// Lets the window paint what it shows, and the lists read the rows it asks for, until
+// nothing more is pending.
+void showOnScreen(QWidget* window) {
+    for (int pass = 0; pass < 3; ++pass) {
+        window->grab();
+        QApplication::processEvents();
+    }
+}
+
+// Runs `action` on the modal dialog that the next step opens.
+void onNextModal(std::function<void(QDialog*)> action) {
+    QTimer::singleShot(0, qApp, [action = std::move(action)] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            action(dialog);
+        else
+            onNextModal(action);
+    });
+}
+
+// The memory the heap holds now (not what it once took and kept), in MiB.
+double heapInUseMiB() {
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+}
+
+template <class View>
+View* openView(const char* kind) {
+    auto* view = dynamic_cast<View*>(openwindows::find(QLatin1String(kind)));
+    if (!view)
+        throw std::runtime_error(std::string("no open window of the kind ") + kind);
+    return view;
+}
+
+struct ListCase {
+    int command;
+    const char* kind;
+    const char* table;
+    const char* engineSort;
+};
+
+const ListCase kLists[] = {
+    {cmd::ListPersons, "Personlist", "Person", "lastname, firstname, id"},
+    {cmd::ListCompanies, "Firmlist", "Firm", "name, id"},
+    {cmd::ListContacts, "Contactlist", "Contact", "date DESC, time DESC, id DESC"},
+    {cmd::ListAlarms, "Alarmlist", "Alarm", "date DESC, time, id"},
+};
+
+class WindowBench {
+public:
+    WindowBench(const QString& folder, BenchTable& table)
+        : m_path(QDir(folder).absoluteFilePath(QStringLiteral("Tarvex.mdb"))),
+          m_engine(m_path),
+          m_table(table) {}
+
+    void run() {
+        startUp();
+        lists();
+        sortAndFilter();
+        search();
+        personForm();
+        m_frame->close();
+        QApplication::processEvents();
+        m_frame.reset();
+    }
+
+private:
+    void startUp() {
+        const Timing ours = once([&] {
+            m_frame = std::make_unique<CMainFrame>(makeDocTemplates());
+            m_frame->resize(1200, 800);
+            m_frame->show();
+            onNextModal([](QDialog* access) { access->accept(); });
+            if (!StartSession(*m_frame))
+                throw std::runtime_error("the database access prompt was cancelled");
+            showOnScreen(m_frame.get());
+        });
+        const Timing engine = once([&] {
+            EngineConnection connection(m_path);
+            connection.time(distinctNamesSql());
+        });
+        m_table.add(QStringLiteral("start-up to a usable main window"), ours, engine,
+                    QStringLiteral("connection and known-value load"));
+    }
+
+    // Times `step`, then the engine's statement, then reads the note: in this order, as the
+    // note tells what the step left.
+    void row(const QString& operation, const std::function<void()>& step, const QString& engineSql,
+             const std::function<QString()>& note = {}) {
+        const Timing ours = once(step);
+        const Timing engine = m_engine.time(engineSql);
+        m_table.add(operation, ours, engine, note ? note() : QString());
+    }
+
+    void lists() {
+        // The heap each list takes, measured before the engine's statement fills the
+        // engine connection's own cache.
+        double listsHeap = 0;
+        for (const ListCase& list : kLists) {
+            CMyListView* view = nullptr;
+            double heap = 0;
+            row(
+                QStringLiteral("open the list of %1").arg(QLatin1String(list.table)),
+                [&] {
+                    const double before = heapInUseMiB();
+                    m_frame->SendCommand(list.command);
+                    view = openView<CMyListView>(list.kind);
+                    showOnScreen(view);
+                    heap = heapInUseMiB() - before;
+                },
+                QStringLiteral("SELECT * FROM %1 ORDER BY %2")
+                    .arg(QLatin1String(list.table), QLatin1String(list.engineSort)),
+                [&] {
+                    return QStringLiteral("%1 rows; %2 MiB of heap")
+                        .arg(view->listModel()->rowCount())
+                        .arg(heap, 0, 'f', 1);
+                });
+            listsHeap += heap;
+        }
+        m_table.add(
+            QStringLiteral("memory of the four open lists"), {0, 0, peakMemoryMiB()}, kNoEngine,
+            QStringLiteral("%1 MiB of heap: ids and the rows on screen").arg(listsHeap, 0, 'f', 1));
+    }
+
+    void sortAndFilter() {
+        auto* contacts = openView<CMyListView>("Contactlist");
+        const int person = static_cast<int>(contacts->columnFields().indexOf(u"person"));
+        const QString order = QStringLiteral("SELECT * FROM Contact ORDER BY person %1")
+                                  .arg(CMyListView::sortDirectionToggle() == 1 ? u"ASC" : u"DESC");
+        const auto rows = [contacts](const char* what) {
+            return [contacts, what] {
+                return QStringLiteral("%1 rows%2")
+                    .arg(contacts->listModel()->rowCount())
+                    .arg(QLatin1String(what));
+            };
+        };
+        row(
+            QStringLiteral("header-click sort of the contacts by person"),
+            [&] {
+                contacts->SortByColumn(person);
+                showOnScreen(contacts);
+            },
+            order, rows(""));
+
+        onNextModal([person](QDialog* filter) {
+            filter->findChild<QComboBox*>(QStringLiteral("1051"))->setCurrentIndex(person);
+            // OK puts the text between stars.
+            filter->findChild<QLineEdit*>(QStringLiteral("1052"))->setText(QStringLiteral("smi"));
+            filter->findChild<QPushButton*>(QStringLiteral("1"))->click();
+        });
+        row(
+            QStringLiteral("filter all contacts: person *smi*"),
+            [&] {
+                contacts->OnUpdate(nullptr, cmd::Filter, nullptr);
+                showOnScreen(contacts);
+            },
+            QStringLiteral("SELECT id FROM Contact WHERE person LIKE '%smi%'"), rows(" kept"));
+
+        row(
+            QStringLiteral("\"No filter\" on the contacts"),
+            [&] {
+                contacts->OnUpdate(nullptr, cmd::FilterOff, nullptr);
+                showOnScreen(contacts);
+            },
+            order, rows(""));
+    }
+
+    void search() {
+        m_frame->SendCommand(cmd::Search);
+        CSearchDlg* tool = m_frame->searchTool();
+        if (!tool)
+            throw std::runtime_error("the search tool did not open");
+        tool->findChild<QPushButton*>(QStringLiteral("4"))->click();  // "&All"
+        auto* results = tool->findChild<QAbstractItemView*>(QStringLiteral("1107"));
+        for (const QString& text : {QStringLiteral("müll"), QStringLiteral("o'b")}) {
+            tool->findChild<QLineEdit*>(QStringLiteral("1108"))->setText(text);
+            const Timing ours = once([&] {
+                tool->findChild<QPushButton*>(QStringLiteral("3"))->click();  // "&Search"
+                showOnScreen(tool);
+            });
+            m_table.add(QStringLiteral("search all four categories for '%1'").arg(text), ours,
+                        engineSearch(text),
+                        QStringLiteral("%1 hits").arg(results->model()->rowCount()));
+        }
+        tool->close();
+    }
+
+    // The same rows found with the engine's built-in LIKE, which ignores the letter case
+    // of ASCII letters only.
+    Timing engineSearch(const QString& text) {
+        static const std::pair<const char*, const char*> categories[] = {
+            {"Contact", "date, description, firm, person, time"},
+            {"Person",
+             "address_home, description, firm, firstname, lastname, title, function, [group], "
+             "email_home, phone_home1, phone_bussines1, email_bussines"},
+            {"Firm",
+             "name, address, description, email1, fax1, phone1, title, function, person, "
+             "[group], phone2, fax2, web"},
+            {"Alarm", "date, description, firm, person, time, name"}};
+        Timing total;
+        for (const auto& [table, columns] : categories) {
+            QStringList parts;
+            for (const QString& column : QString::fromLatin1(columns).split(QStringLiteral(", ")))
+                parts << QStringLiteral("%1 LIKE '%%2%'")
+                             .arg(column, QString(text).replace(u'\'', QStringLiteral("''")));
+            total = total + m_engine.time(
+                                QStringLiteral("SELECT id FROM %1 WHERE %2")
+                                    .arg(QLatin1String(table), parts.join(QStringLiteral(" OR "))));
+        }
+        return total;
+    }
+
+    void personForm() {
+        CMyFormView* form = nullptr;
+        row(
+            QStringLiteral("open the person form"),
+            [&] {
+                m_frame->SendCommand(cmd::ViewPersons);
+                form = openView<CMyFormView>("Person");
+                showOnScreen(form);
+            },
+            QStringLiteral("SELECT rowid FROM Person ORDER BY lastname, firstname"));
+        for (const auto& [command, name] :
+             {std::pair{cmd::FirstRecord, "first"}, std::pair{cmd::NextRecord, "next"},
+              std::pair{cmd::LastRecord, "last"}}) {
+            row(
+                QStringLiteral("person form: move to the %1 record").arg(QLatin1String(name)),
+                [&] {
+                    m_frame->ActivateView(form);
+                    m_frame->SendCommand(command);
+                    showOnScreen(form);
+                },
+                QStringLiteral("SELECT * FROM Person WHERE rowid = 5"));
+        }
+
+        // A change saved while the four lists are open: the data-changed refresh reloads
+        // the known values and refills every list.
+        m_frame->ActivateView(form);
+        m_frame->SendCommand(cmd::EditRecord);
+        auto* function = form->findChild<QLineEdit*>(QStringLiteral("function"));
+        if (!function)
+            throw std::runtime_error("the person form has no function field");
+        function->setText(QStringLiteral("Buyer (bench)"));
+        const Timing ours = once([&] {
+            m_frame->SendCommand(cmd::SaveRecord);
+            QApplication::processEvents();
+            for (const ListCase& list : kLists)
+                showOnScreen(openView<CMyListView>(list.kind));
+        });
+        if (form->isEditing())
+            throw std::runtime_error("the person form did not save");
+        Timing engine = m_engine.time(QStringLiteral(
+                            "UPDATE Person SET function = 'Buyer (bench)' WHERE rowid = "
+                            "(SELECT max(rowid) FROM Person)")) +
+                        m_engine.time(distinctNamesSql());
+        for (const ListCase& list : kLists)
+            engine = engine + m_engine.time(QStringLiteral("SELECT id FROM %1 ORDER BY %2")
+                                                .arg(QLatin1String(list.table),
+                                                     QLatin1String(list.engineSort)));
+        m_table.add(QStringLiteral("person form save + refresh, four lists open"), ours, engine,
+                    QStringLiteral("engine: update, distinct names, the four lists' ids"));
+    }
+
+    QString m_path;
+    EngineConnection m_engine;
+    BenchTable& m_table;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+}  // namespace
+
+void runWindowBench(const QString& folder, BenchTable& table) {
+    QDir::setCurrent(folder);
+    initAppPaths();
+    loadResourceLibrary(workingDirectory());
+    WindowBench(folder, table).run();
+}
