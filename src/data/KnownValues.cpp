@@ -1,10 +1,15 @@
 #include "data/KnownValues.h"
 
+#include <sqlite3.h>
+
 #include <QSet>
 #include <algorithm>
 #include <array>
+#include <functional>
+#include <future>
 
 #include "data/Connection.h"
+#include "data/Database.h"
 #include "data/DbException.h"
 #include "data/ErrorReport.h"
 #include "data/SqlDialect.h"
@@ -80,8 +85,8 @@ QString LastWord(const QString& text) {
 namespace {
 
 // The texts of a stored query on the shared connection, in the order it gives them.
-QStringList readQuery(const char* query, const char* column) {
-    CStatement rows(sharedDatabase(),
+QStringList readQuery(CDatabase& db, const char* query, const char* column) {
+    CStatement rows(db,
                     QStringLiteral("SELECT %1 FROM %2")
                         .arg(quotedName(QLatin1String(column)), quotedName(QLatin1String(query))));
     QStringList texts;
@@ -95,15 +100,15 @@ QStringList readQuery(const char* query, const char* column) {
 // letter case of its first row, ordered by that row. Adding these is the same as adding the
 // value of every row in turn, since a row that repeats an earlier value (letter case
 // ignored, so also for the lists) adds nothing. Several columns come one after the other.
-QStringList readFirstMet(const char* table, std::initializer_list<const char*> columns) {
+QStringList readFirstMet(CDatabase& db, const char* table,
+                         std::initializer_list<const char*> columns) {
     QStringList names;
     for (const char* column : columns)
         names << quotedName(QLatin1String(column));
     const QString list = names.join(QStringLiteral(", "));
-    CStatement rows(sharedDatabase(),
-                    QStringLiteral("SELECT %1, min(rowid) AS first_row FROM %2 GROUP BY %1 "
-                                   "ORDER BY first_row")
-                        .arg(list, quotedName(QLatin1String(table))));
+    CStatement rows(db, QStringLiteral("SELECT %1, min(rowid) AS first_row FROM %2 GROUP BY %1 "
+                                       "ORDER BY first_row")
+                            .arg(list, quotedName(QLatin1String(table))));
     QStringList texts;
     const int count = static_cast<int>(columns.size());
     while (rows.step()) {
@@ -147,35 +152,54 @@ const char* sourceTable(int source) {
     }
 }
 
-QStringList readSource(int source) {
+QStringList readSource(CDatabase& db, int source) {
     switch (source) {
         case PersonNames:
-            return readFirstMet("Person", {"lastname", "firstname"});
+            return readFirstMet(db, "Person", {"lastname", "firstname"});
         case FirmNames:
-            return readQuery("FirmFirmQuery", "name");
+            return readQuery(db, "FirmFirmQuery", "name");
         case PersonFirms:
-            return readQuery("PersonFirmQuery", "firm");
+            return readQuery(db, "PersonFirmQuery", "firm");
         case FirmPersons:
-            return readQuery("FirmPersonQuery", "person");
+            return readQuery(db, "FirmPersonQuery", "person");
         case ContactPersons:
-            return readFirstMet("Contact", {"person"});
+            return readFirstMet(db, "Contact", {"person"});
         case ContactFirms:
-            return readFirstMet("Contact", {"firm"});
+            return readFirstMet(db, "Contact", {"firm"});
         case AlarmPersons:
-            return readFirstMet("Alarm", {"person"});
+            return readFirstMet(db, "Alarm", {"person"});
         case AlarmFirms:
-            return readFirstMet("Alarm", {"firm"});
+            return readFirstMet(db, "Alarm", {"firm"});
         case AlarmNames:
-            return readFirstMet("Alarm", {"name"});
+            return readFirstMet(db, "Alarm", {"name"});
         default: {
-            CStatement groups(sharedDatabase(),
-                              QStringLiteral("SELECT `Name` FROM `Group` ORDER BY rowid"));
+            CStatement groups(db, QStringLiteral("SELECT `Name` FROM `Group` ORDER BY rowid"));
             QStringList names;
             while (groups.step())
                 names << groups.text(0);
             return names;
         }
     }
+}
+
+// Whether a source is read on a connection of its own, on a thread of its own, while the
+// others are read on the shared connection: the sources that read every person or contact,
+// when the table is large enough to be worth a new connection (which costs a key derivation
+// on an encrypted file).
+bool readsApart(CDatabase& shared, int source) {
+    constexpr qint64 kRowsWorthAConnection = 50000;
+    if (source != PersonNames && source != ContactPersons && source != ContactFirms)
+        return false;
+    CStatement last(shared, QStringLiteral("SELECT max(rowid) FROM %1")
+                                .arg(quotedName(QLatin1String(sourceTable(source)))));
+    return last.step() && last.int64(0) >= kRowsWorthAConnection;
+}
+
+// The texts of a source, read on a new read-only connection to the file.
+QStringList readSourceApart(const QString& path, const QString& password, int source) {
+    CDatabase db;
+    db.Open(path, false, true, connectText(password));
+    return readSource(db, source);
 }
 
 // What each source gave at the last load, and the tables written since.
@@ -207,10 +231,17 @@ private:
     KnownValueList::TextSet m_done;
 };
 
-// Fills the lists from the texts of every source, in their order.
-void addSources(const std::array<QStringList, kSources>& texts) {
+// Fills the lists from the texts of every source, in their order. `ready(source)` is called
+// before a source's texts are used, so that a source still being read is waited for only
+// when the adding reaches it.
+void addSources(const std::array<QStringList, kSources>& texts,
+                const std::function<void(int)>& ready) {
     PersonAdder addPerson;
-    const QStringList& names = texts[PersonNames];
+    const auto of = [&](int source) -> const QStringList& {
+        ready(source);
+        return texts[std::size_t(source)];
+    };
+    const QStringList& names = of(PersonNames);
     for (qsizetype i = 0; i + 1 < names.size(); i += 2) {
         const QString& last = names[i];
         const QString& first = names[i + 1];
@@ -219,21 +250,21 @@ void addSources(const std::array<QStringList, kSources>& texts) {
         FirstNameList().add(LastWord(first));
     }
     for (int source : {FirmNames, PersonFirms})
-        for (const QString& firm : texts[std::size_t(source)])
+        for (const QString& firm : of(source))
             FirmNameList().add(firm);
-    for (const QString& person : texts[FirmPersons])
+    for (const QString& person : of(FirmPersons))
         addPerson(person);
-    for (const QString& person : texts[ContactPersons])
+    for (const QString& person : of(ContactPersons))
         addPerson(person);
-    for (const QString& firm : texts[ContactFirms])
+    for (const QString& firm : of(ContactFirms))
         FirmNameList().add(firm);
-    for (const QString& person : texts[AlarmPersons])
+    for (const QString& person : of(AlarmPersons))
         addPerson(person);
-    for (const QString& firm : texts[AlarmFirms])
+    for (const QString& firm : of(AlarmFirms))
         FirmNameList().add(firm);
-    for (const QString& name : texts[AlarmNames])
+    for (const QString& name : of(AlarmNames))
         AlarmNameList().add(name);
-    for (const QString& group : texts[GroupNames])
+    for (const QString& group : of(GroupNames))
         GroupNameList().append(group);
 }
 
@@ -251,29 +282,51 @@ bool LoadKnownValues() {
     SourceCache& sources = cache();
     const bool everything = !sources.valid || sources.allChanged;
     bool loaded = true;
+    const auto failed = [&](const CDbException& error) {
+        if (loaded)
+            ReportDbException(error);
+        loaded = false;
+    };
     if (everything)
         sources.texts = {};
+    // Connections of their own see only what is committed: within a transaction of the
+    // shared connection everything is read on it.
+    CDatabase& shared = sharedDatabase();
+    const bool apart = shared.IsOpen() && sqlite3_get_autocommit(shared.handle()) != 0;
+    std::array<std::future<QStringList>, kSources> reading;
     try {
         for (int source = 0; source < kSources; ++source) {
-            if (everything ||
-                sources.changedTables.contains(QString::fromLatin1(sourceTable(source)).toLower()))
-                sources.texts[std::size_t(source)] = readSource(source);
+            if (!everything &&
+                !sources.changedTables.contains(QString::fromLatin1(sourceTable(source)).toLower()))
+                continue;
+            if (apart && readsApart(shared, source))
+                reading[std::size_t(source)] = std::async(
+                    std::launch::async, readSourceApart, databasePath(), currentPassword(), source);
+            else
+                sources.texts[std::size_t(source)] = readSource(shared, source);
         }
-        sources.valid = true;
     } catch (const CDbException& error) {
-        ReportDbException(error);
-        loaded = false;
-        sources.valid = false;
+        failed(error);
     }
-    sources.changedTables.clear();
-    sources.allChanged = !sources.valid;
     FirmNameList().clear();
     PersonNameList().clear();
     GroupNameList().clear();
     // The last-name, first-name and alarm-name lists keep every name met since the start.
-    addSources(sources.texts);
+    addSources(sources.texts, [&](int source) {
+        std::future<QStringList>& texts = reading[std::size_t(source)];
+        if (!texts.valid())
+            return;
+        try {
+            sources.texts[std::size_t(source)] = texts.get();
+        } catch (const CDbException& error) {
+            failed(error);
+        }
+    });
     FirmNameList().sort();
     PersonNameList().sort();
     GroupNameList().sort();
+    sources.valid = loaded;
+    sources.changedTables.clear();
+    sources.allChanged = !loaded;
     return loaded;
 }
