@@ -4,6 +4,7 @@
 
 #include "ListFixture.h"
 #include "data/Connection.h"
+#include "data/Statement.h"
 #include "forms/FirmFView.h"
 #include "forms/PersonFView.h"
 #include "forms/TypeAheadListBox.h"
@@ -70,6 +71,22 @@ TEST_F(SearchTest, HitsPerCategoryWithApostrophesSpecialCharactersAndNonAscii) {
     // An empty text lists every record with a non-null searched column.
     EXPECT_EQ(lines(all(), "").size(), 1 + 3 + 1 + 1);
     EXPECT_TRUE(lines({}, "acme").isEmpty());
+}
+
+TEST_F(SearchTest, ALargeTableSearchedInTwoHalvesGivesEveryHitInOrder) {
+    CStatement(sharedDatabase(),
+               QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                              "WHERE i < 210000) INSERT INTO Contact (person, firm) SELECT CASE "
+                              "WHEN i % 1000 = 7 THEN 'Müller ' || i ELSE 'Smith ' || i END, "
+                              "'Acme' FROM n"))
+        .execute();
+    CDatabase db;
+    db.Open(databasePath());
+    const std::vector<qint32> ids = findRecords(db, SearchKind::Contact, QStringLiteral("MÜLLER"));
+    std::vector<qint32> expected;
+    for (qint32 i = 7; i <= 210000; i += 1000)
+        expected.push_back(i);
+    EXPECT_EQ(ids, expected);
 }
 
 TEST_F(SearchTest, ToolSearchesTheChosenCategoriesAndJumpsToTheForm) {
