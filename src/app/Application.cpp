@@ -59,12 +59,14 @@ bool StartSession(CMainFrame& frame, const QStringList& arguments) {
     CDatabaseAccessDialog prompt(&frame);
     if (prompt.exec() != QDialog::Accepted)
         return false;
-    frame.StartIntegrityCheck();
     {
         WaitCursor wait;
         LoadKnownValues();
     }
     frame.RestartAlarmScheduler();
+    // The check reads the whole file in the background; started once the window is usable,
+    // it does not compete with the known-value load for the processor.
+    frame.StartIntegrityCheck();
     if (!arguments.isEmpty())
         frame.OpenDocumentFile(arguments.first());
     return true;

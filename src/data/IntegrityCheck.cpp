@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <stop_token>
 
 #include "data/Connection.h"
@@ -12,12 +15,17 @@
 
 namespace {
 
+constexpr int kBackgroundNice = 19;
+
 bool isDamageCode(int code) {
     const int primary = code & 0xFF;
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
 void checkFile(const std::stop_token& stop, const QString& path, const QString& password) {
+    // A check in the background: it gives way on the processor to the user's work, such as
+    // the known-value load that runs at the same time at start-up.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kBackgroundNice);
     CDatabase db;
     try {
         db.Open(path, false, true, connectText(password));
