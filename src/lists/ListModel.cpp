@@ -1,35 +1,32 @@
 #include "lists/ListModel.h"
 
-#include <QTimer>
-
-#include "data/DbException.h"
-#include "data/ErrorReport.h"
 #include "lists/ListSource.h"
 
 CListModel::CListModel(CListSource& source, QObject* parent)
-    : QAbstractTableModel(parent), m_source(source) {}
+    : QAbstractTableModel(parent), m_source(source), m_requests(this, [this](int page) {
+          if (!m_cache.hasPage(page))
+              fetchPage(page);
+      }) {}
 
 void CListModel::setHeaders(const QStringList& headers) {
     beginResetModel();
     m_headers = headers;
     m_cache.reset({});
-    m_pending.clear();
-    m_failed = false;
+    m_requests.reset();
     endResetModel();
 }
 
 void CListModel::setIds(std::vector<qint32> ids) {
     beginResetModel();
     m_cache.reset(std::move(ids));
-    m_pending.clear();
-    m_failed = false;
+    m_requests.reset();
     endResetModel();
 }
 
 void CListModel::retainIds(const std::function<bool(qint32)>& keep) {
     beginResetModel();
     m_cache.retain(keep);
-    m_pending.clear();
+    m_requests.clear();
     endResetModel();
 }
 
@@ -54,38 +51,12 @@ QVariant CListModel::data(const QModelIndex& index, int role) const {
     if (const QStringList* row = m_cache.row(index.row()))
         return index.column() < row->size() ? row->at(index.column()) : QString();
     if (role == Qt::DisplayRole)
-        requestPage(m_cache.pageOf(index.row()));
+        m_requests.request(m_cache.pageOf(index.row()));
     return QString();
 }
 
-void CListModel::requestPage(int page) const {
-    if (m_failed)
-        return;
-    m_pending.insert(page);
-    if (m_fetchQueued)
-        return;
-    m_fetchQueued = true;
-    // One fetch for all the pages a repaint asks for, after the repaint.
-    QTimer::singleShot(0, const_cast<CListModel*>(this), &CListModel::fetchPendingGuarded);
-}
-
-void CListModel::fetchPendingGuarded() {
-    m_fetchQueued = false;
-    try {
-        fetchPending();
-    } catch (const CDbException& e) {
-        m_pending.clear();
-        m_failed = true;
-        ReportDbException(e);
-    }
-}
-
 void CListModel::fetchPending() {
-    const QSet<int> pages = std::exchange(m_pending, {});
-    for (int page : pages) {
-        if (!m_cache.hasPage(page))
-            fetchPage(page);
-    }
+    m_requests.fetchPending();
 }
 
 void CListModel::fetchPage(int page) {

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QSet>
 #include <QStringList>
 #include <functional>
 
 #include "lists/IdPageCache.h"
+#include "lists/PageRequests.h"
 
 class CListSource;
 
@@ -43,16 +43,11 @@ public:
 
 private:
     void fetchPage(int page);
-    void requestPage(int page) const;
-    // The fetch after a repaint: a failure is reported once per result, and the rows then
-    // stay empty until the next one.
-    void fetchPendingGuarded();
 
     CListSource& m_source;
     QStringList m_headers;
     // Filled lazily from data(), which is const for the view.
     mutable CIdPageCache<QStringList> m_cache;
-    mutable QSet<int> m_pending;
-    mutable bool m_fetchQueued = false;
-    bool m_failed = false;
+    // A failure is reported once per result; the rows then stay empty until the next one.
+    mutable CPageRequests m_requests;
 };

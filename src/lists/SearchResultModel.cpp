@@ -1,11 +1,12 @@
 #include "lists/SearchResultModel.h"
 
-#include <QTimer>
-
 #include "data/Connection.h"
-#include "data/ErrorReport.h"
 
-CSearchResultModel::CSearchResultModel(QObject* parent) : QAbstractListModel(parent) {}
+CSearchResultModel::CSearchResultModel(QObject* parent)
+    : QAbstractListModel(parent), m_requests(this, [this](int page) {
+          if (!m_lines.hasPage(page))
+              fetchPage(page);
+      }) {}
 
 CSearchResultModel::~CSearchResultModel() = default;
 
@@ -13,8 +14,7 @@ void CSearchResultModel::clear() {
     beginResetModel();
     m_lines.reset({});
     m_kinds.clear();
-    m_pending.clear();
-    m_failed = false;
+    m_requests.reset();
     m_db.reset();
     endResetModel();
 }
@@ -58,36 +58,8 @@ QVariant CSearchResultModel::data(const QModelIndex& index, int role) const {
         return {};
     if (const QString* text = m_lines.row(index.row()))
         return *text;
-    requestPage(m_lines.pageOf(index.row()));
+    m_requests.request(m_lines.pageOf(index.row()));
     return QString();
-}
-
-void CSearchResultModel::requestPage(int page) const {
-    if (m_failed)
-        return;
-    m_pending.insert(page);
-    if (m_fetchQueued)
-        return;
-    m_fetchQueued = true;
-    QTimer::singleShot(0, const_cast<CSearchResultModel*>(this), [this] {
-        auto* self = const_cast<CSearchResultModel*>(this);
-        self->m_fetchQueued = false;
-        try {
-            self->fetchPending();
-        } catch (const CDbException& e) {
-            self->m_pending.clear();
-            self->m_failed = true;
-            ReportDbException(e);
-        }
-    });
-}
-
-void CSearchResultModel::fetchPending() {
-    const QSet<int> pages = std::exchange(m_pending, {});
-    for (int page : pages) {
-        if (!m_lines.hasPage(page))
-            fetchPage(page);
-    }
 }
 
 void CSearchResultModel::fetchPage(int page) {

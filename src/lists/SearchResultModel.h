@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QAbstractListModel>
-#include <QSet>
 #include <memory>
 #include <vector>
 
 #include "data/Database.h"
 #include "lists/IdPageCache.h"
+#include "lists/PageRequests.h"
 #include "lists/SearchQuery.h"
 
 // The search tool's results: the hits in row order are kept in memory, their lines are read
@@ -38,14 +38,10 @@ public:
 
 private:
     void appendHits(SearchKind kind, const std::vector<qint32>& ids);
-    void requestPage(int page) const;
-    void fetchPending();
     void fetchPage(int page);
 
     std::unique_ptr<CDatabase> m_db;
     mutable CIdPageCache<QString> m_lines;
     std::vector<SearchKind> m_kinds;
-    mutable QSet<int> m_pending;
-    mutable bool m_fetchQueued = false;
-    bool m_failed = false;
+    mutable CPageRequests m_requests;
 };

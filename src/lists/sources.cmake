@@ -5,6 +5,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/lists/ListModel.cpp
     src/lists/ListPrinter.cpp
     src/lists/ListSource.cpp
+    src/lists/PageRequests.cpp
     src/lists/PrintDevice.cpp
     src/lists/SearchQuery.cpp
     src/lists/SearchResultModel.cpp
