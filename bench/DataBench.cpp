@@ -59,7 +59,7 @@ int readHistory(const QString& person, const QString& firm) {
     contacts.m_strFilter = QStringLiteral("person like '%1' or firm like '%2'")
                                .arg(likeLiteral(person), likeLiteral(firm));
     contacts.m_strSort = QStringLiteral("date asc, time asc");
-    contacts.Open();
+    contacts.Open(CRecordSet::dbOpenForwardOnly);
     int rows = 0;
     QString text;
     for (; !contacts.IsEOF(); contacts.MoveNext(), ++rows)

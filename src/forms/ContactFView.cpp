@@ -165,7 +165,8 @@ void CContactFView::FillHistory() {
     CContactRcs contacts(lookupConnection());
     contacts.m_strFilter = sides.join(QStringLiteral(" or "));
     contacts.m_strSort = QStringLiteral("date asc, time asc");
-    contacts.Open();
+    // Read once, front to back: streamed in one statement rather than row by row by key.
+    contacts.Open(CRecordSet::dbOpenForwardOnly);
     QStringList entries;
     for (; !contacts.IsEOF(); contacts.MoveNext()) {
         const QString header =
