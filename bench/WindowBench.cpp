@@ -36,13 +36,13 @@ Timing once(const std::function<void()>& step) {
     return timer.elapsed();
 }
 
-// Lets the window paint what it shows, and the lists read the rows it asks for, until
-// nothing more is pending.
+// Lets the window paint what it shows, the lists read the rows the paint asked for, and the
+// window paint them: as the user sees a window come up.
 void showOnScreen(QWidget* window) {
-    for (int pass = 0; pass < 3; ++pass) {
-        window->grab();
-        QApplication::processEvents();
-    }
+    QApplication::processEvents();
+    window->grab();
+    QApplication::processEvents();
+    window->grab();
 }
 
 // Runs `action` on the modal dialog that the next step opens.
