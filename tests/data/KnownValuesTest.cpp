@@ -285,3 +285,25 @@ TEST_F(KnownValuesTest, LargeTablesReadOnConnectionsOfTheirOwnGiveTheSameLists) 
     EXPECT_FALSE(apart.persons.contains(QString::fromUtf8("Öberg Ann1")));
     EXPECT_TRUE(apart.firms.contains(QStringLiteral("Callco299")));
 }
+
+// The same file with a password: the connections of their own need it as well.
+class EncryptedKnownValuesTest : public DataTest {
+protected:
+    QString password() const override { return QStringLiteral("secret"); }
+    void SetUp() override {
+        DataTest::SetUp();
+        openSharedDatabase(password());
+    }
+};
+
+TEST_F(EncryptedKnownValuesTest, LargeTablesOfAnEncryptedFileAreReadApartToo) {
+    CStatement(db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                  "WHERE i < 60000) INSERT INTO Contact (person, firm) SELECT "
+                                  "'Caller' || (i % 800) || ' X', 'Callco' || (i % 300) FROM n"))
+        .execute();
+    NoteAllKnownValuesChanged();
+    ScriptedPrompter prompts;
+    ASSERT_TRUE(LoadKnownValues());
+    EXPECT_TRUE(PersonNameList().items().contains(QStringLiteral("Caller799 X")));
+    EXPECT_TRUE(FirmNameList().items().contains(QStringLiteral("Callco299")));
+}
