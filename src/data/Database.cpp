@@ -11,34 +11,19 @@
 #include <cstdio>
 #include <utility>
 
+#include "data/DatabaseBackup.h"
 #include "data/DatabaseCopy.h"
 #include "data/EngineError.h"
+#include "data/EngineHandle.h"
 #include "data/FileDamage.h"
-#include "data/JetLike.h"
+#include "data/FolderFileSystem.h"
 #include "data/KnownValues.h"
-#include "data/NoCaseCollation.h"
 #include "data/RecordSet.h"
 #include "data/Schema.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
 
 namespace {
-
-constexpr int busyTimeoutMs = 2000;
-
-// Closes a raw connection unless it is handed over.
-class HandleGuard {
-public:
-    explicit HandleGuard(sqlite3* handle) : m_handle(handle) {}
-    ~HandleGuard() { sqlite3_close_v2(m_handle); }
-    HandleGuard(const HandleGuard&) = delete;
-    HandleGuard& operator=(const HandleGuard&) = delete;
-    sqlite3* get() const { return m_handle; }
-    sqlite3* release() { return std::exchange(m_handle, nullptr); }
-
-private:
-    sqlite3* m_handle;
-};
 
 // The first column of the first row of a statement, as text.
 QString firstValue(sqlite3* handle, const QString& sql) {
@@ -48,33 +33,6 @@ QString firstValue(sqlite3* handle, const QString& sql) {
 
 void run(sqlite3* handle, const QString& sql) {
     CStatement(handle, sql).execute();
-}
-
-// Opens a connection with the dialect's LIKE and NOCASE and, for a password, the key.
-sqlite3* openHandle(const QString& path, int flags, const QString& password) {
-    sqlite3* raw = nullptr;
-    // A connection is used by one thread only (the user-interface thread, or the integrity
-    // check's own), so the engine need not lock it for each call of a row's columns.
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
-                                   flags | SQLITE_OPEN_NOMUTEX, nullptr);
-    HandleGuard guard(raw);
-    if (rc != SQLITE_OK)
-        throw raw ? engineError(raw) : engineError(rc);
-    sqlite3_extended_result_codes(raw, 1);
-    sqlite3_busy_timeout(raw, busyTimeoutMs);
-    registerLikeFunction(raw);
-    registerNoCaseCollation(raw);
-    if (!password.isEmpty()) {
-        const QByteArray key = password.toUtf8();
-        if (sqlite3_key(raw, key.constData(), static_cast<int>(key.size())) != SQLITE_OK)
-            throw engineError(raw);
-        // Pins the cipher settings this program writes, so that later SQLCipher versions
-        // (which default to other settings) read the same file.
-        run(raw, QStringLiteral("PRAGMA cipher_compatibility = 3"));
-    }
-    // Room for the indexes of a large file (the engine takes the memory only as it is used).
-    run(raw, QStringLiteral("PRAGMA cache_size = -65536"));
-    return guard.release();
 }
 
 void setJournalMode(sqlite3* handle, const QString& mode) {
@@ -92,20 +50,28 @@ void checkpoint(sqlite3* handle) {
 
 enum class FileKind { Plain, Encrypted, NotADatabase };
 
-// What a file is, by its first bytes: an SQLite file starts with its header text; an
-// encrypted one is whole pages of noise (nearly every byte value occurs in its first
-// kilobyte, where text, zeros or a damaged header show few); anything else is no database.
-FileKind fileKind(const QString& path) {
+// What a file is, by its first bytes, read through the connection's own descriptor: an
+// SQLite file starts with its header text; an encrypted one is whole pages of noise (nearly
+// every byte value occurs in its first kilobyte, where text, zeros or a damaged header show
+// few); anything else is no database.
+FileKind fileKindOf(sqlite3* handle) {
     static const QByteArray header("SQLite format 3\0", 16);
     constexpr int sample = 1024;
     constexpr int noiseByteValues = 200;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return FileKind::Plain;  // the engine's own open reports why
-    const qint64 size = file.size();
-    const QByteArray start = file.read(sample);
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(handle, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+        !file || !file->pMethods)
+        return FileKind::Plain;  // the engine's first read reports why
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+        return FileKind::Plain;
     // An empty file is an empty database to the engine.
-    if (size == 0 || start.startsWith(header))
+    if (size == 0)
+        return FileKind::Plain;
+    QByteArray start(static_cast<qsizetype>(std::min<sqlite3_int64>(size, sample)), '\0');
+    if (file->pMethods->xRead(file, start.data(), static_cast<int>(start.size()), 0) != SQLITE_OK)
+        return FileKind::Plain;
+    if (start.startsWith(header))
         return FileKind::Plain;
     if (size % 512 != 0 || start.size() < sample)
         return FileKind::NotADatabase;
@@ -159,7 +125,9 @@ void CDatabase::Open(const QString& path, bool exclusive, bool readOnly, const Q
                                      "database: allow writing to the folder and try again.")
                           .arg(QDir::toNativeSeparators(file.absolutePath())));
 
-    const FileKind kind = fileKind(path);
+    EngineHandle opened =
+        openEngineFile(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    const FileKind kind = fileKindOf(opened.get());
     if (kind == FileKind::NotADatabase)
         throw dbError(SQLITE_NOTADB,
                       QStringLiteral("The file '%1' is not a database, or its beginning is "
@@ -169,38 +137,51 @@ void CDatabase::Open(const QString& path, bool exclusive, bool readOnly, const Q
     const QString password = kind == FileKind::Plain ? QString() : passwordOf(connect);
     if (kind == FileKind::Encrypted && password.isEmpty())
         throw notAValidPassword();
-    const auto openAndRead = [&] {
-        HandleGuard opened(
-            openHandle(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, password));
-        if (exclusive)
-            run(opened.get(), QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
-        // Reading the schema proves now that the password fits and the file is a database.
-        firstValue(opened.get(), QStringLiteral("SELECT count(*) FROM sqlite_master"));
-        return opened.release();
-    };
-    sqlite3* raw = nullptr;
+    sqlite3* handle = opened.get();
     try {
-        raw = openAndRead();
+        configureEngineHandle(handle, password);
+        if (exclusive)
+            run(handle, QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+        // Reading the schema proves now that the password fits and the file is a database;
+        // opened alone, it also takes the file from every other connection.
+        firstValue(handle, QStringLiteral("SELECT count(*) FROM sqlite_master"));
     } catch (const CDbException& error) {
         // An encrypted file that the key does not decrypt looks like no database at all.
         if (kind == FileKind::Encrypted && (error.code() & 0xFF) == SQLITE_NOTADB)
             throw notAValidPassword();
+        if (exclusive && (error.code() & 0xFF) == SQLITE_BUSY)
+            throw openElsewhere(path);
         throw;
     }
-    HandleGuard owner(raw);
-    sqlite3* handle = owner.get();
+    const QString network = folderfs::networkFileSystemOf(file.absolutePath());
+    const QString journal = network.isEmpty() ? QStringLiteral("wal") : QStringLiteral("delete");
     if (!readOnly) {
-        setJournalMode(handle, QStringLiteral("wal"));
+        try {
+            setJournalMode(handle, journal);
+        } catch (const CDbException& error) {
+            // Leaving the write-ahead log needs the file alone.
+            if ((error.code() & 0xFF) == SQLITE_BUSY)
+                throw openElsewhere(path);
+            throw;
+        }
         schema::upgrade(handle);
     }
     if (exclusive) {
         // Takes the lock now rather than at the first write.
-        run(handle, QStringLiteral("BEGIN EXCLUSIVE"));
-        run(handle, QStringLiteral("COMMIT"));
+        try {
+            run(handle, QStringLiteral("BEGIN EXCLUSIVE"));
+            run(handle, QStringLiteral("COMMIT"));
+        } catch (const CDbException& error) {
+            if ((error.code() & 0xFF) == SQLITE_BUSY)
+                throw openElsewhere(path);
+            throw;
+        }
     }
-    m_handle = owner.release();
+    m_handle = opened.release();
     m_path = path;
     m_password = password;
+    m_journalMode = journal;
+    m_networkFileSystem = network;
 }
 
 void CDatabase::Close() {
@@ -211,6 +192,8 @@ void CDatabase::Close() {
     m_handle = nullptr;
     m_path.clear();
     m_password.clear();
+    m_journalMode.clear();
+    m_networkFileSystem.clear();
 }
 
 void CDatabase::Create(const QString& path, const QString& password) {
@@ -224,10 +207,12 @@ void CDatabase::Create(const QString& path, const QString& password) {
                                      "cannot be created there. Allow writing to the folder, "
                                      "or start Tarvex in another folder.")
                           .arg(QDir::toNativeSeparators(file.absolutePath())));
+    const bool network = !folderfs::networkFileSystemOf(file.absolutePath()).isEmpty();
     try {
-        HandleGuard owner(openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, password));
+        EngineHandle owner = openEngineFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         sqlite3* handle = owner.get();
-        setJournalMode(handle, QStringLiteral("wal"));
+        configureEngineHandle(handle, password);
+        setJournalMode(handle, network ? QStringLiteral("delete") : QStringLiteral("wal"));
         run(handle, QStringLiteral("BEGIN"));
         for (const QString& statement : schema::createStatements())
             run(handle, statement);
@@ -269,6 +254,12 @@ QString CDatabase::passwordOf(const QString& connect) {
     return {};
 }
 
+CDbException CDatabase::openElsewhere(const QString& path) {
+    return dbError(SQLITE_BUSY,
+                   QStringLiteral("%1 is open in another program; close it and try again.")
+                       .arg(QFileInfo(path).fileName()));
+}
+
 void CDatabase::SetPassword(const QString& oldPassword, const QString& newPassword) {
     if (!m_handle)
         throw databaseClosedError();
@@ -290,16 +281,16 @@ void CDatabase::SetPassword(const QString& oldPassword, const QString& newPasswo
     const int rc = sqlite3_rekey(m_handle, key.constData(), static_cast<int>(key.size()));
     if (rc != SQLITE_OK) {
         const CDbException error = engineError(m_handle);
-        setJournalMode(m_handle, QStringLiteral("wal"));
+        setJournalMode(m_handle, m_journalMode);
         throw error;
     }
     m_password = newPassword;
-    setJournalMode(m_handle, QStringLiteral("wal"));
+    setJournalMode(m_handle, m_journalMode);
 }
 
 void CDatabase::replaceByCopy(const QString& newPassword) {
     const QString path = m_path;
-    checkpoint(m_handle);
+    holdAlone();
     // The copy is made beside the file, so that it replaces the file by a rename.
     QTemporaryFile copyFile(path + QStringLiteral(".XXXXXX"));
     if (!copyFile.open())
@@ -323,12 +314,7 @@ void CDatabase::replaceByCopy(const QString& newPassword) {
             throw;
         }
         run(m_handle, QStringLiteral("DETACH DATABASE newdb"));
-        Close();
-        // The last connection has gone, so the log must be empty; any content would be
-        // applied to the new file.
-        if (QFileInfo(path + QStringLiteral("-wal")).size() > 0)
-            throw engineError(SQLITE_BUSY);
-        removeSideFiles(path);
+        removeSideFiles(copyPath);
         if (std::rename(QFile::encodeName(copyPath).constData(),
                         QFile::encodeName(path).constData()) != 0)
             throw dbError(SQLITE_IOERR, QStringLiteral("Could not replace the file '%1'.")
@@ -336,8 +322,39 @@ void CDatabase::replaceByCopy(const QString& newPassword) {
         copyFile.setAutoRemove(false);
     } catch (const CDbException&) {
         removeSideFiles(copyPath);
+        setJournalMode(m_handle, m_journalMode);
         throw;
     }
+    Close();
+}
+
+void CDatabase::holdAlone() {
+    // The file stays locked from the copy until after the rename, so that no other program
+    // opens the old file in between and goes on writing into a file that is gone. Leaving
+    // the write-ahead log first empties it into the file and removes it, so that nothing
+    // of the old file's log is ever read with the new one.
+    checkpoint(m_handle);
+    setJournalMode(m_handle, QStringLiteral("delete"));
+    run(m_handle, QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+    run(m_handle, QStringLiteral("BEGIN EXCLUSIVE"));
+    run(m_handle, QStringLiteral("COMMIT"));
+}
+
+void CDatabase::ReplaceWith(CDatabase& backup, const QString& keepCurrentAs) {
+    if (!m_handle || !backup.IsOpen())
+        throw databaseClosedError();
+    holdAlone();
+    try {
+        if (!keepCurrentAs.isEmpty())
+            CDatabaseBackup(*this, keepCurrentAs).runToEnd();
+        // The engine's copy replaces the file by a rename while this connection still holds
+        // the old one locked.
+        CDatabaseBackup(backup, m_path).runToEnd();
+    } catch (const CDbException&) {
+        setJournalMode(m_handle, m_journalMode);
+        throw;
+    }
+    Close();
 }
 
 void CDatabase::attach(CRecordSet* recordSet) {

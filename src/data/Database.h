@@ -42,12 +42,28 @@ public:
     // and throws. The connection may be closed afterwards; the caller reopens it.
     void SetPassword(const QString& oldPassword, const QString& newPassword);
 
+    // Replaces the open file by a copy of the backup's (with the backup's password), on a
+    // connection opened exclusively: first a copy of the current file is written to
+    // `keepCurrentAs` (unless empty). The file stays locked until it is replaced, and the
+    // connection is closed afterwards; the caller reopens it with the backup's password. A
+    // failure leaves the file as it was and throws.
+    void ReplaceWith(CDatabase& backup, const QString& keepCurrentAs);
+
     // Runs statements in the engine's dialect (see SqlDialect.h).
     void Execute(const QString& engineSql);
 
     // Gives back the cached pages that no statement holds; a connection that read a large
     // result once (a list's ids) then keeps only what it still reads.
     void ReleaseMemory();
+
+    // The journal the open file keeps: "wal", or "delete" on a network file system.
+    QString journalMode() const { return m_journalMode; }
+    // The network file system that holds the open file ("nfs", "cifs", ...), or "" on a
+    // local disk.
+    QString networkFileSystem() const { return m_networkFileSystem; }
+
+    // The error of a file that another program holds while this one needs it alone.
+    static CDbException openElsewhere(const QString& path);
 
     // The password part of a connect text ("" when there is none).
     static QString passwordOf(const QString& connect);
@@ -61,9 +77,14 @@ private:
     void detach(CRecordSet* recordSet);
 
     void replaceByCopy(const QString& newPassword);
+    // Empties the write-ahead log into the file, leaves it, and locks the file for this
+    // connection alone until the connection closes.
+    void holdAlone();
 
     sqlite3* m_handle = nullptr;
     QString m_path;
     QString m_password;
+    QString m_journalMode;
+    QString m_networkFileSystem;
     std::vector<CRecordSet*> m_recordSets;
 };

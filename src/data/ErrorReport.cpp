@@ -13,10 +13,12 @@ std::function<void(const QString&)>& helpOpener() {
 }
 
 // The engine's "database is locked" names no cause the user can act on: say who holds the
-// file and that the failed step lost nothing, so that it can simply be tried again.
+// file and that the failed step lost nothing, so that it can simply be tried again. A
+// description of the program's own already says what to do.
 QString shownDescription(const CDbException& error) {
     const int primary = error.code() & 0xFF;
-    if (primary != SQLITE_BUSY && primary != SQLITE_LOCKED)
+    if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) ||
+        !error.description().startsWith(QLatin1String("database ")))
         return error.description();
     return QStringLiteral(
         "Another program is writing to the contacts file just now, so the file is locked "

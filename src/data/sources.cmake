@@ -1,13 +1,18 @@
 list(APPEND TARVEX_CORE_SOURCES
+    src/data/BackupFiles.cpp
     src/data/Connection.cpp
+    src/data/ContactsFileIdentity.cpp
     src/data/Database.cpp
+    src/data/DatabaseBackup.cpp
     src/data/DatabaseCopy.cpp
     src/data/DBDoc.cpp
     src/data/DbException.cpp
     src/data/EngineError.cpp
+    src/data/EngineHandle.cpp
     src/data/ErrorReport.cpp
     src/data/FieldTypes.cpp
     src/data/FileDamage.cpp
+    src/data/FolderFileSystem.cpp
     src/data/IntegrityCheck.cpp
     src/data/JetLike.cpp
     src/data/KnownValues.cpp
