@@ -1,7 +1,12 @@
 #include "data/Connection.h"
 
+#include <QDir>
+#include <QFileInfo>
+
+#include "data/BackupFiles.h"
 #include "data/Database.h"
 #include "data/DbException.h"
+#include "data/FileDamage.h"
 #include "data/KnownValues.h"
 
 namespace {
@@ -69,6 +74,47 @@ int changeDatabasePassword(const QString& path, const QString& oldPassword,
         setCurrentPassword(newPassword);
     try {
         db.Open(databasePath(), false, false, connectText(currentPassword()));
+    } catch (const CDbException& error) {
+        report(error);
+        return 0;
+    }
+    return result;
+}
+
+int restoreDatabase(const QString& backupPath, const QString& backupPassword,
+                    const QString& keepCurrentAs,
+                    const std::function<void(const CDbException&)>& report) {
+    CDatabase backup;
+    try {
+        backupfiles::openChecked(backup, backupPath, backupPassword, databasePath());
+    } catch (const CDbException& error) {
+        report(error);
+        return 0;
+    }
+    return restoreDatabase(backup, keepCurrentAs, report);
+}
+
+int restoreDatabase(CDatabase& backup, const QString& keepCurrentAs,
+                    const std::function<void(const CDbException&)>& report) {
+    CDatabase& db = sharedDatabase();
+    int result = 0;
+    db.Close();
+    try {
+        db.Open(databasePath(), true, false, connectText(currentPassword()));
+        QDir().mkpath(QFileInfo(keepCurrentAs).absolutePath());
+        db.ReplaceWith(backup, keepCurrentAs);
+        result = 1;
+    } catch (const CDbException& error) {
+        report(error);
+        db.Close();
+    }
+    if (result == 1) {
+        setCurrentPassword(backup.password());
+        filedamage::noteFileReplaced();
+    }
+    backup.Close();
+    try {
+        openSharedDatabase(currentPassword());
     } catch (const CDbException& error) {
         report(error);
         return 0;

@@ -35,3 +35,17 @@ void openSharedDatabase(const QString& password);
 int changeDatabasePassword(const QString& path, const QString& oldPassword,
                            const QString& newPassword,
                            const std::function<void(const CDbException&)>& report);
+
+// Replaces the contacts file at the database path by the backup at `backupPath`, whose
+// password is `backupPassword` (empty for a file without one). The backup is checked whole
+// first; the shared connection is closed and the file opened exclusively (so that no other
+// program holds it), a copy of it is kept as `keepCurrentAs`, and the backup takes its
+// place. A failure is reported through `report` and leaves the file as it was. The shared
+// connection is opened again afterwards, with the backup's password when it was restored.
+// Returns 1 when the backup was restored and the connection is open again, else 0.
+int restoreDatabase(const QString& backupPath, const QString& backupPassword,
+                    const QString& keepCurrentAs,
+                    const std::function<void(const CDbException&)>& report);
+// The same with a backup already opened and checked (see backupfiles::openChecked).
+int restoreDatabase(CDatabase& backup, const QString& keepCurrentAs,
+                    const std::function<void(const CDbException&)>& report);

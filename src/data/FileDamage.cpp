@@ -13,6 +13,7 @@ namespace filedamage {
 namespace {
 
 std::atomic<bool> damaged{false};
+thread_local int otherFileScopes = 0;
 
 struct Listener {
     std::mutex mutex;
@@ -30,7 +31,17 @@ bool isDamaged() {
     return damaged.load();
 }
 
+OtherFileScope::OtherFileScope() {
+    ++otherFileScopes;
+}
+
+OtherFileScope::~OtherFileScope() {
+    --otherFileScopes;
+}
+
 void noteDamage() {
+    if (otherFileScopes > 0)
+        return;
     if (damaged.exchange(true))
         return;
     std::function<void()> listener;
@@ -45,6 +56,10 @@ void noteDamage() {
 void setListener(std::function<void()> listener) {
     std::lock_guard lock(listenerSlot().mutex);
     listenerSlot().listener = std::move(listener);
+}
+
+void noteFileReplaced() {
+    damaged = false;
 }
 
 void resetForTesting() {

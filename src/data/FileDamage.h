@@ -17,6 +17,18 @@ bool isDamaged();
 void noteDamage();
 // What runs the first time damage is noticed (the application shows its message).
 void setListener(std::function<void()> listener);
+// While one lives, damage that this thread meets is another file's (a backup being checked),
+// not the contacts file's: it is reported as an error but does not stop the writes.
+class OtherFileScope {
+public:
+    OtherFileScope();
+    ~OtherFileScope();
+    OtherFileScope(const OtherFileScope&) = delete;
+    OtherFileScope& operator=(const OtherFileScope&) = delete;
+};
+
+// The damaged file was replaced by a sound one (a restored backup): writes are allowed again.
+void noteFileReplaced();
 // For tests: forgets the damage and the listener.
 void resetForTesting();
 

@@ -4,11 +4,17 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "data/ContactsFileIdentity.h"
 #include "notepad/RtfReader.h"
 #include "notepad/RtfWriter.h"
 
 std::optional<RichText> ReadRtfFile(const QString& path, QString* problem) {
     const QString& shown = path;
+    if (isContactsFile(path)) {
+        if (problem)
+            *problem = contactsFileRefusal(path);
+        return std::nullopt;
+    }
     QFile file(path);
     if (!QFileInfo(path).isFile()) {
         if (problem)
@@ -32,6 +38,11 @@ std::optional<RichText> ReadRtfFile(const QString& path, QString* problem) {
 }
 
 bool WriteRtfFile(const QString& path, const RichText& text, QString* problem) {
+    if (isContactsFile(path)) {
+        if (problem)
+            *problem = contactsFileRefusal(path);
+        return false;
+    }
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
         file.write(WriteRtf(text));
