@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "AlarmBench.h"
+#include "BackupBench.h"
 #include "BenchTable.h"
 #include "DataBench.h"
 #include "GenerateData.h"
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
         sharedDatabase().Close();
         openSharedDatabase({});
         runDataBench(folder, table);
+        runBackupBench(folder, table);
         sharedDatabase().Close();
         runAlarmBench(folder, table);
         table.print();

@@ -63,6 +63,7 @@ bool StartSession(CMainFrame& frame, const QStringList& arguments) {
         WaitCursor wait;
         LoadKnownValues();
     }
+    frame.ShowFileNote();
     frame.RestartAlarmScheduler();
     // The check reads the whole file in the background; started once the window is usable,
     // it does not compete with the known-value load for the processor.

@@ -24,6 +24,7 @@
 #include "alarms/AlarmScheduler.h"
 #include "app/AboutDialog.h"
 #include "app/AppPaths.h"
+#include "app/BackupCommands.h"
 #include "app/ChildFrames.h"
 #include "app/CommandActions.h"
 #include "app/HelpWindow.h"
@@ -178,6 +179,10 @@ void CMainFrame::buildToolBar() {
 
 void CMainFrame::buildStatusBar() {
     QStatusBar* bar = statusBar();
+    m_fileNote = new QLabel(bar);
+    m_fileNote->setObjectName(QStringLiteral("fileNote"));
+    m_fileNote->hide();
+    bar->addWidget(m_fileNote);
     for (const char* pane : {"CAP", "NUM", "SCRL"}) {
         auto* label = new QLabel(QString::fromLatin1(pane), bar);
         label->setObjectName(QString::fromLatin1(pane));
@@ -439,7 +444,23 @@ void CMainFrame::exitProgram() {
     minimizeToTray();
 }
 
+void CMainFrame::ShowFileNote() {
+    const QString network = sharedDatabase().networkFileSystem();
+    m_fileNote->setText(
+        network.isEmpty()
+            ? QString()
+            : QStringLiteral("The contacts file is on a network drive (%1): it is kept with a "
+                             "rollback journal, since the write-ahead log needs all its "
+                             "programs on one machine.")
+                  .arg(network));
+    m_fileNote->setVisible(!network.isEmpty());
+}
+
 void CMainFrame::StartIntegrityCheck() {
+    // With the rollback journal, a reader keeps every writer waiting: a check of the whole
+    // file would hold up the user's saves for as long as it reads.
+    if (sharedDatabase().journalMode() == QLatin1String("delete"))
+        return;
     m_integrityCheck = std::make_unique<CIntegrityCheck>(databasePath(), currentPassword());
 }
 
@@ -476,6 +497,24 @@ void CMainFrame::showSearchTool() {
     m_search->show();
     m_search->raise();
     m_search->activateWindow();
+}
+
+QStringList CMainFrame::OpenRecordWindowKinds() const {
+    QStringList kinds;
+    for (const char* kind : kRecordWindowKinds)
+        if (openwindows::find(QString::fromLatin1(kind)))
+            kinds.append(QString::fromLatin1(kind));
+    return kinds;
+}
+
+bool CMainFrame::CloseRecordWindowsAsking() {
+    for (const char* kind : kRecordWindowKinds) {
+        if (CSpawnMDIChildWnd* frame = frameOf(openwindows::find(QString::fromLatin1(kind))))
+            if (!frame->close())
+                return false;
+    }
+    CloseRecordWindows();
+    return true;
 }
 
 void CMainFrame::CloseRecordWindows() {
@@ -540,6 +579,14 @@ bool CMainFrame::OnCommand(int id) {
             dialog.exec();
             return true;
         }
+        case cmd::Backup:
+            RunBackup(this);
+            return true;
+        case cmd::RestoreBackup:
+            // Runs once the menu or key that chose it has finished, since it closes windows.
+            QMetaObject::invokeMethod(
+                this, [this] { RunRestore(*this); }, Qt::QueuedConnection);
+            return true;
         case cmd::Options:
             // Runs once the menu or key that chose it has finished: a password change in the
             // dialog destroys windows, which must not happen inside the action's own trigger.
@@ -597,6 +644,8 @@ bool CMainFrame::IsCommandEnabled(int id) const {
             return m_templates.find(QStringLiteral("Notepad")) != nullptr;
         case cmd::Import:
         case cmd::Export:
+        case cmd::Backup:
+        case cmd::RestoreBackup:
             return sharedDatabase().IsOpen();
         case cmd::Options:
         case cmd::Search:
@@ -764,6 +813,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     settings().Save();
     // No alarm may be notified into a closing window.
     StopAlarmScanner();
+    // The copy of a large file takes a moment; the window is gone by then.
+    hide();
+    BackupOnExit();
     // The search tool is a window of its own; it goes with the main window.
     if (m_search)
         m_search->close();

@@ -21,6 +21,7 @@ class CAlarmScheduler;
 class CSystemTray;
 class QMenu;
 class CSearchDlg;
+class QLabel;
 
 // The application's main window: the child windows live in its MDI area; it carries the
 // command toolbar, the menus and the status bar, opens windows by kind, routes commands
@@ -70,6 +71,11 @@ public:
     CSearchDlg* searchTool() const;
     // Closes the record windows (forms, person dossier, lists) at once, without asking.
     void CloseRecordWindows();
+    // The kinds of the record windows that are open.
+    QStringList OpenRecordWindowKinds() const;
+    // Closes the record windows as the user would, each asking about unsaved changes; false
+    // when one of them stays open.
+    bool CloseRecordWindowsAsking();
 
     // Runs a command as if chosen from a menu; false when nobody handled it.
     bool SendCommand(int id) override;
@@ -79,6 +85,8 @@ public:
     // Checks the contacts file for damage in the background (see CIntegrityCheck).
     void StartIntegrityCheck();
     void StopIntegrityCheck();
+    // Says in the status bar when the contacts file is kept without the write-ahead log.
+    void ShowFileNote();
     // Opens an .rtf file in a new notepad window titled with the file's name; a file that
     // does not exist or is not RTF is reported and opens nothing.
     CSpawnMDIChildWnd* OpenDocumentFile(const QString& path);
@@ -128,5 +136,6 @@ private:
     std::unique_ptr<CIntegrityCheck> m_integrityCheck;
     CSystemTray* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
+    QLabel* m_fileNote = nullptr;
     std::unique_ptr<CAlarmScheduler> m_scheduler;
 };

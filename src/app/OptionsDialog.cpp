@@ -65,8 +65,11 @@ COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
     change->setObjectName(QStringLiteral("changePassword"));
     change->setAutoDefault(false);
     connect(change, &QPushButton::clicked, this, [this] { RunPasswordChange(this); });
+    m_backupOnExit = new QCheckBox(QStringLiteral("Automatic bac&kup on exit"), security);
+    m_backupOnExit->setObjectName(QStringLiteral("backupOnExit"));
     auto* securityLayout = new QHBoxLayout(security);
     securityLayout->addWidget(change);
+    securityLayout->addWidget(m_backupOnExit);
     securityLayout->addStretch();
 
     QDialogButtonBox* buttons = okCancelButtons(this);
@@ -85,6 +88,7 @@ COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
     m_soundFile->setText(s.soundFile);
     m_autoFirm->setChecked(s.fillFirmAutomatically);
     m_rememberColumns->setChecked(s.rememberColumns);
+    m_backupOnExit->setChecked(s.backupOnExit);
     switch (s.unknownNameAction) {
         case 1:
             m_createNew->setChecked(true);
@@ -111,6 +115,7 @@ void COptionsDialog::accept() {
     s.soundFile = m_soundFile->text();
     s.fillFirmAutomatically = m_autoFirm->isChecked();
     s.rememberColumns = m_rememberColumns->isChecked();
+    s.backupOnExit = m_backupOnExit->isChecked();
     if (m_createNew->isChecked())
         s.unknownNameAction = 1;
     if (m_notifyUser->isChecked())

@@ -24,4 +24,5 @@ private:
     QRadioButton* m_doNothing;
     QCheckBox* m_autoFirm;
     QCheckBox* m_rememberColumns;
+    QCheckBox* m_backupOnExit;
 };

@@ -142,6 +142,15 @@ bool runSaveScript(CMainFrame& frame) {
         const QString tag = line.section(QLatin1Char(' '), 1);
         if (kind == QLatin1String("password"))
             continue;
+        if (kind == QLatin1String("pause")) {
+            // Lets the test act on the file (another program, a kill) while this one runs.
+            std::printf("paused\n");
+            std::fflush(stdout);
+            char answer[16];
+            if (!std::fgets(answer, sizeof answer, stdin))
+                return false;
+            continue;
+        }
         if (!perform(frame, kind, tag))
             return false;
         std::printf("saved %s %s\n", qPrintable(kind), qPrintable(tag));

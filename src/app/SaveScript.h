@@ -8,6 +8,8 @@ class CMainFrame;
 // saves through its own windows and quits. Each further line is "<kind> <tag>", the kind one
 // of person, contact, alarm and dossier (the dossier of the person saved last); after each
 // save that the window reports done, "saved <kind> <tag>" is written to standard output.
+// A line "pause" writes "paused" and waits for a line on standard input, so that a test can
+// act on the file between two saves.
 // Every prompt is written to standard error and answered No (or Ok), except that a missing
 // contacts file is created.
 bool saveScriptRequested();

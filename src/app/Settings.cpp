@@ -15,6 +15,8 @@ const QString kWavFile = QStringLiteral("wavfile");
 const QString kStoreColumns = QStringLiteral("storecolumns");
 const QString kAutoFirm = QStringLiteral("autofirm");
 const QString kNewData = QStringLiteral("newdata");
+const QString kBackup = QStringLiteral("backup");
+const QString kOnExit = QStringLiteral("onexit");
 
 }  // namespace
 
@@ -24,6 +26,7 @@ void CSettings::Load() {
     rememberColumns = file.readInt(kListView, kStoreColumns, 0) == 1;
     fillFirmAutomatically = file.readInt(kForm, kAutoFirm, 1) == 1;
     unknownNameAction = file.readInt(kFormView, kNewData, 3);
+    backupOnExit = file.readInt(kBackup, kOnExit, 1) == 1;
 }
 
 bool CSettings::Save() {
@@ -32,6 +35,7 @@ bool CSettings::Save() {
     written = file.writeInt(kListView, kStoreColumns, rememberColumns ? 1 : 0) && written;
     written = file.writeInt(kForm, kAutoFirm, fillFirmAutomatically ? 1 : 0) && written;
     written = file.writeInt(kFormView, kNewData, unknownNameAction) && written;
+    written = file.writeInt(kBackup, kOnExit, backupOnExit ? 1 : 0) && written;
     m_unsaved = !written;
     return written;
 }

@@ -10,10 +10,12 @@ struct CSettings {
     // 1 create a new person or firm, 2 notify the user, 3 do nothing. Kept as read from the
     // file; any value outside 1..3 means "do nothing" (see unknownNameChoice()).
     int unknownNameAction = 3;
+    // Whether a copy of the contacts file is written to the backups folder at exit.
+    bool backupOnExit = true;
 
-    // Reads the four keys from the settings file; missing keys give the defaults above.
+    // Reads the keys from the settings file; missing keys give the defaults above.
     void Load();
-    // Writes the four keys to the settings file; false when the file cannot be written
+    // Writes the keys to the settings file; false when the file cannot be written
     // (the options then stay in force for this run, see hasUnsavedChanges).
     bool Save();
     // True after a save failed, until one succeeds: the options in memory are newer than

@@ -7,6 +7,7 @@ list(APPEND TARVEX_CORE_SOURCES
 )
 list(APPEND TARVEX_UI_SOURCES
     src/app/AboutDialog.cpp
+    src/app/BackupCommands.cpp
     src/app/Application.cpp
     src/app/DatabaseAccessDialog.cpp
     src/app/GuardedApplication.cpp

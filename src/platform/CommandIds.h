@@ -27,6 +27,8 @@ inline constexpr int ExitProgram = 32817;
 inline constexpr int AlarmDue = 32776;
 inline constexpr int Import = 32830;
 inline constexpr int Export = 32831;
+inline constexpr int Backup = 32832;
+inline constexpr int RestoreBackup = 32833;
 
 // Record commands: handled by the record document, broadcast to its views.
 inline constexpr int Print = 32774;

@@ -54,6 +54,8 @@ constexpr CommandEntry kCommands[] = {
     {cmd::Search, "&Search...", "Search tool", "Search", "search"},
     {cmd::Import, "&Import...", "Import persons and companies from a vCard or CSV file", "Import", ""},
     {cmd::Export, "&Export...", "Export persons, companies or alarms to a file", "Export", ""},
+    {cmd::Backup, "&Back up...", "Write a copy of the contacts file while you work", "Back up", ""},
+    {cmd::RestoreBackup, "&Restore...", "Put a backup in place of the contacts file", "Restore", ""},
     {cmd::Notepad, "&Notepad", "Make new text document", "Notepad", "notepad"},
     {cmd::Options, "&Options...", "Change the program's options", "Options", ""},
     {cmd::Help, "&Help", "Shows help file", "Help", "help"},

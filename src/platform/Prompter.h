@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class QPrinter;
 class QWidget;
@@ -26,6 +27,9 @@ public:
     virtual bool printDialog(QPrinter& printer) = 0;
     // The platform's warning sound.
     virtual void beep() = 0;
+    // Asks for a password with the text as the question; nothing when cancelled. A prompter
+    // that cannot ask cancels.
+    virtual std::optional<QString> password(const QString& /*text*/) { return std::nullopt; }
 };
 
 // The prompter in force; the real one until setPrompter() installs another.

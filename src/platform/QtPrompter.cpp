@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -74,6 +76,16 @@ QString QtPrompter::openFileName(const QString& caption, const QString& filter) 
     const QString file = QFileDialog::getOpenFileName(QApplication::activeWindow(), caption,
                                                       QString(), qtFileFilter(filter));
     return file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
+}
+
+std::optional<QString> QtPrompter::password(const QString& text) {
+    bool accepted = false;
+    const QString typed =
+        QInputDialog::getText(QApplication::activeWindow(), QStringLiteral("Tarvex"), text,
+                              QLineEdit::Password, QString(), &accepted);
+    if (!accepted)
+        return std::nullopt;
+    return typed;
 }
 
 QString QtPrompter::saveFileName(const QString& caption, const QString& filter,

@@ -12,6 +12,7 @@ public:
                          const QString& proposed) override;
     bool printDialog(QPrinter& printer) override;
     void beep() override;
+    std::optional<QString> password(const QString& text) override;
 };
 
 // Makes QtPrompter the default prompter of the process.

@@ -47,21 +47,26 @@ TEST_F(SettingsTest, MissingFileGivesTheDefaultsAndIsNotCreatedByLoading) {
     EXPECT_FALSE(QFile::exists(path("Tarvex.ini")));
 }
 
-TEST_F(SettingsTest, SaveWritesTheFourKeysAndLoadReadsThemBack) {
+TEST_F(SettingsTest, SaveWritesEveryKeyAndLoadReadsThemBack) {
     CSettings object;
     object.soundFile = "/home/me/sounds/gong.wav";
     object.rememberColumns = true;
     object.fillFirmAutomatically = false;
     object.unknownNameAction = 2;
+    object.backupOnExit = false;
     ASSERT_TRUE(object.Save());
     EXPECT_EQ(readIni(),
               "[alarm]\nwavfile=/home/me/sounds/gong.wav\n\n[listview]\nstorecolumns=1\n\n"
-              "[form]\nautofirm=0\n\n[formview]\nnewdata=2\n");
+              "[form]\nautofirm=0\n\n[formview]\nnewdata=2\n\n[backup]\nonexit=0\n");
     const CSettings again = loaded();
     EXPECT_EQ(again.soundFile, object.soundFile);
     EXPECT_TRUE(again.rememberColumns);
     EXPECT_FALSE(again.fillFirmAutomatically);
     EXPECT_EQ(again.unknownNameAction, 2);
+    EXPECT_FALSE(again.backupOnExit);
+    // A file without the key backs up at exit.
+    writeIni("[form]\nautofirm=1\n");
+    EXPECT_TRUE(loaded().backupOnExit);
 }
 
 TEST_F(SettingsTest, BooleansAreTrueOnlyForOne) {

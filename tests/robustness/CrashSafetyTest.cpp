@@ -6,6 +6,8 @@
 #include <QThread>
 #include <random>
 
+#include "OutsideClient.h"
+#include "ScriptedProgram.h"
 #include "TempWorkDir.h"
 #include "data/Database.h"
 #include "data/Statement.h"
@@ -28,23 +30,6 @@ struct Saved {
 
 class CrashSafetyTest : public TempWorkDirTest {
 protected:
-    // Starts the program on the folder with a script of saves.
-    static void startProgram(QProcess& program, const QString& folder, const QString& name,
-                             const QString& scriptText) {
-        const QString scriptPath = folder + '/' + name;
-        QFile file(scriptPath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(scriptText.toUtf8());
-        file.close();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("TARVEX_SAVE_SCRIPT"), scriptPath);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        program.setProcessEnvironment(environment);
-        program.setWorkingDirectory(folder);
-        program.setStandardErrorFile(QProcess::nullDevice());
-        program.start(QStringLiteral(TARVEX_PROGRAM), {});
-        ASSERT_TRUE(program.waitForStarted(10000));
-    }
     // The saves a program reported; only whole lines count, a line cut by a kill was not
     // reported.
     static QList<Saved> reportedSaves(QProcess& program) {
@@ -61,12 +46,17 @@ protected:
     // it has reported its first save when `delayMs` is negative; the saves it reported.
     QList<Saved> runAndKill(const QString& folder, const QString& scriptText, int delayMs) {
         QProcess program;
-        startProgram(program, folder, QStringLiteral("script"), scriptText);
+        startScriptedProgram(program, folder, QStringLiteral("script"), scriptText);
         if (delayMs < 0) {
             while (!program.canReadLine() && program.state() == QProcess::Running)
                 program.waitForReadyRead(100);
         } else {
-            QThread::msleep(static_cast<unsigned long>(delayMs));
+            // Another program reads the file and closes while this one saves: its close
+            // must leave the running program's log alone.
+            QThread::msleep(static_cast<unsigned long>(delayMs / 2));
+            OutsideClient::query(folder + QStringLiteral("/Tarvex.mdb"),
+                                 QStringLiteral("SELECT count(*) FROM sqlite_master"), m_password);
+            QThread::msleep(static_cast<unsigned long>(delayMs / 2));
         }
         program.kill();
         program.waitForFinished(10000);
@@ -129,6 +119,7 @@ protected:
 
     // 25 runs on one folder, each killed at a random moment, the file checked after each.
     void killRepeatedly(const QString& password) {
+        m_password = password;
         const QString folder = dirPath() + (password.isEmpty() ? "/plain" : "/secret");
         ASSERT_TRUE(QDir().mkpath(folder));
         std::mt19937 random(20261208u + static_cast<unsigned>(password.size()));
@@ -149,6 +140,8 @@ protected:
         }
         EXPECT_GT(reportedTotal, runs) << "the kills came too early to interrupt saves";
     }
+
+    QString m_password;
 };
 
 }  // namespace
@@ -167,8 +160,8 @@ TEST_F(CrashSafetyTest, TwoProgramsSavingIntoOneFileKeepEachOthersSaves) {
     ASSERT_EQ(runAndKill(folder, script(QString(), 0, 1), -1).size(), 1);
     QProcess first;
     QProcess second;
-    startProgram(first, folder, QStringLiteral("first"), script(QString(), 1000, 60));
-    startProgram(second, folder, QStringLiteral("second"), script(QString(), 2000, 60));
+    startScriptedProgram(first, folder, QStringLiteral("first"), script(QString(), 1000, 60));
+    startScriptedProgram(second, folder, QStringLiteral("second"), script(QString(), 2000, 60));
     ASSERT_TRUE(first.waitForFinished(60000));
     ASSERT_TRUE(second.waitForFinished(60000));
     EXPECT_EQ(first.exitCode(), 0);

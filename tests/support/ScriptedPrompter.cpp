@@ -42,6 +42,21 @@ QString ScriptedPrompter::saveFileName(const QString& caption, const QString& fi
     return openFileName(caption, filter);
 }
 
+std::optional<QString> ScriptedPrompter::password(const QString& text) {
+    m_messages.append(text);
+    if (m_passwords.empty()) {
+        if (!m_lenient)
+            ADD_FAILURE() << "unexpected password prompt: " << text.toStdString();
+        return std::nullopt;
+    }
+    const bool typed = m_passwords.front().has_value();
+    const QString typedText = m_passwords.front().value_or(QString());
+    m_passwords.pop_front();
+    if (!typed)
+        return std::nullopt;
+    return typedText;
+}
+
 bool ScriptedPrompter::printDialog(QPrinter&) {
     if (m_prints.empty())
         return false;

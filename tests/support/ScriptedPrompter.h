@@ -22,6 +22,8 @@ public:
     }
     void answerFile(const QString& path) { m_files.push_back(path); }
     void answerPrint(bool accept) { m_prints.push_back(accept); }
+    // Queues the text typed at the next password prompt; an empty optional cancels it.
+    void answerPassword(std::optional<QString> typed) { m_passwords.push_back(std::move(typed)); }
 
     int message(const QString& text, Buttons buttons, Icon icon) override;
     QString openFileName(const QString& caption, const QString& filter) override;
@@ -30,6 +32,8 @@ public:
                          const QString& proposed) override;
     bool printDialog(QPrinter& printer) override;
     void beep() override { ++m_beeps; }
+    // Records the question like a message; an unscripted prompt fails the test.
+    std::optional<QString> password(const QString& text) override;
 
     const QStringList& messages() const { return m_messages; }
     Icon lastIcon() const { return m_lastIcon; }
@@ -44,6 +48,7 @@ private:
     std::deque<std::function<int(const QString&)>> m_callbacks;
     std::deque<QString> m_files;
     std::deque<bool> m_prints;
+    std::deque<std::optional<QString>> m_passwords;
     QStringList m_messages;
     Icon m_lastIcon = Icon::None;
     Buttons m_lastButtons = Buttons::Ok;
