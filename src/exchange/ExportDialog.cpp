@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QSaveFile>
 
+#include "data/ContactsFileIdentity.h"
 #include "data/ErrorReport.h"
 #include "exchange/AlarmCalendar.h"
 #include "exchange/ContactExport.h"
@@ -98,6 +99,11 @@ void CExportDialog::runExport() {
     if (path.isEmpty()) {
         messageBox(QStringLiteral("Choose the file to write."), Prompter::Buttons::Ok,
                    Prompter::Icon::Exclamation);
+        return;
+    }
+    // Written by a rename over the chosen name, the contacts file itself would be lost.
+    if (isContactsFile(path)) {
+        messageBox(contactsFileRefusal(path), Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
         return;
     }
     QString error;

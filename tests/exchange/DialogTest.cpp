@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -87,6 +88,28 @@ TEST_F(ExchangeDialogTest, ExportOfTheActiveListKeepsItsRowsAndOrder) {
     ASSERT_GE(lines.size(), 3);
     EXPECT_TRUE(lines[1].startsWith("Carter,"));
     EXPECT_TRUE(lines[2].startsWith("Able,"));
+}
+
+// A link to the contacts file is the contacts file: written over by a rename, it would be gone.
+TEST_F(ExchangeDialogTest, ExportIntoTheContactsFileUnderAnyNameIsRefused) {
+    CStatement(db, QStringLiteral("INSERT INTO \"Person\" (\"lastname\") VALUES ('Kept')"))
+        .execute();
+    const QString link = path(QStringLiteral("people.vcf"));
+    ASSERT_TRUE(QFile::link(dbPath, link));
+    for (const QString& target : {dbPath, link, dbPath + QStringLiteral("-wal")}) {
+        CExportDialog dialog(db, nullptr);
+        dialog.choose(CExportDialog::Persons, CExportDialog::VCard4, false);
+        dialog.setFileName(target);
+        prompts.answer(Prompter::Ok);
+        dialog.runExport();
+        ASSERT_FALSE(prompts.messages().isEmpty());
+        EXPECT_TRUE(prompts.messages().last().contains(QLatin1String("choose another file")))
+            << target.toStdString();
+    }
+    CStatement count(db, QStringLiteral("SELECT count(*) FROM Person"));
+    ASSERT_TRUE(count.step());
+    EXPECT_EQ(count.int64(0), 1);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
 }
 
 TEST_F(ExchangeDialogTest, BrowseChoosesTheFileThroughTheSaveChooser) {
