@@ -92,7 +92,7 @@ CContactFView::CContactFView(CDocument* document)
         button->setAutoDefault(false);
         paneButtons->addWidget(button);
         connect(button, &QPushButton::clicked, this,
-                [this, run] { reportDbErrors([this, run] { (this->*run)(); }); });
+                [this, run] { runCommand([this, run] { (this->*run)(); }); });
     };
     paneButton(HistoryRefresh, "&Refresh", &CContactFView::FillHistory);
     paneButton(HistoryPrint, "&Print", &CContactFView::PrintHistory);

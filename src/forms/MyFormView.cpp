@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/MainFrame.h"
 #include "app/SpawnMDIChildWnd.h"
@@ -65,7 +66,8 @@ CMyFormView::CMyFormView(CDocument* document, FormDefinition definition, FormKin
     : m_definition(std::move(definition)),
       m_kind(kind),
       m_recordSet(std::move(recordSet)),
-      m_slot(QString::fromLatin1(m_definition.kind), this) {
+      m_slot(QString::fromLatin1(m_definition.kind), this),
+      m_moves([this] { return isEditing(); }) {
     SetDocument(document);
     buildLayout();
 }
@@ -96,7 +98,7 @@ QWidget* CMyFormView::makeControl(const FormField& field) {
                 edit->setResolveOnF7(true);
                 edit->setResolveMessage(field.resolveMessage);
                 connect(edit, &CPickListEdit::resolveRequested, this, [this](int message) {
-                    reportDbErrors([this, message] { OnResolve(message); });
+                    runCommand([this, message] { OnResolve(message); });
                 });
             }
             widget = edit;
@@ -202,7 +204,12 @@ void CMyFormView::buildLayout() {
 
 void CMyFormView::onClicked(int buttonId, std::function<void()> step) {
     connect(button(buttonId), &QPushButton::clicked, this,
-            [step = std::move(step)] { reportDbErrors(step); });
+            [this, step = std::move(step)] { runCommand(step); });
+}
+
+void CMyFormView::runCommand(const std::function<void()>& step) {
+    CDeferredMoves::Command command(m_moves);
+    reportDbErrors(step);
 }
 
 QPushButton* CMyFormView::addButton(int id, const QString& text) {
@@ -256,8 +263,12 @@ void CMyFormView::OnUpdate(CView*, int hint, CHintObject* hintObject) {
     const auto* locator = dynamic_cast<const CRecordLocator*>(hintObject);
     if (!m_recordSet->IsOpen())
         return;
+    if (hint == cmd::ShowRecord || hint == cmd::AddNew) {
+        requestMove(hint, locator);
+        return;
+    }
     CRecordSet* rs = m_recordSet.get();
-    reportDbErrors([&] {
+    runCommand([&] {
         switch (hint) {
             case cmd::FirstRecord:
                 if (!(rs->IsBOF() && rs->IsEOF()))
@@ -274,9 +285,6 @@ void CMyFormView::OnUpdate(CView*, int hint, CHintObject* hintObject) {
             case cmd::LastRecord:
                 if (!(rs->IsBOF() && rs->IsEOF()))
                     moveAndRefresh(&CRecordSet::MoveLast);
-                break;
-            case cmd::AddNew:
-                NewRecord(locator);
                 break;
             case cmd::EditRecord:
                 if (isEditing())
@@ -301,10 +309,6 @@ void CMyFormView::OnUpdate(CView*, int hint, CHintObject* hintObject) {
             case cmd::Close:
                 Close();
                 break;
-            case cmd::ShowRecord:
-                if (locator)
-                    ShowRecord(*locator);
-                break;
             case cmd::ReturnPersonName:
             case cmd::ReturnFirmName:
                 if (locator)
@@ -313,6 +317,29 @@ void CMyFormView::OnUpdate(CView*, int hint, CHintObject* hintObject) {
             default:
                 break;
         }
+    });
+}
+
+void CMyFormView::requestMove(int hint, const CRecordLocator* locator) {
+    if (hint == cmd::ShowRecord && !locator)
+        return;
+    std::optional<CRecordLocator> target;
+    if (locator)
+        target = *locator;
+    // A caller that waits for a new record is owed the record still to be added, not the
+    // edit in progress: its link goes with the request.
+    std::optional<CallerLink> caller;
+    if (hint == cmd::AddNew && m_moves.busy() && callerLink(m_kind).returnPending)
+        caller = std::exchange(callerLink(m_kind), CallerLink());
+    m_moves.runOrDefer([this, hint, target, caller] {
+        if (caller)
+            callerLink(m_kind) = *caller;
+        reportDbErrors([&] {
+            if (hint == cmd::ShowRecord)
+                ShowRecord(*target);
+            else
+                NewRecord(target ? &*target : nullptr);
+        });
     });
 }
 
@@ -448,9 +475,6 @@ void CMyFormView::NewRecord(const CRecordLocator* locator) {
     // Refused before the form changes, so that a set that cannot take a record never
     // looks as if it were adding one.
     rs->CheckWritable();
-    // A new-record request from another window drops an edit in progress, as a move would.
-    if (isEditing())
-        rs->CancelUpdate();
     DoNewMask();
     EnableControls(true);
     DoNewDefaults();
@@ -553,10 +577,6 @@ void CMyFormView::Close() {
 
 void CMyFormView::ShowRecord(const CRecordLocator& locator) {
     CRecordSet* rs = m_recordSet.get();
-    if (isEditing()) {
-        rs->CancelUpdate();
-        EnableControls(false);
-    }
     const QString condition =
         locator.m_lId != -1 ? QStringLiteral("ID = %1").arg(locator.m_lId) : nameCondition(locator);
     if (!condition.isEmpty() && rs->FindFirst(condition)) {
@@ -621,7 +641,7 @@ bool CMyFormView::eventFilter(QObject* watched, QEvent* event) {
             for (auto it = m_controls.cbegin(); it != m_controls.cend(); ++it) {
                 if (it.value() == watched) {
                     const int controlId = it.key();
-                    reportDbErrors([this, controlId] { OnFieldLeft(controlId); });
+                    runCommand([this, controlId] { OnFieldLeft(controlId); });
                     break;
                 }
             }

@@ -9,6 +9,7 @@
 #include "data/RecordSet.h"
 #include "forms/CallerLink.h"
 #include "forms/FormDefinition.h"
+#include "platform/DeferredMoves.h"
 #include "platform/Document.h"
 #include "platform/OpenWindowRegistry.h"
 
@@ -24,6 +25,10 @@ class QPushButton;
 // edit, save, cancel, delete and print records. Record commands reach it as broadcasts of
 // its document; its update handler is the command dispatcher. The form's fields, their
 // columns and pick lists come from its FormDefinition.
+//
+// Requests to show a record or start a new one wait while the form runs a command of its
+// own (its question may be open) or edits, and run when it is idle again (CDeferredMoves):
+// an answer always acts on the record the user chose, and typed text is never dropped.
 class CMyFormView : public QWidget, public CView {
     Q_OBJECT
 public:
@@ -45,6 +50,8 @@ public:
     bool isEditing() const;
     qint32 position() const { return m_position; }
     qint32 overall() const { return m_overall; }
+    // The show-record and new-record requests waiting for the form to be idle.
+    CDeferredMoves& deferredMoves() { return m_moves; }
 
 protected:
     // The operations each form fills in.
@@ -90,8 +97,11 @@ protected:
     QHBoxLayout* buttonRow() const { return m_buttonRow; }
     QGridLayout* fieldGrid() const { return m_grid; }
     QPushButton* button(int id) const { return m_buttons.value(id, nullptr); }
-    // Runs `step` when the button is clicked; a database failure in it is reported.
+    // Runs `step` when the button is clicked, as runCommand does.
     void onClicked(int buttonId, std::function<void()> step);
+    // Runs one entry point of the form (a command, a click, a key): a database failure in
+    // it is reported, and requests to move the form wait until it is done.
+    void runCommand(const std::function<void()>& step);
 
     void ShowRecord(const CRecordLocator& locator);
     void NewRecord(const CRecordLocator* locator);
@@ -111,6 +121,8 @@ private:
     void buildLayout();
     QWidget* makeControl(const FormField& field);
     void moveAndRefresh(void (CRecordSet::*move)());
+    // Show-record and new-record requests: at once when the form is idle, else later.
+    void requestMove(int hint, const CRecordLocator* locator);
     void setPositionTexts();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -127,4 +139,5 @@ private:
     qint32 m_position = 0;
     qint32 m_overall = 0;
     bool m_opened = false;
+    CDeferredMoves m_moves;
 };

@@ -145,6 +145,9 @@ TEST_F(FormFaultTest, AShowByAnEmptyNameShowsTheRecordAgain) {
     command(cmd::EditRecord);
     field(form, "lastname")->setText("Abandoned");
     form->document()->ShowRecordByTexts(QString(), QString(), QString());
+    EXPECT_EQ(field(form, "lastname")->text(), "Abandoned") << "the show waits for the edit";
+    prompts.answer(Prompter::Yes);
+    command(cmd::EraseRecord);
     EXPECT_FALSE(form->isEditing());
     EXPECT_EQ(field(form, "lastname")->text(), "Stored");
     EXPECT_TRUE(field(form, "lastname")->isReadOnly());

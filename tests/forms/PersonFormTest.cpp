@@ -163,7 +163,7 @@ TEST_F(PersonFormTest, DeletingTheLastAndTheOnlyRecord) {
     EXPECT_EQ(form->overall(), 0);
 }
 
-TEST_F(PersonFormTest, ShowRecordByIdWhileEditingDropsTheEdit) {
+TEST_F(PersonFormTest, ShowRecordByIdWhileEditingWaitsForTheEditToEnd) {
     open({{"Adams", "Bob"}, {"Young", "Ann"}});
     key(Qt::Key_F2);
     field("firstname")->setText("Changed");
@@ -173,8 +173,15 @@ TEST_F(PersonFormTest, ShowRecordByIdWhileEditingDropsTheEdit) {
     rs.m_strFilter = "lastname = 'Young'";
     rs.Open();
     doc()->ShowRecordById(rs.longValue("id"));
+    EXPECT_TRUE(form->isEditing()) << "the typed text is not dropped";
+    EXPECT_EQ(shown("firstname"), "Changed");
+    prompts.answer(Prompter::No);
+    key(Qt::Key_Escape);
+    EXPECT_EQ(shown("firstname"), "Changed") << "the edit goes on";
+    prompts.answer(Prompter::Yes);
+    key(Qt::Key_Escape);
     EXPECT_FALSE(form->isEditing());
-    EXPECT_EQ(shown("firstname"), "Ann");
+    EXPECT_EQ(shown("firstname"), "Ann") << "shown once the edit was cancelled";
     EXPECT_EQ(storedPersons(), (QStringList{"Adams|Bob", "Young|Ann"}));
     prompts.answer(Prompter::Ok);
     doc()->ShowRecordById(987654);
