@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "data/DbException.h"
+#include "data/WriteGate.h"
 
 struct sqlite3;
 class CRecordSet;
@@ -55,6 +56,9 @@ public:
     // For the data layer's own statements.
     sqlite3* handle() const { return m_handle; }
 
+    // Held while an import's transaction is open on this connection.
+    CWriteGate& writeGate() { return m_writeGate; }
+
 private:
     friend class CRecordSet;
     void attach(CRecordSet* recordSet);
@@ -66,4 +70,5 @@ private:
     QString m_path;
     QString m_password;
     std::vector<CRecordSet*> m_recordSets;
+    CWriteGate m_writeGate;
 };

@@ -1,5 +1,6 @@
 list(APPEND TARVEX_CORE_SOURCES
     src/data/Connection.cpp
+    src/data/ContactBatch.cpp
     src/data/Database.cpp
     src/data/DatabaseCopy.cpp
     src/data/DBDoc.cpp
@@ -23,6 +24,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/StoredDateTime.cpp
     src/data/TableDef.cpp
     src/data/Transaction.cpp
+    src/data/WriteGate.cpp
 )
 list(APPEND TARVEX_UI_SOURCES
 )
