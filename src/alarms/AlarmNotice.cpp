@@ -10,6 +10,7 @@
 #include "alarms/AlarmSound.h"
 #include "data/AlarmRcs.h"
 #include "data/Connection.h"
+#include "data/Database.h"
 #include "data/DbException.h"
 #include "data/ErrorReport.h"
 #include "data/RecordLocator.h"
@@ -63,6 +64,12 @@ QString CAlarmNotice::text(int controlId) const {
 }
 
 bool CAlarmNotice::Init() {
+    // An import holds its transaction open while its progress runs the event loop: the
+    // advance written now would go with the import's rollback.
+    if (CWriteGate& gate = sharedDatabase().writeGate(); gate.isHeld()) {
+        gate.whenFree(this, [this] { Init(); });
+        return true;
+    }
     CFrameServices* main = frameServices();
     if (main)
         main->AlarmNoticeOpened();

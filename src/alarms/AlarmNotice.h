@@ -16,7 +16,8 @@ public:
     ~CAlarmNotice() override;
 
     // Runs the notification and shows the notice; false when the alarm no longer exists,
-    // in which case the notice has closed itself, silently.
+    // in which case the notice has closed itself, silently. While an import writes, all of
+    // it waits until the import has ended (and true is returned).
     bool Init();
 
     qint32 alarmId() const { return m_id; }

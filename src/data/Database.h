@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "data/DbException.h"
+#include "data/WriteGate.h"
 
 struct sqlite3;
 class CRecordSet;
@@ -71,6 +72,9 @@ public:
     // For the data layer's own statements.
     sqlite3* handle() const { return m_handle; }
 
+    // Held while an import's transaction is open on this connection.
+    CWriteGate& writeGate() { return m_writeGate; }
+
 private:
     friend class CRecordSet;
     void attach(CRecordSet* recordSet);
@@ -87,4 +91,5 @@ private:
     QString m_journalMode;
     QString m_networkFileSystem;
     std::vector<CRecordSet*> m_recordSets;
+    CWriteGate m_writeGate;
 };

@@ -423,6 +423,9 @@ void CRecordSet::Edit() {
 
 void CRecordSet::Update() {
     CheckWritable();
+    // A write from the event loop of an import's progress would go with its rollback.
+    if (database().writeGate().isHeld())
+        throw CWriteGate::busyWrite();
     if (m_editMode == dbEditNone)
         throw dbError(SQLITE_MISUSE, QStringLiteral("Update without AddNew or Edit."));
     if (m_editMode == dbEditAdd)
@@ -502,6 +505,8 @@ void CRecordSet::CancelUpdate() {
 
 void CRecordSet::Delete() {
     CheckWritable();
+    if (database().writeGate().isHeld())
+        throw CWriteGate::busyWrite();
     requireCurrent();
     if (m_editMode != dbEditNone)
         CancelUpdate();

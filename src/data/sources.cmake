@@ -1,6 +1,7 @@
 list(APPEND TARVEX_CORE_SOURCES
     src/data/BackupFiles.cpp
     src/data/Connection.cpp
+    src/data/ContactBatch.cpp
     src/data/ContactsFileIdentity.cpp
     src/data/Database.cpp
     src/data/DatabaseBackup.cpp
@@ -28,6 +29,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/StoredDateTime.cpp
     src/data/TableDef.cpp
     src/data/Transaction.cpp
+    src/data/WriteGate.cpp
 )
 list(APPEND TARVEX_UI_SOURCES
 )

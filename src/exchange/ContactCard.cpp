@@ -81,12 +81,15 @@ CExchangeRecord personOf(const CContactCard& card) {
     QStringList extras = card.extras;
     QString family = card.family;
     QString given = card.given;
-    if (family.isEmpty() && given.isEmpty()) {
+    if (family.isEmpty() && given.isEmpty() && !card.formatted.isEmpty()) {
         // Only a display name: its last word is taken for the family name.
         const QString name = card.formatted.simplified();
         const qsizetype blank = name.lastIndexOf(u' ');
         family = blank < 0 ? name : name.mid(blank + 1);
         given = blank < 0 ? QString() : name.left(blank);
+    } else if (family.isEmpty() && given.isEmpty()) {
+        // Nothing but an address to write to: the person is known by it.
+        family = card.firstEmail();
     }
     setIfAny(record, QStringLiteral("lastname"), family);
     setIfAny(record, QStringLiteral("firstname"), given);
@@ -136,6 +139,17 @@ CExchangeRecord personOf(const CContactCard& card) {
 }
 
 }  // namespace
+
+QString CContactCard::firstEmail() const {
+    for (const Typed& email : emails)
+        if (!email.value.trimmed().isEmpty())
+            return email.value.trimmed();
+    return {};
+}
+
+bool CContactCard::canBeNamed() const {
+    return hasName() || !organisation.value(0).trimmed().isEmpty() || !firstEmail().isEmpty();
+}
 
 CExchangeRecord recordOfCard(const CContactCard& card) {
     // Many programs write a firm's card with its name as the display name and no N.

@@ -29,8 +29,13 @@ struct CContactCard {
     int line = 0;
 
     bool hasName() const { return !family.isEmpty() || !given.isEmpty() || !formatted.isEmpty(); }
+    // The first e-mail address that is not empty.
+    QString firstEmail() const;
+    // Whether the card gives a record a name: a name, a firm, or at least an e-mail address.
+    bool canBeNamed() const;
 };
 
 // The record a card stands for: a firm for an organisation card (or one with a firm and
-// no name), a person otherwise. Values without a column go to the description.
+// no name), a person otherwise, named by the structured name, else by the display name,
+// else by the e-mail address. Values without a column go to the description.
 CExchangeRecord recordOfCard(const CContactCard& card);

@@ -3,128 +3,94 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSet>
+#include <algorithm>
 
-#include "data/Database.h"
-#include "data/Statement.h"
-#include "data/Transaction.h"
+#include "data/ContactBatch.h"
 #include "exchange/CsvReader.h"
-#include "exchange/CsvWriter.h"
+#include "exchange/TextEncoding.h"
 #include "exchange/VCardReader.h"
 
 namespace {
 
-QString personKey(const QString& last, const QString& first) {
-    return (last + u' ' + first).toCaseFolded();
+constexpr qsizetype kListedNotAdded = 10;
+
+QString shownName(const CExchangeRecord& record) {
+    if (record.kind == CExchangeRecord::Kind::Firm)
+        return record.value(QStringLiteral("name"));
+    return QStringList{record.value(QStringLiteral("lastname")),
+                       record.value(QStringLiteral("firstname"))}
+        .join(u' ')
+        .trimmed();
 }
 
-QSet<QString> existingKeys(CDatabase& db, const QString& sql) {
-    QSet<QString> keys;
-    CStatement statement(db, sql);
-    while (statement.step())
-        keys.insert(statement.text(0).toCaseFolded());
-    return keys;
+// The line number of a "line 12: ..." text.
+int lineOf(const QString& text) {
+    return text.section(u':', 0, 0).section(u' ', 1).toInt();
 }
-
-class Inserter {
-public:
-    Inserter(CDatabase& db, CExchangeRecord::Kind kind)
-        : m_columns(csvColumns(kind)),
-          m_statement(db,
-                      sqlFor(kind == CExchangeRecord::Kind::Firm ? "Firm" : "Person", m_columns)) {}
-
-    void insert(const CExchangeRecord& record) {
-        for (qsizetype i = 0; i < m_columns.size(); ++i) {
-            const QString value = record.value(m_columns[i]);
-            m_statement.bind(int(i) + 1, value.isEmpty() ? QVariant() : QVariant(value));
-        }
-        m_statement.execute();
-        m_statement.reset();
-    }
-
-private:
-    static QString sqlFor(const char* table, const QStringList& columns) {
-        QStringList names, marks;
-        for (const QString& column : columns) {
-            names << u'"' + column + u'"';
-            marks << QStringLiteral("?");
-        }
-        return QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-            .arg(QLatin1String(table), names.join(u", "), marks.join(u", "));
-    }
-
-    QStringList m_columns;
-    CStatement m_statement;
-};
 
 }  // namespace
 
 QString CImportSummary::text() const {
+    if (cancelled)
+        return QStringLiteral("The import was cancelled; nothing was added.");
     const QLocale locale;
-    QString summary = QStringLiteral("%1 persons and %2 companies added")
-                          .arg(locale.toString(persons), locale.toString(firms));
+    const bool cards = format == CReadResult::Format::VCard;
+    QString summary = QStringLiteral("%1 %2 read as %3: %4 persons and %5 companies added")
+                          .arg(locale.toString(entries()),
+                               cards ? QStringLiteral("cards") : QStringLiteral("rows"), encoding,
+                               locale.toString(persons), locale.toString(firms));
     if (duplicates)
         summary +=
             QStringLiteral(", %1 skipped as already present").arg(locale.toString(duplicates));
-    if (!unreadableLines.isEmpty()) {
-        QStringList lines;
-        for (qsizetype i = 0; i < unreadableLines.size() && i < 10; ++i)
-            lines << locale.toString(unreadableLines[i]);
-        summary += QStringLiteral(", %1 not readable: line %2")
-                       .arg(locale.toString(unreadableLines.size()), lines.join(u", "));
-        if (unreadableLines.size() > 10)
-            summary += QStringLiteral(" ...");
-    }
-    if (cancelled)
-        summary = QStringLiteral("The import was cancelled; nothing was added.");
+    if (!unreadableLines.isEmpty())
+        summary += QStringLiteral(", %1 not readable").arg(locale.toString(unreadableLines.size()));
+    summary += u'.';
+    for (qsizetype i = 0; i < notAdded.size() && i < kListedNotAdded; ++i)
+        summary += u'\n' + notAdded[i];
+    if (notAdded.size() > kListedNotAdded)
+        summary += QStringLiteral("\n... and %1 more")
+                       .arg(locale.toString(notAdded.size() - kListedNotAdded));
     return summary;
 }
 
 CImportSummary importRecords(CDatabase& db, const CReadResult& read, bool addDuplicates,
                              const ImportProgress& progress) {
     CImportSummary summary;
+    summary.format = read.format;
+    summary.encoding = read.encoding;
     summary.unreadableLines = read.unreadableLines;
-    CTransaction transaction(db);
-    // One pass over each table instead of a look-up per record.
-    QSet<QString> persons = existingKeys(
-        db, QStringLiteral(
-                "SELECT COALESCE(\"lastname\", '') || ' ' || COALESCE(\"firstname\", '') FROM "
-                "\"Person\""));
-    QSet<QString> firms = existingKeys(db, QStringLiteral("SELECT \"name\" FROM \"Firm\""));
-    QSet<QString> groups = existingKeys(db, QStringLiteral("SELECT \"Name\" FROM \"Group\""));
-    Inserter personInserter(db, CExchangeRecord::Kind::Person);
-    Inserter firmInserter(db, CExchangeRecord::Kind::Firm);
-    CStatement groupInserter(db, QStringLiteral("INSERT INTO \"Group\" (\"Name\") VALUES (?)"));
-
+    summary.notAdded = read.unreadable;
+    CContactBatch batch(db);
     const qsizetype total = read.records.size();
     for (qsizetype i = 0; i < total; ++i) {
         const CExchangeRecord& record = read.records[i];
         const bool firm = record.kind == CExchangeRecord::Kind::Firm;
-        const QString key = firm ? record.value(QStringLiteral("name")).toCaseFolded()
-                                 : personKey(record.value(QStringLiteral("lastname")),
-                                             record.value(QStringLiteral("firstname")));
-        QSet<QString>& known = firm ? firms : persons;
-        if (known.contains(key) && !addDuplicates) {
+        const bool present = firm ? batch.hasFirm(record.value(QStringLiteral("name")))
+                                  : batch.hasPerson(record.value(QStringLiteral("lastname")),
+                                                    record.value(QStringLiteral("firstname")));
+        if (present && !addDuplicates) {
             ++summary.duplicates;
+            summary.notAdded << QStringLiteral("line %1: %2 is already present")
+                                    .arg(record.line)
+                                    .arg(shownName(record));
         } else {
-            const QString group = record.value(QStringLiteral("group"));
-            if (!group.isEmpty() && !groups.contains(group.toCaseFolded())) {
-                groupInserter.bind(1, group);
-                groupInserter.execute();
-                groupInserter.reset();
-                groups.insert(group.toCaseFolded());
+            if (batch.addGroupIfMissing(record.value(QStringLiteral("group"))))
                 ++summary.groups;
-            }
-            (firm ? firmInserter : personInserter).insert(record);
-            known.insert(key);
+            if (firm)
+                batch.addFirm(record.values);
+            else
+                batch.addPerson(record.values);
             ++(firm ? summary.firms : summary.persons);
         }
         if (progress && !progress(i + 1, total)) {
             summary.cancelled = true;
-            return summary;  // the transaction rolls back
+            return summary;  // the batch rolls back
         }
     }
-    transaction.Commit();
+    batch.Commit();
+    // In the order of the file.
+    std::stable_sort(summary.notAdded.begin(), summary.notAdded.end(),
+                     [](const QString& a, const QString& b) { return lineOf(a) < lineOf(b); });
     return summary;
 }
 
@@ -136,12 +102,10 @@ CReadResult readContactFile(const QString& path) {
         return result;
     }
     const QByteArray data = file.readAll();
-    QByteArray start = data.left(512).trimmed();
-    if (start.startsWith("\xEF\xBB\xBF"))
-        start = start.mid(3).trimmed();
+    const QString start = textencoding::decodeFile(data.left(512)).text.trimmed();
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (start.toUpper().startsWith("BEGIN:VCARD") || suffix == QLatin1String("vcf") ||
-        suffix == QLatin1String("vcard"))
+    if (start.startsWith(QLatin1String("BEGIN:VCARD"), Qt::CaseInsensitive) ||
+        suffix == QLatin1String("vcf") || suffix == QLatin1String("vcard"))
         return readVCards(data);
     return readContactsCsv(data);
 }

@@ -9,26 +9,36 @@
 
 class CDatabase;
 
+// What an import did with every card or row of the file.
 struct CImportSummary {
+    CReadResult::Format format = CReadResult::Format::VCard;
+    QString encoding;
     int persons = 0;
     int firms = 0;
     int duplicates = 0;
     int groups = 0;
+    // One text per card or row not added: "line 9: Smith Anna is already present",
+    // "line 16: not a vCard line", in the order of their lines.
+    QStringList notAdded;
     QList<int> unreadableLines;
     bool cancelled = false;
 
-    // "412 persons and 37 companies added, 5 skipped as already present, 2 not readable:
-    // line 3,114 ..."
+    // Every card or row of the file: added, skipped or not readable.
+    int entries() const { return persons + firms + duplicates + int(unreadableLines.size()); }
+
+    // "5 cards read as Windows-1252: 2 persons and 1 companies added, 1 skipped as already
+    // present, 1 not readable." and a line for each card not added (the first ten).
     QString text() const;
 };
 
 // Called after each record with the number done so far; false cancels the import.
 using ImportProgress = std::function<bool(qsizetype done, qsizetype total)>;
 
-// Adds the records in one transaction, so that a cancel or a failure leaves the file as it
-// was. A person whose display name ("lastname firstname") or a firm whose name is there
-// already, in any letter case, is skipped and counted unless `addDuplicates`; a group named
-// by a record is created when missing. Database failures throw CDbException (rolled back).
+// Adds the records in one batch of the data layer, so that a cancel or a failure leaves
+// the file as it was and a damaged file is not written. A person whose display name
+// ("lastname firstname") or a firm whose name is there already, in any letter case, is
+// skipped and counted unless `addDuplicates`; a group named by a record is created when
+// missing. Database failures throw CDbException (rolled back).
 CImportSummary importRecords(CDatabase& db, const CReadResult& read, bool addDuplicates,
                              const ImportProgress& progress = {});
 

@@ -5,6 +5,7 @@
 
 #include "data/Schema.h"
 #include "exchange/ContactCard.h"
+#include "exchange/TextEncoding.h"
 
 namespace {
 
@@ -44,8 +45,7 @@ bool isOwnLayout(const QStringList& header, const SourceDef& table) {
     return !header.isEmpty();
 }
 
-CReadResult readOwnLayout(const QList<CCsvRow>& rows, CExchangeRecord::Kind kind) {
-    CReadResult result;
+void readOwnLayout(const QList<CCsvRow>& rows, CExchangeRecord::Kind kind, CReadResult& result) {
     const QStringList& header = rows.first().fields;
     for (qsizetype r = 1; r < rows.size(); ++r) {
         const CCsvRow& row = rows[r];
@@ -63,7 +63,6 @@ CReadResult readOwnLayout(const QList<CCsvRow>& rows, CExchangeRecord::Kind kind
                 record.values.insert(header[i], row.fields[i]);
         result.records << record;
     }
-    return result;
 }
 
 // What a header of another program's layout means; the phone, e-mail and address headers
@@ -400,12 +399,12 @@ QList<CCsvRow> parseCsv(const QString& text, int* unclosedLine) {
 }
 
 CReadResult readContactsCsv(const QByteArray& data) {
-    QString text = QString::fromUtf8(data);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    const textencoding::Decoded decoded = textencoding::decodeFile(data);
     int unclosed = 0;
-    const QList<CCsvRow> rows = parseCsv(text, &unclosed);
+    const QList<CCsvRow> rows = parseCsv(decoded.text, &unclosed);
     CReadResult result;
+    result.format = CReadResult::Format::Csv;
+    result.encoding = decoded.encoding;
     if (rows.isEmpty()) {
         if (unclosed)
             result.fail(unclosed, QStringLiteral("quote not closed"));
@@ -413,9 +412,9 @@ CReadResult readContactsCsv(const QByteArray& data) {
     }
     const QStringList& header = rows.first().fields;
     if (isOwnLayout(header, schema::Person) && header.contains(QStringLiteral("lastname")))
-        result = readOwnLayout(rows, CExchangeRecord::Kind::Person);
+        readOwnLayout(rows, CExchangeRecord::Kind::Person, result);
     else if (isOwnLayout(header, schema::Firm) && header.contains(QStringLiteral("name")))
-        result = readOwnLayout(rows, CExchangeRecord::Kind::Firm);
+        readOwnLayout(rows, CExchangeRecord::Kind::Firm, result);
     else {
         const ForeignLayout layout(header);
         if (!layout.isKnown()) {
@@ -426,10 +425,10 @@ CReadResult readContactsCsv(const QByteArray& data) {
             if (isEmptyRow(rows[r].fields))
                 continue;
             const CContactCard card = layout.card(rows[r]);
-            if (!card.hasName() && card.organisation.isEmpty())
-                result.fail(rows[r].line, QStringLiteral("row without a name"));
-            else
+            if (card.canBeNamed())
                 result.records << recordOfCard(card);
+            else
+                result.fail(rows[r].line, QStringLiteral("row without a name or e-mail address"));
         }
     }
     if (unclosed)

@@ -18,5 +18,6 @@ struct CCsvRow {
 QList<CCsvRow> parseCsv(const QString& text, int* unclosedLine = nullptr);
 
 // Reads contacts from CSV: our own layout (a header of a table's column names) and the
-// layouts other address books export (Thunderbird and Google Contacts style headers).
+// layouts other address books export (Thunderbird and Google Contacts style headers). The
+// text is decoded as textencoding::decodeFile() finds it.
 CReadResult readContactsCsv(const QByteArray& data);

@@ -16,12 +16,15 @@ struct CExchangeRecord {
     QString value(const QString& column) const { return values.value(column); }
 };
 
-// What a reader made of a file: the records it could read, and one text per card or row
-// that it could not ("line 12: ...").
+// What a reader made of a file: the records it could read, one text per card or row
+// that it could not ("line 12: ..."), and the encoding the text was read in.
 struct CReadResult {
+    enum class Format { VCard, Csv };
+    Format format = Format::VCard;
     QList<CExchangeRecord> records;
     QStringList unreadable;
     QList<int> unreadableLines;
+    QString encoding = QStringLiteral("UTF-8");
 
     void fail(int line, const QString& why) {
         unreadable << QStringLiteral("line %1: %2").arg(line).arg(why);

@@ -7,9 +7,9 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <optional>
 
 #include "data/ErrorReport.h"
-#include "data/KnownValues.h"
 #include "exchange/ContactImport.h"
 #include "platform/Prompter.h"
 
@@ -63,29 +63,34 @@ void CImportDialog::runImport() {
                    Prompter::Buttons::Ok, Prompter::Icon::Stop);
         return;
     }
-    QProgressDialog progress(QStringLiteral("Importing..."), QStringLiteral("Cancel"), 0,
-                             int(read.records.size()), this);
-    progress.setWindowTitle(QStringLiteral("Import"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
     CImportSummary summary;
-    const bool done = reportDbErrors([&] {
-        summary = importRecords(m_db, read, m_addAnyway->isChecked(),
-                                [&progress](qsizetype count, qsizetype total) {
-                                    // Every row would spend more time drawing than importing.
-                                    if (count % 100 == 0 || count == total)
-                                        progress.setValue(int(count));
-                                    return !progress.wasCanceled();
-                                });
-    });
-    progress.reset();
-    if (!done)
-        return;
-    if (!summary.cancelled && summary.persons + summary.firms + summary.groups > 0) {
-        // The import wrote with statements of its own, past the record sets.
-        NoteAllKnownValuesChanged();
-        emit dataChanged();
+    std::optional<CDbException> failure;
+    {
+        QProgressDialog progress(QStringLiteral("Importing..."), QStringLiteral("Cancel"), 0,
+                                 int(read.records.size()), this);
+        progress.setWindowTitle(QStringLiteral("Import"));
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(500);
+        try {
+            summary = importRecords(m_db, read, m_addAnyway->isChecked(),
+                                    [&progress](qsizetype count, qsizetype total) {
+                                        // Every row would spend more time drawing than
+                                        // importing.
+                                        if (count % 100 == 0 || count == total)
+                                            progress.setValue(int(count));
+                                        return !progress.wasCanceled();
+                                    });
+        } catch (const CDbException& error) {
+            failure = error;
+        }
     }
+    // The progress box is gone before anything is said, so that it never hides the words.
+    if (failure) {
+        ReportDbException(*failure);
+        return;
+    }
+    if (!summary.cancelled && summary.persons + summary.firms + summary.groups > 0)
+        emit dataChanged();
     messageBox(summary.text(), Prompter::Buttons::Ok, Prompter::Icon::Information);
     accept();
 }

@@ -7,8 +7,8 @@ class QCheckBox;
 class QLineEdit;
 
 // "Import": a .vcf or .csv file into the contacts file, in one transaction that a cancel
-// of the progress dialog rolls back, with a summary at the end. Emits dataChanged() once
-// after records were added.
+// of the progress dialog rolls back, with a summary at the end (or the error report, once
+// the progress dialog has closed). Emits dataChanged() once after records were added.
 class CImportDialog : public QDialog {
     Q_OBJECT
 public:

@@ -1,8 +1,9 @@
 #include "exchange/VCardReader.h"
 
-#include <QStringDecoder>
+#include <algorithm>
 
 #include "exchange/ContactCard.h"
+#include "exchange/TextEncoding.h"
 
 namespace {
 
@@ -122,19 +123,30 @@ QByteArray decodedQuotedPrintable(const QByteArray& value) {
     return out;
 }
 
-// The value as text: quoted-printable undone and the charset applied (UTF-8 if none).
-QString textOf(const ContentLine& line) {
+// The encoding of the file and those that values beyond ASCII were read in.
+struct Decoding {
+    QString fileEncoding;
+    QStringList used;
+};
+
+// The value as text: quoted-printable undone and the charset applied; a value without a
+// charset (or with one unknown here) is read as the file is.
+QString textOf(const ContentLine& line, Decoding& decoding) {
     QByteArray bytes = line.value;
     if (param(line, "ENCODING").toUpper() == "QUOTED-PRINTABLE" ||
         typesOf(line).contains(QStringLiteral("quoted-printable")))
         bytes = decodedQuotedPrintable(bytes);
-    const QByteArray charset = param(line, "CHARSET");
-    if (!charset.isEmpty()) {
-        QStringDecoder decoder(charset.constData());
-        if (decoder.isValid())
-            return decoder.decode(bytes);
-    }
-    return QString::fromUtf8(bytes);
+    textencoding::Decoded decoded;
+    if (const QByteArray charset = param(line, "CHARSET"); !charset.isEmpty())
+        decoded = textencoding::decodeCharset(bytes, charset);
+    if (decoded.encoding.isEmpty())
+        decoded = textencoding::decodeUnnamed(bytes, decoding.fileEncoding);
+    const bool ascii = std::all_of(bytes.cbegin(), bytes.cend(), [](char byte) {
+        return static_cast<unsigned char>(byte) < 0x80;
+    });
+    if (!ascii && !decoding.used.contains(decoded.encoding))
+        decoding.used << decoded.encoding;
+    return decoded.text;
 }
 
 // Splits at the unescaped separator and undoes the escapes of each part.
@@ -172,9 +184,9 @@ QString readableAddress(const QStringList& parts) {
     return lines.join(u'\n');
 }
 
-void addLine(CContactCard& card, const ContentLine& line) {
+void addLine(CContactCard& card, const ContentLine& line, Decoding& decoding) {
     const QByteArray& name = line.name;
-    const QString text = textOf(line);
+    const QString text = textOf(line, decoding);
     const QStringList types = typesOf(line);
     if (name == "N") {
         const QStringList parts = split(text, u';');
@@ -190,9 +202,14 @@ void addLine(CContactCard& card, const ContentLine& line) {
     } else if (name == "X-ABSHOWAS") {
         card.isOrganisation = text.trimmed().compare(u"company", Qt::CaseInsensitive) == 0;
     } else if (name == "ORG") {
-        card.organisation = split(text, u';');
-        while (!card.organisation.isEmpty() && card.organisation.last().trimmed().isEmpty())
-            card.organisation.removeLast();
+        QStringList organisation = split(text, u';');
+        while (!organisation.isEmpty() && organisation.last().trimmed().isEmpty())
+            organisation.removeLast();
+        // The first is the firm; a card that names more keeps the others in its description.
+        if (card.organisation.isEmpty())
+            card.organisation = organisation;
+        else if (!organisation.isEmpty())
+            card.extras << QStringLiteral("Organisation: ") + organisation.join(u", ");
     } else if (name == "TITLE") {
         card.title = unescaped(text);
     } else if (name == "ROLE") {
@@ -240,9 +257,9 @@ void addLine(CContactCard& card, const ContentLine& line) {
 
 CReadResult readVCards(const QByteArray& input) {
     CReadResult result;
-    QByteArray data = input;
-    if (data.startsWith("\xEF\xBB\xBF"))
-        data.remove(0, 3);
+    result.format = CReadResult::Format::VCard;
+    Decoding decoding;
+    const QByteArray data = textencoding::asUtf8Bytes(input, decoding.fileEncoding);
     bool inCard = false;
     bool broken = false;
     CContactCard card;
@@ -276,16 +293,18 @@ CReadResult readVCards(const QByteArray& input) {
             continue;
         }
         if (line.name == "END") {
-            if (!card.hasName() && card.organisation.value(0).isEmpty())
-                result.fail(card.line, QStringLiteral("card without a name"));
-            else
+            if (card.canBeNamed())
                 result.records << recordOfCard(card);
+            else
+                result.fail(card.line, QStringLiteral("card without a name or e-mail address"));
             inCard = false;
             continue;
         }
-        addLine(card, line);
+        addLine(card, line, decoding);
     }
     if (inCard && !broken)
         result.fail(card.line, QStringLiteral("card without END:VCARD"));
+    result.encoding =
+        decoding.used.isEmpty() ? decoding.fileEncoding : decoding.used.join(QStringLiteral(", "));
     return result;
 }

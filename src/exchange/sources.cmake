@@ -5,6 +5,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/exchange/ContactImport.cpp
     src/exchange/CsvReader.cpp
     src/exchange/CsvWriter.cpp
+    src/exchange/TextEncoding.cpp
     src/exchange/VCardReader.cpp
     src/exchange/VCardWriter.cpp
 )

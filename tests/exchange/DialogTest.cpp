@@ -3,11 +3,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 
 #include "ScriptedPrompter.h"
 #include "data/DataTestSupport.h"
+#include "data/FileDamage.h"
 #include "data/Statement.h"
 #include "exchange/ExportDialog.h"
 #include "exchange/ImportDialog.h"
@@ -29,8 +31,63 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(data);
     }
+    void TearDown() override {
+        filedamage::resetForTesting();
+        DataTest::TearDown();
+    }
+    qint64 persons() {
+        CStatement statement(db, QStringLiteral("SELECT COUNT(*) FROM \"Person\""));
+        statement.step();
+        return statement.int64(0);
+    }
+    // Runs the import; the first message is answered once it was checked whether a
+    // progress box was still there to cover it.
+    void importReportingProgress(CImportDialog& dialog, bool& progressOpen) {
+        prompts.answerWith([&dialog, &progressOpen](const QString&) {
+            progressOpen = !dialog.findChildren<QProgressDialog*>().isEmpty();
+            return int(Prompter::No);
+        });
+        dialog.runImport();
+    }
     ScriptedPrompter prompts;
 };
+
+const QByteArray kTwoCards =
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Able;Anna\r\nEND:VCARD\r\n"
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Boom;Bert\r\nEND:VCARD\r\n";
+
+TEST_F(ExchangeDialogTest, ImportIntoADamagedFileWritesNothingAndReportsWithNoProgressOpen) {
+    writeFile(QStringLiteral("in.vcf"), kTwoCards);
+    filedamage::noteDamage();
+    CImportDialog dialog(db);
+    QSignalSpy refreshed(&dialog, &CImportDialog::dataChanged);
+    dialog.setFileName(path(QStringLiteral("in.vcf")));
+    bool progressOpen = true;
+    importReportingProgress(dialog, progressOpen);
+    ASSERT_EQ(prompts.messages().size(), 1);
+    EXPECT_TRUE(prompts.messages()[0].contains(QStringLiteral("damaged")));
+    EXPECT_FALSE(progressOpen);
+    EXPECT_EQ(refreshed.count(), 0);
+    EXPECT_EQ(persons(), 0);
+}
+
+TEST_F(ExchangeDialogTest, AnImportFailingHalfwayIsRolledBackAndReportedAfterItsProgress) {
+    CStatement(db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON \"Person\" "
+                                  "WHEN NEW.\"lastname\" = 'Boom' "
+                                  "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END"))
+        .execute();
+    writeFile(QStringLiteral("in.vcf"), kTwoCards);
+    CImportDialog dialog(db);
+    QSignalSpy refreshed(&dialog, &CImportDialog::dataChanged);
+    dialog.setFileName(path(QStringLiteral("in.vcf")));
+    bool progressOpen = true;
+    importReportingProgress(dialog, progressOpen);
+    ASSERT_EQ(prompts.messages().size(), 1);
+    EXPECT_TRUE(prompts.messages()[0].contains(QStringLiteral("refused by the test")));
+    EXPECT_FALSE(progressOpen);
+    EXPECT_EQ(refreshed.count(), 0);
+    EXPECT_EQ(persons(), 0);
+}
 
 TEST_F(ExchangeDialogTest, ImportShowsTheSummaryAndRefreshesOnceOnlyWhenSomethingWasAdded) {
     writeFile(QStringLiteral("in.vcf"),
@@ -44,14 +101,22 @@ TEST_F(ExchangeDialogTest, ImportShowsTheSummaryAndRefreshesOnceOnlyWhenSomethin
     prompts.answer(Prompter::Ok);
     dialog.runImport();
     ASSERT_EQ(prompts.messages().size(), 1);
-    EXPECT_EQ(prompts.messages()[0], QStringLiteral("1 persons and 1 companies added, 1 skipped as "
-                                                    "already present, 1 not readable: line 16"));
+    EXPECT_EQ(prompts.messages()[0],
+              QStringLiteral("4 cards read as UTF-8: 1 persons and 1 companies added, 1 skipped as "
+                             "already present, 1 not readable.\n"
+                             "line 11: Smith Anna is already present\n"
+                             "line 16: text outside of a card"));
     EXPECT_EQ(refreshed.count(), 1);
 
     prompts.answer(Prompter::Ok);
     dialog.runImport();
-    EXPECT_EQ(prompts.messages()[1], QStringLiteral("0 persons and 0 companies added, 3 skipped as "
-                                                    "already present, 1 not readable: line 16"));
+    EXPECT_EQ(prompts.messages()[1],
+              QStringLiteral("4 cards read as UTF-8: 0 persons and 0 companies added, 3 skipped as "
+                             "already present, 1 not readable.\n"
+                             "line 1: Smith Anna is already present\n"
+                             "line 6: Acme is already present\n"
+                             "line 11: Smith Anna is already present\n"
+                             "line 16: text outside of a card"));
     EXPECT_EQ(refreshed.count(), 1);
 }
 

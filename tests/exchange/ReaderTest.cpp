@@ -172,3 +172,88 @@ TEST(Readers, MalformedInputNeverCrashesOrHangs) {
     EXPECT_TRUE(truncated.records.isEmpty());
     EXPECT_EQ(truncated.unreadableLines, QList<int>{3});
 }
+
+TEST(Encodings, AnOfficeSuitesWindowsCsvIsReadAsWindows1252) {
+    const CReadResult read = readSample("office1252.csv");
+    EXPECT_EQ(read.encoding, QStringLiteral("Windows-1252"));
+    ASSERT_EQ(read.records.size(), 3);
+    const CExchangeRecord& mueller = read.records[0];
+    EXPECT_EQ(v(mueller, "firstname"), QStringLiteral("François"));
+    EXPECT_EQ(v(mueller, "lastname"), QStringLiteral("Müller"));
+    // The quotation marks and the euro sign exist in Windows-1252 only, not in Latin-1.
+    EXPECT_EQ(v(mueller, "firm"), QStringLiteral("Café „Zur Post“"));
+    EXPECT_TRUE(v(mueller, "description").contains(QStringLiteral("5 € – gern")));
+    EXPECT_EQ(v(read.records[1], "lastname"), QStringLiteral("Ångström"));
+    // A row with only an e-mail address is a person known by it; one with only a phone
+    // number is reported.
+    EXPECT_EQ(v(read.records[2], "lastname"), QStringLiteral("lost.contact@example.org"));
+    EXPECT_EQ(v(read.records[2], "email_home"), QStringLiteral("lost.contact@example.org"));
+    EXPECT_EQ(read.unreadableLines, QList<int>{5});
+}
+
+TEST(Encodings, OldCardsHonourTheirCharsetAndAreOtherwiseReadAsWindows1252) {
+    const CReadResult read = readSample("charset21.vcf");
+    ASSERT_EQ(read.records.size(), 4);
+    EXPECT_TRUE(read.unreadable.isEmpty());
+    EXPECT_EQ(v(read.records[0], "lastname"), QStringLiteral("Gödel"));
+    EXPECT_EQ(v(read.records[1], "lastname"), QStringLiteral("O’Brien"));
+    EXPECT_EQ(v(read.records[1], "firstname"), QStringLiteral("Seán"));
+    EXPECT_EQ(v(read.records[2], "lastname"), QStringLiteral("Novák"));
+    EXPECT_EQ(v(read.records[3], "lastname"), QStringLiteral("Jørgensen"));
+    EXPECT_EQ(v(read.records[3], "firm"), QStringLiteral("Müller & Söhne „GmbH“"));
+    EXPECT_EQ(read.encoding, QStringLiteral("ISO-8859-1, Windows-1252, UTF-8"));
+}
+
+TEST(Encodings, ByteOrderMarksAndValidUtf8AreTrusted) {
+    const QString header = QStringLiteral("First Name,Last Name\r\n");
+    const QString row = QStringLiteral("Jürgen,Weiß\r\n");
+    QByteArray utf16 = "\xFF\xFE";
+    for (const QChar c : header + row) {
+        utf16 += char(c.unicode() & 0xFF);
+        utf16 += char(c.unicode() >> 8);
+    }
+    const QByteArray utf8 = (header + row).toUtf8();
+    const std::pair<QByteArray, const char*> files[] = {
+        {utf16, "UTF-16"}, {"\xEF\xBB\xBF" + utf8, "UTF-8"}, {utf8, "UTF-8"}};
+    for (const auto& [data, encoding] : files) {
+        const CReadResult read = readContactsCsv(data);
+        EXPECT_EQ(read.encoding, QLatin1String(encoding));
+        ASSERT_EQ(read.records.size(), 1) << encoding;
+        EXPECT_EQ(v(read.records[0], "lastname"), QStringLiteral("Weiß"));
+    }
+    // A plain UTF-8 card of 2.1 names no charset; a quoted-printable value that is no
+    // UTF-8 in the same file is Windows text.
+    const CReadResult cards = readVCards(
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Weiß;Jürgen\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE:Fran=E7ois\r\nEND:VCARD\r\n");
+    ASSERT_EQ(cards.records.size(), 2);
+    EXPECT_EQ(v(cards.records[0], "lastname"), QStringLiteral("Weiß"));
+    EXPECT_EQ(v(cards.records[1], "lastname"), QStringLiteral("François"));
+    EXPECT_EQ(cards.encoding, QStringLiteral("UTF-8, Windows-1252"));
+}
+
+TEST(VCardReader, CardsWithOnlyADisplayNameOrAnAddressAreKeptAndTheFirstOrgIsTheFirm) {
+    const CReadResult read = readSample("unnamed40.vcf");
+    ASSERT_EQ(read.records.size(), 3);
+    const CExchangeRecord& anna = read.records[0];
+    EXPECT_EQ(anna.kind, CExchangeRecord::Kind::Person);
+    EXPECT_EQ(v(anna, "lastname"), QStringLiteral("Smith"));
+    EXPECT_EQ(v(anna, "firstname"), QStringLiteral("Anna Maria"));
+
+    const CExchangeRecord& lost = read.records[1];
+    EXPECT_EQ(lost.kind, CExchangeRecord::Kind::Person);
+    EXPECT_EQ(v(lost, "lastname"), QStringLiteral("lost@example.org"));
+    EXPECT_EQ(v(lost, "email_bussines"), QStringLiteral("lost@example.org"));
+    EXPECT_EQ(v(lost, "phone_home1"), QStringLiteral("+1 555 0101"));
+
+    const CExchangeRecord& bob = read.records[2];
+    EXPECT_EQ(v(bob, "firm"), QStringLiteral("Acme"));
+    const QString description = v(bob, "description");
+    EXPECT_TRUE(description.contains(QStringLiteral("Unit: Sales"))) << description.toStdString();
+    EXPECT_TRUE(description.contains(QStringLiteral("Organisation: Beta Club")));
+    EXPECT_TRUE(description.contains(QStringLiteral("Organisation: Gamma Society, Board")));
+
+    // Nothing to call the last card by: it is reported at its line.
+    ASSERT_EQ(read.unreadableLines, QList<int>{18});
+    EXPECT_TRUE(read.unreadable[0].contains(QStringLiteral("without a name")));
+}

@@ -128,8 +128,14 @@ TEST_F(ExchangeDbTest, DuplicatesAreSkippedIgnoringCaseUnlessAddedAnyway) {
     EXPECT_EQ(summary.persons, 1);
     EXPECT_EQ(summary.firms, 0);
     EXPECT_EQ(summary.duplicates, 3);
-    EXPECT_EQ(summary.text(), QStringLiteral("1 persons and 0 companies added, 3 skipped as "
-                                             "already present, 1 not readable: line 7"));
+    const QStringList lines = summary.text().split(u'\n');
+    EXPECT_EQ(lines.value(0), QStringLiteral("5 cards read as UTF-8: 1 persons and 0 companies "
+                                             "added, 3 skipped as already present, 1 not "
+                                             "readable."));
+    // A line for each card not added, in the order of the file.
+    EXPECT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines.value(1), QStringLiteral("line 0: öLUND åSA MARIA is already present"));
+    EXPECT_EQ(lines.value(4), QStringLiteral("line 7: not a vCard line"));
     EXPECT_EQ(count("Person"), 2);
 
     const CImportSummary anyway = importRecords(db, read, true);

@@ -1,0 +1,134 @@
+#include "data/ContactBatch.h"
+
+#include <sqlite3.h>
+
+#include "data/Database.h"
+#include "data/EngineError.h"
+#include "data/FileDamage.h"
+#include "data/KnownValues.h"
+#include "data/Schema.h"
+#include "data/Statement.h"
+
+namespace {
+
+CDatabase& undamaged(CDatabase& db) {
+    if (filedamage::isDamaged())
+        throw filedamage::refusedWrite();
+    return db;
+}
+
+QString personKey(const QString& lastName, const QString& firstName) {
+    return (lastName + u' ' + firstName).toCaseFolded();
+}
+
+QSet<QString> foldedTexts(CDatabase& db, const QString& sql) {
+    QSet<QString> texts;
+    CStatement statement(db, sql);
+    while (statement.step())
+        texts.insert(statement.text(0).toCaseFolded());
+    return texts;
+}
+
+QString quotedName(const QString& name) {
+    return u'"' + name + u'"';
+}
+
+}  // namespace
+
+// One prepared INSERT of every column but `id` of a table, bound by column name.
+class CContactBatch::Inserter {
+public:
+    Inserter(CDatabase& db, const SourceDef& table)
+        : m_table(QLatin1String(table.name)),
+          m_columns(schema::tableColumns(table).mid(1)),
+          m_statement(db, sqlFor(m_table, m_columns)) {}
+
+    void insert(const QMap<QString, QString>& values) {
+        for (auto value = values.cbegin(); value != values.cend(); ++value)
+            if (!m_columns.contains(value.key()))
+                throw dbError(SQLITE_ERROR,
+                              QStringLiteral("no such column: %1.%2").arg(m_table, value.key()));
+        for (qsizetype i = 0; i < m_columns.size(); ++i) {
+            const QString value = values.value(m_columns[i]);
+            m_statement.bind(int(i) + 1, value.isEmpty() ? QVariant() : QVariant(value));
+        }
+        m_statement.execute();
+        m_statement.reset();
+    }
+
+    const QString& table() const { return m_table; }
+
+private:
+    static QString sqlFor(const QString& table, const QStringList& columns) {
+        QStringList names, marks;
+        for (const QString& column : columns) {
+            names << quotedName(column);
+            marks << QStringLiteral("?");
+        }
+        return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(quotedName(table), names.join(u", "), marks.join(u", "));
+    }
+
+    QString m_table;
+    QStringList m_columns;
+    CStatement m_statement;
+};
+
+CContactBatch::CContactBatch(CDatabase& db)
+    : m_db(undamaged(db)), m_hold(db.writeGate()), m_transaction(db) {
+    // One pass over each table instead of a look-up per record.
+    m_persons = foldedTexts(m_db, QStringLiteral("SELECT COALESCE(\"lastname\", '') || ' ' || "
+                                                 "COALESCE(\"firstname\", '') FROM \"Person\""));
+    m_firms = foldedTexts(m_db, QStringLiteral("SELECT \"name\" FROM \"Firm\""));
+    m_groups = foldedTexts(m_db, QStringLiteral("SELECT \"Name\" FROM \"Group\""));
+    m_personInserter = std::make_unique<Inserter>(m_db, schema::Person);
+    m_firmInserter = std::make_unique<Inserter>(m_db, schema::Firm);
+    m_groupInserter = std::make_unique<Inserter>(m_db, schema::Group);
+}
+
+CContactBatch::~CContactBatch() = default;
+
+bool CContactBatch::hasPerson(const QString& lastName, const QString& firstName) const {
+    return m_persons.contains(personKey(lastName, firstName));
+}
+
+bool CContactBatch::hasFirm(const QString& name) const {
+    return m_firms.contains(name.toCaseFolded());
+}
+
+void CContactBatch::addPerson(const QMap<QString, QString>& values) {
+    requireUndamaged();
+    m_personInserter->insert(values);
+    m_persons.insert(personKey(values.value(QStringLiteral("lastname")),
+                               values.value(QStringLiteral("firstname"))));
+    m_written.insert(m_personInserter->table());
+}
+
+void CContactBatch::addFirm(const QMap<QString, QString>& values) {
+    requireUndamaged();
+    m_firmInserter->insert(values);
+    m_firms.insert(values.value(QStringLiteral("name")).toCaseFolded());
+    m_written.insert(m_firmInserter->table());
+}
+
+bool CContactBatch::addGroupIfMissing(const QString& name) {
+    if (name.isEmpty() || m_groups.contains(name.toCaseFolded()))
+        return false;
+    requireUndamaged();
+    m_groupInserter->insert({{QStringLiteral("Name"), name}});
+    m_groups.insert(name.toCaseFolded());
+    m_written.insert(m_groupInserter->table());
+    return true;
+}
+
+void CContactBatch::Commit() {
+    requireUndamaged();
+    m_transaction.Commit();
+    for (const QString& table : m_written)
+        NoteKnownValuesChanged(table);
+}
+
+void CContactBatch::requireUndamaged() const {
+    if (filedamage::isDamaged())
+        throw filedamage::refusedWrite();
+}
