@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "data/ContactBatch.h"
+#include "data/ContactsFileIdentity.h"
 #include "exchange/CsvReader.h"
 #include "exchange/TextEncoding.h"
 #include "exchange/VCardReader.h"
@@ -95,8 +96,13 @@ CImportSummary importRecords(CDatabase& db, const CReadResult& read, bool addDup
 }
 
 CReadResult readContactFile(const QString& path) {
-    QFile file(path);
     CReadResult result;
+    // Its descriptor, once closed, would drop the engine's locks on the contacts file.
+    if (isContactsFile(path)) {
+        result.fail(0, contactsFileRefusal(path));
+        return result;
+    }
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result.fail(0, file.errorString());
         return result;

@@ -156,7 +156,7 @@ TEST_F(ExchangeDialogTest, ExportOfTheActiveListKeepsItsRowsAndOrder) {
 }
 
 // A link to the contacts file is the contacts file: written over by a rename, it would be gone.
-TEST_F(ExchangeDialogTest, ExportIntoTheContactsFileUnderAnyNameIsRefused) {
+TEST_F(ExchangeDialogTest, TheContactsFileUnderAnyNameIsNeitherExportedIntoNorImported) {
     CStatement(db, QStringLiteral("INSERT INTO \"Person\" (\"lastname\") VALUES ('Kept')"))
         .execute();
     const QString link = path(QStringLiteral("people.vcf"));
@@ -171,6 +171,12 @@ TEST_F(ExchangeDialogTest, ExportIntoTheContactsFileUnderAnyNameIsRefused) {
         EXPECT_TRUE(prompts.messages().last().contains(QLatin1String("choose another file")))
             << target.toStdString();
     }
+    // Nor is it read as a file to import.
+    CImportDialog import(db);
+    import.setFileName(link);
+    prompts.answer(Prompter::Ok);
+    import.runImport();
+    EXPECT_TRUE(prompts.messages().last().contains(QLatin1String("choose another file")));
     CStatement count(db, QStringLiteral("SELECT count(*) FROM Person"));
     ASSERT_TRUE(count.step());
     EXPECT_EQ(count.int64(0), 1);
