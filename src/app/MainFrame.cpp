@@ -38,6 +38,7 @@
 #include "data/DbException.h"
 #include "data/ErrorReport.h"
 #include "data/IntegrityCheck.h"
+#include "data/KnownValueLoader.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
 #include "exchange/ExportDialog.h"
@@ -117,7 +118,9 @@ int menuFor(FrameKind kind) {
 }  // namespace
 
 CMainFrame::CMainFrame(CDocTemplateRegistry templates)
-    : m_templates(std::move(templates)), m_mdi(new QMdiArea(this)) {
+    : m_templates(std::move(templates)),
+      m_mdi(new QMdiArea(this)),
+      m_knownValues(std::make_unique<CKnownValueLoader>()) {
     theMainFrame = this;
     setFrameServices(this);
     setWindowTitle(loadString(113));
@@ -445,6 +448,10 @@ void CMainFrame::StartIntegrityCheck() {
 
 void CMainFrame::StopIntegrityCheck() {
     m_integrityCheck.reset();
+}
+
+void CMainFrame::StartKnownValueLoad() {
+    m_knownValues->start();
 }
 
 void CMainFrame::RestoreMainWindow() {

@@ -17,6 +17,7 @@ class QToolBar;
 class CommandActions;
 class CHelpWindow;
 class CIntegrityCheck;
+class CKnownValueLoader;
 class CAlarmScheduler;
 class CSystemTray;
 class QMenu;
@@ -79,6 +80,11 @@ public:
     // Checks the contacts file for damage in the background (see CIntegrityCheck).
     void StartIntegrityCheck();
     void StopIntegrityCheck();
+    // The check under way or done, or nullptr.
+    CIntegrityCheck* integrityCheck() const { return m_integrityCheck.get(); }
+    // Fills the known-value lists in the background (see CKnownValueLoader).
+    void StartKnownValueLoad();
+    CKnownValueLoader& knownValueLoader() const { return *m_knownValues; }
     // Opens an .rtf file in a new notepad window titled with the file's name; a file that
     // does not exist or is not RTF is reported and opens nothing.
     CSpawnMDIChildWnd* OpenDocumentFile(const QString& path);
@@ -126,6 +132,7 @@ private:
     QPointer<CSearchDlg> m_search;
     QList<QKeySequence> m_recordKeys;
     std::unique_ptr<CIntegrityCheck> m_integrityCheck;
+    std::unique_ptr<CKnownValueLoader> m_knownValues;
     CSystemTray* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     std::unique_ptr<CAlarmScheduler> m_scheduler;

@@ -1,4 +1,5 @@
 list(APPEND TARVEX_CORE_SOURCES
+    src/data/BackgroundWorker.cpp
     src/data/Connection.cpp
     src/data/Database.cpp
     src/data/DatabaseCopy.cpp
@@ -10,6 +11,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/FileDamage.cpp
     src/data/IntegrityCheck.cpp
     src/data/JetLike.cpp
+    src/data/KnownValueLoader.cpp
     src/data/KnownValues.cpp
     src/data/NoCaseCollation.cpp
     src/data/QueryDef.cpp
