@@ -13,9 +13,9 @@ namespace {
 
 using Delivery = CBackgroundWorker::Delivery;
 
-// Counts to a hundred million: seconds of work unless it is stopped.
+// Counts to twenty million: seconds of work unless it is stopped.
 const QString kLongStatement = QStringLiteral(
-    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000000) "
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000000) "
     "SELECT count(*) FROM n");
 
 // The primary result code of a statement run to its end on `db`: SQLITE_DONE/ROW when it
