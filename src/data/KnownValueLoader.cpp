@@ -6,8 +6,9 @@
 
 CKnownValueLoader::CKnownValueLoader(QObject* parent) : QObject(parent) {
     connect(&m_worker, &CBackgroundWorker::finished, this, [this] {
-        if (!KnownValueLoadPending())
-            emit loaded();
+        // Whatever the job gave, the lists are no longer left to it.
+        AbandonKnownValueLoad();
+        emit loaded();
     });
 }
 
