@@ -7,11 +7,13 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "BenchTable.h"
@@ -21,6 +23,7 @@
 #include "app/MainFrame.h"
 #include "app/WindowKinds.h"
 #include "data/Connection.h"
+#include "data/KnownValueLoader.h"
 #include "forms/MyFormView.h"
 #include "lists/MyListView.h"
 #include "lists/SearchDlg.h"
@@ -103,8 +106,17 @@ public:
 
 private:
     void startUp() {
+        // The pick lists fill in the background while the window comes up: timed from the
+        // same start to the moment their load reports.
+        const Stopwatch sinceStart;
+        std::optional<Timing> filled;
         const Timing ours = once([&] {
             m_frame = std::make_unique<CMainFrame>(makeDocTemplates());
+            QObject::connect(&m_frame->knownValueLoader(), &CKnownValueLoader::loaded,
+                             m_frame.get(), [&] {
+                                 if (!filled)
+                                     filled = sinceStart.elapsed();
+                             });
             m_frame->resize(1200, 800);
             m_frame->show();
             onNextModal([](QDialog* access) { access->accept(); });
@@ -112,12 +124,22 @@ private:
                 throw std::runtime_error("the database access prompt was cancelled");
             showOnScreen(m_frame.get());
         });
+        // The rows after these do not share the processor with the load.
+        CKnownValueLoader& loader = m_frame->knownValueLoader();
+        if (loader.busy()) {
+            QEventLoop loop;
+            QObject::connect(&loader, &CKnownValueLoader::loaded, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
         const Timing engine = once([&] {
             EngineConnection connection(m_path);
             connection.time(distinctNamesSql());
         });
         m_table.add(QStringLiteral("start-up to a usable main window"), ours, engine,
-                    QStringLiteral("connection and known-value load"));
+                    QStringLiteral("connection; the names are read in the background"));
+        m_table.add(QStringLiteral("start-up to filled pick lists"),
+                    filled.value_or(sinceStart.elapsed()), engine,
+                    QStringLiteral("background known-value load; the window answers meanwhile"));
     }
 
     // Times `step`, then the engine's statement, then reads the note: in this order, as the

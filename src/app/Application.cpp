@@ -17,14 +17,12 @@
 #include "data/Connection.h"
 #include "data/ErrorReport.h"
 #include "data/FileDamage.h"
-#include "data/KnownValues.h"
 #include "lists/QtPrintDevice.h"
 #include "platform/CommandIcon.h"
 #include "platform/Prompter.h"
 #include "platform/QtPrompter.h"
 #include "platform/ResourceLibrary.h"
 #include "platform/StringTable.h"
-#include "platform/WaitCursor.h"
 
 namespace {
 
@@ -59,14 +57,14 @@ bool StartSession(CMainFrame& frame, const QStringList& arguments) {
     CDatabaseAccessDialog prompt(&frame);
     if (prompt.exec() != QDialog::Accepted)
         return false;
-    {
-        WaitCursor wait;
-        LoadKnownValues();
-    }
+    // The commands that need the open file (Import, Export) are offered at once.
+    frame.UpdateCommandStates();
+    // A large file's names take seconds to read: the window answers meanwhile and the pick
+    // lists fill when they are read.
+    frame.StartKnownValueLoad();
     frame.ShowFileNote();
     frame.RestartAlarmScheduler();
-    // The check reads the whole file in the background; started once the window is usable,
-    // it does not compete with the known-value load for the processor.
+    // The check reads the whole file in the background, at the lowest priority.
     frame.StartIntegrityCheck();
     if (!arguments.isEmpty())
         frame.OpenDocumentFile(arguments.first());

@@ -13,6 +13,7 @@
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "data/DatabaseBackup.h"
+#include "data/KnownValueLoader.h"
 #include "data/ErrorReport.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
@@ -109,7 +110,9 @@ void RunRestore(CMainFrame& frame) {
     const QStringList reopen = frame.OpenRecordWindowKinds();
     if (!frame.CloseRecordWindowsAsking())
         return;
+    // The background readers' connections would keep the file from being opened alone.
     frame.StopIntegrityCheck();
+    frame.knownValueLoader().stop();
     int restored = 0;
     {
         WaitCursor wait;

@@ -27,6 +27,17 @@ CDatabaseAccessDialog::CDatabaseAccessDialog(QWidget* parent) : QDialog(parent) 
     m_password->setMaxLength(kMaxPasswordLength);
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_password);
+    // A new file is encrypted with the password typed here, and a typing error would lock
+    // it for ever: it is asked for twice.
+    m_againLabel = new QLabel(QStringLiteral("&Password again (new contacts file)"), group);
+    m_again = new QLineEdit(group);
+    m_again->setObjectName(QStringLiteral("passwordAgain"));
+    m_again->setEchoMode(QLineEdit::Password);
+    m_again->setMaxLength(kMaxPasswordLength);
+    m_againLabel->setBuddy(m_again);
+    groupLayout->addWidget(m_againLabel);
+    groupLayout->addWidget(m_again);
+    showPasswordAgain(!QFileInfo::exists(databasePath()));
 
     auto* note = new QLabel(QStringLiteral("If there is no password just press Enter\n"
                                            "To set database password go to Tools->Options"),
@@ -41,11 +52,21 @@ CDatabaseAccessDialog::CDatabaseAccessDialog(QWidget* parent) : QDialog(parent) 
     m_password->setFocus();
 }
 
+void CDatabaseAccessDialog::showPasswordAgain(bool shown) {
+    m_againLabel->setVisible(shown);
+    m_again->setVisible(shown);
+}
+
 bool CDatabaseAccessDialog::createMissingDatabase(const QString& path, const QString& password) {
-    const QString question = QStringLiteral(
-                                 "The contacts file\n%1\ndoes not exist.\n\n"
-                                 "Do you want to create a new, empty contacts file there?")
-                                 .arg(QDir::toNativeSeparators(path));
+    const QFileInfo file(path);
+    QString question = QStringLiteral(
+                           "The contacts file %1 does not exist in the folder\n%2\n\n"
+                           "Do you want to create a new, empty contacts file in this folder?")
+                           .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()));
+    if (!password.isEmpty())
+        question += QStringLiteral(
+            "\n\nIt will be encrypted with the password you typed: "
+            "without it, it cannot be opened.");
     if (messageBox(question, Prompter::Buttons::YesNo, Prompter::Icon::Question) != Prompter::Yes)
         return false;
     try {
@@ -60,9 +81,21 @@ bool CDatabaseAccessDialog::createMissingDatabase(const QString& path, const QSt
 void CDatabaseAccessDialog::accept() {
     const QString password = m_password->text();
     const QString path = databasePath();
-    if (!QFileInfo::exists(path) && !createMissingDatabase(path, password)) {
-        m_password->setFocus();
-        return;
+    if (!QFileInfo::exists(path)) {
+        if (!password.isEmpty() && m_again->text() != password) {
+            showPasswordAgain(true);
+            messageBox(QStringLiteral("The two passwords differ. Type the same password in both "
+                                      "fields: the new contacts file is encrypted with it."),
+                       Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
+            m_again->clear();
+            m_password->selectAll();
+            m_password->setFocus();
+            return;
+        }
+        if (!createMissingDatabase(path, password)) {
+            m_password->setFocus();
+            return;
+        }
     }
     try {
         openSharedDatabase(password);

@@ -2,10 +2,13 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 
 // The "Database access" prompt at every start: opens the shared connection with the typed
-// password. It stays open after a failure so that the user can try again or cancel.
+// password. It stays open after a failure so that the user can try again or cancel. When
+// the contacts file does not exist yet, it offers to create it, and a password for the new
+// file must be typed twice.
 class CDatabaseAccessDialog : public QDialog {
     Q_OBJECT
 public:
@@ -15,6 +18,9 @@ public:
 
 private:
     bool createMissingDatabase(const QString& path, const QString& password);
+    void showPasswordAgain(bool shown);
 
     QLineEdit* m_password;
+    QLabel* m_againLabel;
+    QLineEdit* m_again;
 };

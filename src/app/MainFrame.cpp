@@ -39,6 +39,7 @@
 #include "data/DbException.h"
 #include "data/ErrorReport.h"
 #include "data/IntegrityCheck.h"
+#include "data/KnownValueLoader.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
 #include "exchange/ExportDialog.h"
@@ -118,7 +119,9 @@ int menuFor(FrameKind kind) {
 }  // namespace
 
 CMainFrame::CMainFrame(CDocTemplateRegistry templates)
-    : m_templates(std::move(templates)), m_mdi(new QMdiArea(this)) {
+    : m_templates(std::move(templates)),
+      m_mdi(new QMdiArea(this)),
+      m_knownValues(std::make_unique<CKnownValueLoader>()) {
     theMainFrame = this;
     setFrameServices(this);
     setWindowTitle(loadString(113));
@@ -468,6 +471,10 @@ void CMainFrame::StopIntegrityCheck() {
     m_integrityCheck.reset();
 }
 
+void CMainFrame::StartKnownValueLoad() {
+    m_knownValues->start();
+}
+
 void CMainFrame::RestoreMainWindow() {
     if (isMinimized())
         showNormal();
@@ -813,7 +820,10 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     settings().Save();
     // No alarm may be notified into a closing window.
     StopAlarmScanner();
-    // The copy of a large file takes a moment; the window is gone by then.
+    // The background readers give way to the copy; the copy of a large file takes a moment,
+    // and the window is gone by then.
+    StopIntegrityCheck();
+    m_knownValues->stop();
     hide();
     BackupOnExit();
     // The search tool is a window of its own; it goes with the main window.

@@ -17,6 +17,7 @@ class QToolBar;
 class CommandActions;
 class CHelpWindow;
 class CIntegrityCheck;
+class CKnownValueLoader;
 class CAlarmScheduler;
 class CSystemTray;
 class QMenu;
@@ -87,6 +88,11 @@ public:
     void StopIntegrityCheck();
     // Says in the status bar when the contacts file is kept without the write-ahead log.
     void ShowFileNote();
+    // The check under way or done, or nullptr.
+    CIntegrityCheck* integrityCheck() const { return m_integrityCheck.get(); }
+    // Fills the known-value lists in the background (see CKnownValueLoader).
+    void StartKnownValueLoad();
+    CKnownValueLoader& knownValueLoader() const { return *m_knownValues; }
     // Opens an .rtf file in a new notepad window titled with the file's name; a file that
     // does not exist or is not RTF is reported and opens nothing.
     CSpawnMDIChildWnd* OpenDocumentFile(const QString& path);
@@ -134,6 +140,7 @@ private:
     QPointer<CSearchDlg> m_search;
     QList<QKeySequence> m_recordKeys;
     std::unique_ptr<CIntegrityCheck> m_integrityCheck;
+    std::unique_ptr<CKnownValueLoader> m_knownValues;
     CSystemTray* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     QLabel* m_fileNote = nullptr;

@@ -11,7 +11,9 @@
 #include "app/MainFrame.h"
 #include "app/PasswordLimits.h"
 #include "data/Connection.h"
+#include "data/Database.h"
 #include "data/ErrorReport.h"
+#include "data/KnownValueLoader.h"
 #include "platform/DialogButtons.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
@@ -69,11 +71,21 @@ void RunPasswordChange(QWidget* parent) {
     if (messageBox(loadString(60021), Prompter::Buttons::YesNo, Prompter::Icon::Question) !=
         Prompter::Yes)
         return;
-    if (CMainFrame* frame = CMainFrame::instance()) {
+    CMainFrame* frame = CMainFrame::instance();
+    bool loading = false;
+    if (frame) {
         frame->CloseRecordWindows();
-        // The check's reading connection would keep the file from being opened alone.
+        // The background readers' connections would keep the file from being opened alone.
         frame->StopIntegrityCheck();
+        loading = frame->knownValueLoader().busy();
+        frame->knownValueLoader().stop();
     }
     CPasswordChangeDialog dialog(parent);
     dialog.exec();
+    // The check and a stopped load start again on the file as it is now.
+    if (frame && sharedDatabase().IsOpen()) {
+        frame->StartIntegrityCheck();
+        if (loading)
+            frame->StartKnownValueLoad();
+    }
 }

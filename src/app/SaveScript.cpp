@@ -53,8 +53,11 @@ void answer(const QString& password) {
         QTimer::singleShot(10, qApp, [password] { answer(password); });
         return;
     }
-    if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("password")))
-        edit->setText(password);
+    // A new file's password is typed twice.
+    for (const char* name : {"password", "passwordAgain"}) {
+        if (auto* edit = dialog->findChild<QLineEdit*>(QString::fromLatin1(name)))
+            edit->setText(password);
+    }
     dialog->accept();
 }
 

@@ -208,6 +208,9 @@ struct SourceCache {
     bool valid = false;
     QSet<QString> changedTables;
     bool allChanged = true;
+    // A background load is under way: a load now would read what it reads; the writes noted
+    // meanwhile are read again when its result is put in force.
+    bool pending = false;
 };
 
 SourceCache& cache() {
@@ -215,57 +218,111 @@ SourceCache& cache() {
     return object;
 }
 
+// The six lists a load fills: the process-wide ones, or those a background load builds
+// before they are put in force.
+struct ListSet {
+    KnownValueList& firms;
+    KnownValueList& persons;
+    KnownValueList& groups;
+    KnownValueList& lastNames;
+    KnownValueList& firstNames;
+    KnownValueList& alarms;
+};
+
+ListSet processLists() {
+    return {FirmNameList(), PersonNameList(), GroupNameList(),
+            LastNameList(), FirstNameList(),  AlarmNameList()};
+}
+
 // Adds a person display name and its words. The same text met again adds nothing new, so
 // it is skipped at once: firms, contacts and alarms repeat the same names.
 class PersonAdder {
 public:
+    explicit PersonAdder(const ListSet& lists) : m_lists(lists) {}
     void operator()(const QString& person) {
         if (!m_done.insert(person).second)
             return;
-        PersonNameList().add(person);
-        LastNameList().add(FirstWord(person));
-        FirstNameList().add(LastWord(person));
+        m_lists.persons.add(person);
+        m_lists.lastNames.add(FirstWord(person));
+        m_lists.firstNames.add(LastWord(person));
     }
 
 private:
+    const ListSet& m_lists;
     KnownValueList::TextSet m_done;
+};
+
+// Thrown out of a background load's loops when it is asked to stop.
+struct LoadStopped {};
+
+// Looks at the stop token once in so many names: often enough to end at once, seldom
+// enough to cost nothing.
+class StopCheck {
+public:
+    explicit StopCheck(const std::stop_token* stop) : m_stop(stop) {}
+    void operator()() {
+        if (m_stop && (++m_count & 0xFFF) == 0 && m_stop->stop_requested())
+            throw LoadStopped();
+    }
+
+private:
+    const std::stop_token* m_stop;
+    unsigned m_count = 0;
 };
 
 // Fills the lists from the texts of every source, in their order. `ready(source)` is called
 // before a source's texts are used, so that a source still being read is waited for only
-// when the adding reaches it.
-void addSources(const std::array<QStringList, kSources>& texts,
-                const std::function<void(int)>& ready) {
-    PersonAdder addPerson;
+// when the adding reaches it. A stop token ends a background load early (LoadStopped).
+void addSources(const std::array<QStringList, kSources>& texts, const ListSet& lists,
+                const std::function<void(int)>& ready, const std::stop_token* stop = nullptr) {
+    PersonAdder addPerson(lists);
+    StopCheck check(stop);
     const auto of = [&](int source) -> const QStringList& {
         ready(source);
         return texts[std::size_t(source)];
     };
     const QStringList& names = of(PersonNames);
     for (qsizetype i = 0; i + 1 < names.size(); i += 2) {
+        check();
         const QString& last = names[i];
         const QString& first = names[i + 1];
-        PersonNameList().add(last + u' ' + first);
-        LastNameList().add(FirstWord(last));
-        FirstNameList().add(LastWord(first));
+        lists.persons.add(last + u' ' + first);
+        lists.lastNames.add(FirstWord(last));
+        lists.firstNames.add(LastWord(first));
     }
-    for (int source : {FirmNames, PersonFirms})
-        for (const QString& firm : of(source))
-            FirmNameList().add(firm);
-    for (const QString& person : of(FirmPersons))
-        addPerson(person);
-    for (const QString& person : of(ContactPersons))
-        addPerson(person);
-    for (const QString& firm : of(ContactFirms))
-        FirmNameList().add(firm);
-    for (const QString& person : of(AlarmPersons))
-        addPerson(person);
-    for (const QString& firm : of(AlarmFirms))
-        FirmNameList().add(firm);
-    for (const QString& name : of(AlarmNames))
-        AlarmNameList().add(name);
-    for (const QString& group : of(GroupNames))
-        GroupNameList().append(group);
+    const auto addAll = [&](int source, auto&& add) {
+        for (const QString& text : of(source)) {
+            check();
+            add(text);
+        }
+    };
+    const auto addFirm = [&](const QString& firm) { lists.firms.add(firm); };
+    addAll(FirmNames, addFirm);
+    addAll(PersonFirms, addFirm);
+    addAll(FirmPersons, addPerson);
+    addAll(ContactPersons, addPerson);
+    addAll(ContactFirms, addFirm);
+    addAll(AlarmPersons, addPerson);
+    addAll(AlarmFirms, addFirm);
+    addAll(AlarmNames, [&](const QString& name) { lists.alarms.add(name); });
+    addAll(GroupNames, [&](const QString& group) { lists.groups.append(group); });
+}
+
+void sortLists(const ListSet& lists) {
+    lists.firms.sort();
+    lists.persons.sort();
+    lists.groups.sort();
+}
+
+// Puts a list built in the background in force beside the names met before: the lists that
+// keep every name met since the start take the new names after their own.
+void mergeList(KnownValueList& list, KnownValueList&& built) {
+    if (list.count() == 0) {
+        list = std::move(built);
+        return;
+    }
+    for (const QString& text : built.items())
+        list.add(text);
 }
 
 }  // namespace
@@ -280,6 +337,8 @@ void NoteAllKnownValuesChanged() {
 
 bool LoadKnownValues() {
     SourceCache& sources = cache();
+    if (sources.pending)
+        return true;
     const bool everything = !sources.valid || sources.allChanged;
     bool loaded = true;
     const auto failed = [&](const CDbException& error) {
@@ -312,7 +371,7 @@ bool LoadKnownValues() {
     PersonNameList().clear();
     GroupNameList().clear();
     // The last-name, first-name and alarm-name lists keep every name met since the start.
-    addSources(sources.texts, [&](int source) {
+    addSources(sources.texts, processLists(), [&](int source) {
         std::future<QStringList>& texts = reading[std::size_t(source)];
         if (!texts.valid())
             return;
@@ -322,11 +381,79 @@ bool LoadKnownValues() {
             failed(error);
         }
     });
-    FirmNameList().sort();
-    PersonNameList().sort();
-    GroupNameList().sort();
+    sortLists(processLists());
     sources.valid = loaded;
     sources.changedTables.clear();
     sources.allChanged = !loaded;
     return loaded;
+}
+
+struct KnownValueSnapshot {
+    std::array<QStringList, kSources> texts;
+    KnownValueList firms, persons, groups, lastNames, firstNames, alarms;
+};
+
+namespace {
+
+ListSet listsOf(KnownValueSnapshot& snapshot) {
+    return {snapshot.firms,     snapshot.persons,    snapshot.groups,
+            snapshot.lastNames, snapshot.firstNames, snapshot.alarms};
+}
+
+}  // namespace
+
+void BeginKnownValueLoad() {
+    SourceCache& sources = cache();
+    sources.pending = true;
+    sources.changedTables.clear();
+    sources.allChanged = false;
+}
+
+void AbandonKnownValueLoad() {
+    SourceCache& sources = cache();
+    if (!sources.pending)
+        return;
+    sources.pending = false;
+    sources.allChanged = true;
+}
+
+bool KnownValueLoadPending() {
+    return cache().pending;
+}
+
+std::shared_ptr<KnownValueSnapshot> ReadKnownValues(CDatabase& db, const std::stop_token& stop) {
+    auto snapshot = std::make_shared<KnownValueSnapshot>();
+    // One read transaction: every source sees the file as it was at the same moment.
+    CStatement(db, QStringLiteral("BEGIN")).execute();
+    for (int source = 0; source < kSources; ++source)
+        snapshot->texts[std::size_t(source)] = readSource(db, source);
+    CStatement(db, QStringLiteral("COMMIT")).execute();
+    try {
+        addSources(
+            snapshot->texts, listsOf(*snapshot), [](int) {}, &stop);
+    } catch (const LoadStopped&) {
+        return nullptr;
+    }
+    sortLists(listsOf(*snapshot));
+    return snapshot;
+}
+
+bool InstallKnownValues(KnownValueSnapshot&& snapshot) {
+    SourceCache& sources = cache();
+    sources.pending = false;
+    // Written past the record sets meanwhile: what was read may be anything but current.
+    if (sources.allChanged)
+        return false;
+    sources.texts = std::move(snapshot.texts);
+    sources.valid = true;
+    FirmNameList() = std::move(snapshot.firms);
+    PersonNameList() = std::move(snapshot.persons);
+    GroupNameList() = std::move(snapshot.groups);
+    mergeList(LastNameList(), std::move(snapshot.lastNames));
+    mergeList(FirstNameList(), std::move(snapshot.firstNames));
+    mergeList(AlarmNameList(), std::move(snapshot.alarms));
+    // The tables written since the load began are read again, as after any save.
+    if (!sources.changedTables.isEmpty())
+        LoadKnownValues();
+    return true;
 }

@@ -3,7 +3,11 @@
 #include <QHashFunctions>
 #include <QString>
 #include <QStringList>
+#include <memory>
+#include <stop_token>
 #include <unordered_set>
+
+class CDatabase;
 
 // A list of the names met in the database, in the order they were met (or sorted).
 class KnownValueList {
@@ -47,8 +51,27 @@ KnownValueList& AlarmNameList();
 // (ReportDbException); the lists keep what was read so far and the result is false.
 // Each load reads again only the sources of the tables written since the last one: every
 // write through a record set notes its table, and a write that goes around them notes
-// that anything may have changed. The first load reads every source.
+// that anything may have changed. The first load reads every source. While a background
+// load is under way it does nothing: the writes noted meanwhile are read when that load's
+// result is put in force.
 bool LoadKnownValues();
+
+// The lists as one background load read and built them.
+struct KnownValueSnapshot;
+// Marks the start of a background load that reads every source: from now on
+// LoadKnownValues leaves the lists to it, and the writes noted are read again after it.
+void BeginKnownValueLoad();
+// The background load was stopped: the next load reads every source.
+void AbandonKnownValueLoad();
+bool KnownValueLoadPending();
+// Reads every source on `db` (a connection of the calling thread) in one read transaction
+// and builds the lists from them. nullptr when `stop` ended it; throws CDbException.
+std::shared_ptr<KnownValueSnapshot> ReadKnownValues(CDatabase& db, const std::stop_token& stop);
+// On the user-interface thread: puts what a background load built in force and reads again
+// the tables written since it began. False, changing nothing, when something was written
+// past the record sets meanwhile: then only a new load gives current lists.
+bool InstallKnownValues(KnownValueSnapshot&& snapshot);
+
 // Tells the next load that the table ("Person", "Firm", "Contact", ...) was written.
 void NoteKnownValuesChanged(const QString& table);
 // Tells the next load to read every source again.

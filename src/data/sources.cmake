@@ -1,4 +1,5 @@
 list(APPEND TARVEX_CORE_SOURCES
+    src/data/BackgroundWorker.cpp
     src/data/BackupFiles.cpp
     src/data/Connection.cpp
     src/data/ContactBatch.cpp
@@ -16,6 +17,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/FolderFileSystem.cpp
     src/data/IntegrityCheck.cpp
     src/data/JetLike.cpp
+    src/data/KnownValueLoader.cpp
     src/data/KnownValues.cpp
     src/data/NoCaseCollation.cpp
     src/data/QueryDef.cpp

@@ -110,11 +110,14 @@ void CPartyFormView::NoticeUnknownNames() {
     if (userOptions().unknownNameChoice != kNotifyUser)
         return;
     CRecordSet* rs = OnGetRecordset();
+    // While the lists are still being read, the records themselves tell what is known.
+    const bool listsRead = !KnownValueLoadPending();
     const QString firm = rs->text(QStringLiteral("firm"));
-    if (!firm.isEmpty() && !FirmNameList().items().contains(firm))
+    if (!firm.isEmpty() && !(listsRead ? FirmNameList().items().contains(firm) : firmExists(firm)))
         messageBox(loadString(kUnknownFirm));
     const QString person = rs->text(QStringLiteral("person"));
-    if (!person.isEmpty() && !PersonNameList().items().contains(person))
+    if (!person.isEmpty() && !(listsRead ? PersonNameList().items().contains(person)
+                                         : findPersonFirm(person).has_value()))
         messageBox(loadString(kUnknownPerson));
 }
 

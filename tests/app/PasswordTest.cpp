@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -9,6 +11,8 @@
 #include "app/PasswordChange.h"
 #include "data/Database.h"
 #include "data/DbException.h"
+#include "data/FileDamage.h"
+#include "data/IntegrityCheck.h"
 #include "data/PersonRcs.h"
 #include "platform/CommandIds.h"
 #include "platform/StringTable.h"
@@ -55,6 +59,9 @@ protected:
         CDatabaseAccessDialog dialog;
         EXPECT_EQ(edit(&dialog, "password")->maxLength(), 14);
         edit(&dialog, "password")->setText(password);
+        // A new file's password is typed twice.
+        if (auto* again = dialog.findChild<QLineEdit*>("passwordAgain"))
+            again->setText(password);
         dialog.accept();
         return dialog.result() == QDialog::Accepted;
     }
@@ -175,4 +182,79 @@ TEST_F(PasswordTest, LockedFileIsReportedAndThePromptStays) {
     EXPECT_FALSE(sharedDatabase().IsOpen());
     holder.Close();
     EXPECT_TRUE(promptWith({}));
+}
+
+TEST_F(PasswordTest, ANewEncryptedFileTakesThePasswordTwiceInTheFolderNamed) {
+    CDatabaseAccessDialog dialog;
+    QLineEdit* again = edit(&dialog, "passwordAgain");
+    ASSERT_NE(again, nullptr);
+    EXPECT_FALSE(again->isHidden());
+    EXPECT_EQ(again->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(again->maxLength(), 14);
+
+    // A typing error: said so, nothing created, the prompt stays for another try.
+    edit(&dialog, "password")->setText("Secret");
+    again->setText("Secert");
+    prompts.answer(Prompter::Ok);
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(prompts.messages().size(), 1);
+    EXPECT_TRUE(prompts.messages().first().contains("differ"));
+    EXPECT_FALSE(QFile::exists(databasePath()));
+    EXPECT_FALSE(sharedDatabase().IsOpen());
+
+    // Typed the same twice: the question names the folder, and the file takes the password.
+    edit(&dialog, "password")->setText("Secret");
+    again->setText("Secret");
+    QString question;
+    prompts.answerWith([&](const QString& text) {
+        question = text;
+        return Prompter::Yes;
+    });
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(question.contains(
+        QDir::toNativeSeparators(QFileInfo(databasePath()).absolutePath()) + "\n"))
+        << question.toStdString();
+    EXPECT_TRUE(question.contains("encrypted"));
+    EXPECT_EQ(currentPassword(), "Secret");
+    sharedDatabase().Close();
+    CDatabase reopened;
+    EXPECT_NO_THROW(reopened.Open(databasePath(), false, false, connectText("Secret")));
+}
+
+TEST_F(PasswordTest, AnExistingFileOrAnEmptyPasswordIsTypedOnce) {
+    // No password, no encryption: nothing to confirm.
+    prompts.answer(Prompter::Yes);
+    {
+        CDatabaseAccessDialog dialog;
+        edit(&dialog, "password")->setText({});
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(prompts.messages().size(), 1);
+    EXPECT_FALSE(prompts.messages().first().contains("encrypted"));
+    sharedDatabase().Close();
+    CDatabaseAccessDialog dialog;
+    EXPECT_TRUE(edit(&dialog, "passwordAgain")->isHidden());
+}
+
+TEST_F(PasswordTest, TheFileIsCheckedAgainAfterAPasswordChange) {
+    createWithPerson({});
+    openSharedDatabase({});
+    auto frame = makeFrame({});
+    frame->StartIntegrityCheck();
+    prompts.answer(Prompter::Yes);  // closing the windows
+    prompts.answer(Prompter::Ok);   // the password is set
+    onNextModal([](QWidget* modal) {
+        edit(modal, "newPassword")->setText("gamma");
+        edit(modal, "newPasswordAgain")->setText("gamma");
+        qobject_cast<QDialog*>(modal)->accept();
+    });
+    RunPasswordChange(frame.get());
+    ASSERT_EQ(currentPassword(), "gamma");
+    ASSERT_NE(frame->integrityCheck(), nullptr);
+    EXPECT_TRUE(frame->integrityCheck()->running());
+    frame->integrityCheck()->wait();
+    EXPECT_FALSE(filedamage::isDamaged());
 }

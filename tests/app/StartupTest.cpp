@@ -1,7 +1,9 @@
+#include <QAction>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 
 #include "AppFixture.h"
 #include "app/AboutDialog.h"
@@ -10,6 +12,10 @@
 #include "data/Database.h"
 #include "data/DbException.h"
 #include "data/ErrorReport.h"
+#include "data/KnownValueLoader.h"
+#include "data/KnownValues.h"
+#include "data/PersonRcs.h"
+#include "data/Statement.h"
 #include "platform/CommandIds.h"
 
 namespace {
@@ -21,6 +27,29 @@ void answerPrompt(const QString& password, bool ok) {
         auto* dialog = qobject_cast<QDialog*>(modal);
         ok ? dialog->accept() : dialog->reject();
     });
+}
+
+// A file whose names take a while to read: 60,000 persons of 20,000 different names and
+// 300,000 contacts with 30,000 different callers.
+void createLargeFile(const QString& path) {
+    CDatabase::Create(path, QString());
+    CDatabase db;
+    db.Open(path);
+    CStatement(db, QStringLiteral("BEGIN")).execute();
+    CStatement(db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                  "WHERE i < 60000) INSERT INTO Person (lastname, firstname, firm) "
+                                  "SELECT 'Last' || (i % 20000), 'First' || (i % 20000 % 7), "
+                                  "'Firm' || (i % 900) FROM n"))
+        .execute();
+    CStatement(db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                  "WHERE i < 300000) INSERT INTO Contact (person, firm) SELECT "
+                                  "'Caller' || (i % 30000) || ' X', 'Callco' || (i % 3000) FROM n"))
+        .execute();
+    CStatement(db, QStringLiteral("COMMIT")).execute();
+}
+
+QAction* command(CMainFrame& frame, int id) {
+    return frame.findChild<QAction*>(QStringLiteral("command_%1").arg(id));
 }
 
 }  // namespace
@@ -81,4 +110,53 @@ TEST_F(AppTest, HelpFromTheOpenPromptIsNotBlockedByIt) {
         qobject_cast<QDialog*>(modal)->reject();
     });
     EXPECT_FALSE(StartSession(*frame));
+}
+
+TEST_F(AppTest, ImportAndExportAreOfferedAsSoonAsANewFileIsOpen) {
+    auto frame = makeFrame({});
+    ASSERT_NE(command(*frame, cmd::Import), nullptr);
+    EXPECT_FALSE(command(*frame, cmd::Import)->isEnabled());
+    answerPrompt(QString(), true);
+    prompts.answer(Prompter::Yes);  // create the new file
+    ASSERT_TRUE(StartSession(*frame));
+    EXPECT_TRUE(command(*frame, cmd::Import)->isEnabled());
+    EXPECT_TRUE(command(*frame, cmd::Export)->isEnabled());
+    sharedDatabase().Close();
+}
+
+TEST_F(AppTest, TheWindowAnswersBeforeTheNamesAreReadAndASaveMeanwhileIsKept) {
+    createLargeFile(path("Tarvex.mdb"));
+    auto frame = makeFrame({});
+    answerPrompt(QString(), true);
+    ASSERT_TRUE(StartSession(*frame));
+    // The session runs while the names are still being read.
+    CKnownValueLoader& loader = frame->knownValueLoader();
+    EXPECT_TRUE(loader.busy());
+    EXPECT_EQ(PersonNameList().count(), 0);
+
+    // The reading has ended, its result not yet put in force, when a person is saved.
+    loader.wait();
+    {
+        CPersonRcs persons(&sharedDatabase());
+        persons.Open();
+        persons.AddNew();
+        persons.setValue("lastname", "Newcomer");
+        persons.setValue("firstname", "Nora");
+        persons.Update();
+    }
+    frame->DataChangedRefresh();
+    EXPECT_FALSE(PersonNameList().items().contains("Newcomer Nora"));
+
+    QSignalSpy loaded(&loader, &CKnownValueLoader::loaded);
+    ASSERT_TRUE(loaded.wait());
+    EXPECT_FALSE(loader.busy());
+    const QStringList& persons = PersonNameList().items();
+    EXPECT_TRUE(persons.contains("Newcomer Nora"));
+    EXPECT_TRUE(persons.contains("Last19999 First0"));
+    EXPECT_TRUE(persons.contains("Caller29999 X"));
+    // 20,000 persons' names (one per last name), 30,000 callers and the newcomer.
+    EXPECT_EQ(persons.size(), 50001);
+    EXPECT_TRUE(FirmNameList().items().contains("Callco2999"));
+    EXPECT_TRUE(LastNameList().items().contains("Newcomer"));
+    sharedDatabase().Close();
 }

@@ -401,3 +401,35 @@ TEST_F(ContactFormTest, SaveReadsTheKeysOnceAndNamesAreLookedUpOnTheSharedConnec
     EXPECT_TRUE(form->historyText().contains("earlier")) << form->historyText().toStdString();
     EXPECT_FALSE(form->historyText().contains("unrelated"));
 }
+
+TEST_F(ContactFormTest, WhileTheListsAreReadTheRecordsTellWhichNamesAreKnown) {
+    addPerson("Smith", "Anna", "Acme");
+    {
+        CFirmRcs firms(&sharedDatabase());
+        firms.Open();
+        firms.AddNew();
+        firms.setValue("name", "Acme");
+        firms.Update();
+    }
+    // The start-up load is still reading: the lists hold nothing yet.
+    BeginKnownValueLoad();
+    PersonNameList().clear();
+    FirmNameList().clear();
+    open();
+    settings().unknownNameAction = 2;
+    settings().fillFirmAutomatically = false;
+    key(Qt::Key_N, Qt::ControlModifier);
+    field("firm")->setText("Acme");
+    field("person")->setText("Smith Anna");
+    key(Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(prompts.messages().isEmpty()) << "known names give no notice";
+
+    key(Qt::Key_N, Qt::ControlModifier);
+    field("firm")->setText("Acme");
+    field("person")->setText("Nobody Known");
+    prompts.answer(Prompter::Ok);
+    key(Qt::Key_S, Qt::AltModifier);
+    EXPECT_EQ(prompts.messages(), QStringList{loadString(60007)});
+    EXPECT_EQ(storedContacts().size(), 2u);
+    AbandonKnownValueLoad();
+}

@@ -1,0 +1,42 @@
+#include "data/KnownValueLoader.h"
+
+#include "data/Connection.h"
+#include "data/ErrorReport.h"
+#include "data/KnownValues.h"
+
+CKnownValueLoader::CKnownValueLoader(QObject* parent) : QObject(parent) {
+    connect(&m_worker, &CBackgroundWorker::finished, this, [this] {
+        // Whatever the job gave, the lists are no longer left to it.
+        AbandonKnownValueLoad();
+        emit loaded();
+    });
+}
+
+CKnownValueLoader::~CKnownValueLoader() {
+    stop();
+}
+
+void CKnownValueLoader::start() {
+    BeginKnownValueLoad();
+    m_worker.start(
+        databasePath(), currentPassword(),
+        [this](CDatabase& db, const std::stop_token& stop) -> CBackgroundWorker::Delivery {
+            std::shared_ptr<KnownValueSnapshot> snapshot = ReadKnownValues(db, stop);
+            if (!snapshot)
+                return {};
+            return [this, snapshot] {
+                // Written past the record sets meanwhile: only a new load is current.
+                if (!InstallKnownValues(std::move(*snapshot)))
+                    start();
+            };
+        },
+        [](const CDbException& error) {
+            AbandonKnownValueLoad();
+            ReportDbException(error);
+        });
+}
+
+void CKnownValueLoader::stop() {
+    m_worker.stop();
+    AbandonKnownValueLoad();
+}
