@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-image-formats-plugins libgl-dev
     libsqlcipher-dev libgtest-dev libgmock-dev libical-dev
     python3 python3-vobject python3-icalendar
-    fonts-dejavu-core xvfb xauth tzdata
+    fonts-dejavu-core xvfb xauth tzdata poppler-utils
     clang libclang-rt-14-dev
 )
 missing=()
