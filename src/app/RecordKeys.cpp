@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QWidget>
+#include <utility>
 
 #include "platform/CommandTable.h"
 
@@ -15,7 +16,7 @@ CRecordKeys::CRecordKeys(const QWidget* window, std::function<bool(int)> isEnabl
     }
 }
 
-bool CRecordKeys::translate(QObject* watched, QEvent* event) const {
+bool CRecordKeys::translate(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress)
         return false;
@@ -26,13 +27,19 @@ bool CRecordKeys::translate(QObject* watched, QEvent* event) const {
     // Ctrl+End from the number pad is Ctrl+End.
     const QKeyCombination pressed(key->modifiers() & ~Qt::KeypadModifier,
                                   static_cast<Qt::Key>(key->key()));
+    if (type == QEvent::KeyPress && std::exchange(m_ranOnOverride, {}) == pressed) {
+        key->accept();
+        return true;
+    }
     const int id = command(QKeySequence(pressed));
     if (id == 0 || !m_isEnabled(id))
         return false;
-    // Claiming the override keeps every shortcut from the key, which then arrives as a key
-    // press; the command runs on that.
+    // The command runs where a shortcut would, when the key is offered as one; claiming the
+    // override keeps every shortcut (a mnemonic with the same letter among them) from the
+    // key, which then arrives as a key press that goes no further.
     key->accept();
-    if (type == QEvent::KeyPress)
-        m_run(id);
+    if (type == QEvent::ShortcutOverride)
+        m_ranOnOverride = pressed;
+    m_run(id);
     return true;
 }

@@ -20,14 +20,15 @@ public:
 
     // Runs the command of a record key pressed in the window; true when the event was one
     // and must go no further.
-    bool translate(QObject* watched, QEvent* event) const;
+    bool translate(QObject* watched, QEvent* event);
     // The command of a record key, or 0.
     int command(const QKeySequence& key) const { return m_commands.value(key, 0); }
-    QList<QKeySequence> keys() const { return m_commands.keys(); }
 
 private:
     const QWidget* m_window;
     std::function<bool(int)> m_isEnabled;
     std::function<void(int)> m_run;
     QHash<QKeySequence, int> m_commands;
+    // The key whose command ran when it was offered as a shortcut; its key press follows.
+    QKeyCombination m_ranOnOverride;
 };
