@@ -30,6 +30,7 @@
 #include "app/HelpWindow.h"
 #include "app/MenuLayout.h"
 #include "app/OptionsDialog.h"
+#include "app/RecordKeys.h"
 #include "app/Settings.h"
 #include "app/SystemTray.h"
 #include "app/TipOfDayDialog.h"
@@ -135,8 +136,13 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     setAcceptDrops(true);
     settings().Load();
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
-    for (const KeyBinding& binding : keyTable(keytables::Record))
-        m_recordKeys.append(QKeySequence(binding.key, QKeySequence::PortableText));
+    m_recordKeys = std::make_unique<CRecordKeys>(
+        this,
+        [this](int id) {
+            const QAction* action = m_actions->action(id);
+            return action && action->isEnabled();
+        },
+        [this](int id) { SendCommand(id); });
     qApp->installEventFilter(this);
     // Room for a form with its history pane beside another window.
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -846,13 +852,7 @@ void CMainFrame::changeEvent(QEvent* event) {
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     // The record keys are translated before the focused control sees them, so that, for
     // example, Ctrl+Del erases the record even inside an edit field.
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (m_recordKeys.contains(QKeySequence(key->keyCombination())))
-                return true;
-        }
-    }
+    if (m_recordKeys->translate(watched, event))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }

@@ -15,6 +15,7 @@ class QMenu;
 class QMdiSubWindow;
 class QToolBar;
 class CommandActions;
+class CRecordKeys;
 class CHelpWindow;
 class CIntegrityCheck;
 class CKnownValueLoader;
@@ -138,7 +139,7 @@ private:
     int m_menuId = 0;
     QPointer<CHelpWindow> m_help;
     QPointer<CSearchDlg> m_search;
-    QList<QKeySequence> m_recordKeys;
+    std::unique_ptr<CRecordKeys> m_recordKeys;
     std::unique_ptr<CIntegrityCheck> m_integrityCheck;
     std::unique_ptr<CKnownValueLoader> m_knownValues;
     CSystemTray* m_tray = nullptr;

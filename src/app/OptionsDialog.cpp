@@ -18,7 +18,7 @@
 COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Options"));
 
-    auto* alarm = new QGroupBox(QStringLiteral("&Alarm"), this);
+    auto* alarm = new QGroupBox(QStringLiteral("A&larm"), this);
     auto* pathLabel = new QLabel(QStringLiteral("&Path to the sound file (.wav)"), alarm);
     m_soundFile = new QLineEdit(alarm);
     m_soundFile->setObjectName(QStringLiteral("soundFile"));

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QMdiArea>
+#include <QPointer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -35,9 +37,12 @@ CSpawnMDIChildWnd::CSpawnMDIChildWnd(std::unique_ptr<CDocument> document, QWidge
 }
 
 CSpawnMDIChildWnd::~CSpawnMDIChildWnd() {
-    // The view goes before its document, so that it can still leave the document.
+    // The view goes before its document, so that it can still leave the document, and so
+    // do the toolbar's buttons, which read the document's state.
     delete m_view;
     m_view = nullptr;
+    delete m_toolBar;
+    m_toolBar = nullptr;
 }
 
 CView* CSpawnMDIChildWnd::view() const {
@@ -48,14 +53,77 @@ void CSpawnMDIChildWnd::addToolBar(int toolbarId) {
     m_toolBar = new QToolBar(m_body);
     m_toolBar->setIconSize(QSize(20, 20));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // The buttons are this frame's own: they show the state of its document, also while
+    // another window is active, and run their command on it. They look like the command's
+    // menu item and carry no key, which stays with the menu's action.
     for (int id : toolbarLayout(toolbarId)) {
         if (id == 0) {
             m_toolBar->addSeparator();
-        } else if (QAction* action = commandAction(id)) {
-            m_toolBar->addAction(action);
+            continue;
         }
+        QAction* shared = commandAction(id);
+        if (!shared)
+            continue;
+        auto* button = new QAction(shared->icon(), shared->text(), m_toolBar);
+        button->setData(id);
+        button->setToolTip(shared->toolTip());
+        button->setStatusTip(shared->statusTip());
+        button->setCheckable(shared->isCheckable());
+        connect(button, &QAction::triggered, this, [this, id] { runToolBarCommand(id); });
+        // Commands the document leaves to the main window follow the main window's state.
+        connect(shared, &QAction::changed, button, [this, button] { updateButton(button); });
+        m_toolBar->addAction(button);
     }
+    if (m_document)
+        connect(m_document.get(), &CDocument::commandStateChanged, this,
+                &CSpawnMDIChildWnd::updateToolBar);
+    updateToolBar();
     m_layout->insertWidget(0, m_toolBar);
+}
+
+QAction* CSpawnMDIChildWnd::toolBarAction(int id) const {
+    if (!m_toolBar)
+        return nullptr;
+    for (QAction* action : m_toolBar->actions()) {
+        if (!action->isSeparator() && action->data().toInt() == id)
+            return action;
+    }
+    return nullptr;
+}
+
+void CSpawnMDIChildWnd::updateToolBar() {
+    if (!m_toolBar)
+        return;
+    for (QAction* action : m_toolBar->actions()) {
+        if (!action->isSeparator())
+            updateButton(action);
+    }
+}
+
+void CSpawnMDIChildWnd::updateButton(QAction* button) {
+    const int id = button->data().toInt();
+    bool enabled = false;
+    if (!m_document || !m_document->IsCommandEnabled(id, enabled)) {
+        const QAction* shared = commandAction(id);
+        enabled = shared && shared->isEnabled();
+    }
+    button->setEnabled(enabled);
+    if (button->isCheckable())
+        button->setChecked(m_document && m_document->GetCheckState(id) == Qt::Checked);
+}
+
+void CSpawnMDIChildWnd::runToolBarCommand(int id) {
+    const QPointer<CSpawnMDIChildWnd> self(this);
+    bool enabled = false;
+    if (m_document && m_document->IsCommandEnabled(id, enabled)) {
+        if (enabled)
+            m_document->OnCommand(id);
+    } else if (QAction* shared = commandAction(id)) {
+        shared->trigger();
+    }
+    // A pressed button shows the state the command left, also when nothing reported it.
+    if (self)
+        updateToolBar();
 }
 
 CSpawnMDIChildWnd* childFrameOf(QWidget* widget) {

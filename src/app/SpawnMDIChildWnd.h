@@ -6,6 +6,7 @@
 
 #include "platform/Document.h"
 
+class QAction;
 class QToolBar;
 class QVBoxLayout;
 
@@ -26,6 +27,8 @@ public:
     CView* view() const;
     QWidget* viewWidget() const { return m_view; }
     QToolBar* toolBar() const { return m_toolBar; }
+    // The frame's own toolbar button of a command, or nullptr.
+    QAction* toolBarAction(int id) const;
 
     // Restores the placement saved for the document's title. False when none applies (no
     // saved placement, or its rectangle lies wholly outside the visible area).
@@ -57,6 +60,10 @@ protected:
 
 private:
     void rememberNormalGeometry();
+    // Shows on the toolbar which commands the frame's document allows.
+    void updateToolBar();
+    void updateButton(QAction* button);
+    void runToolBarCommand(int id);
 
     std::unique_ptr<CDocument> m_document;
     QWidget* m_view;

@@ -14,6 +14,7 @@ list(APPEND TARVEX_UI_SOURCES
     src/app/MainFrame.cpp
     src/app/OptionsDialog.cpp
     src/app/PasswordChange.cpp
+    src/app/RecordKeys.cpp
     src/app/ChildFrames.cpp
     src/app/CommandActions.cpp
     src/app/HelpWindow.cpp

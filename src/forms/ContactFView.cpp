@@ -57,12 +57,12 @@ FormDefinition contactForm() {
             "date desc, time desc",
             {
                 {Date, "&Date", "date", FieldKind::Date},
-                {Time, "&Time", "time", FieldKind::Time},
+                {Time, "T&ime", "time", FieldKind::Time},
                 {Company, "C&ompany", "firm", FieldKind::Text, KnownList::FirmName,
                  CPickListEdit::kResolveFirm},
                 {Person, "&Contact person (last, first name)", "person", FieldKind::Text,
                  KnownList::PersonName, CPickListEdit::kResolvePerson},
-                {Description, "D&escription", "description", FieldKind::MultiLine},
+                {Description, "Descriptio&n", "description", FieldKind::MultiLine},
             },
             {{Company, NewFirm, ViewFirm}, {Person, NewPerson, ViewPerson}},
             1033,
@@ -77,7 +77,7 @@ CContactFView::CContactFView(CDocument* document)
                      std::make_unique<CContactRcs>(&sharedDatabase()),
                      {Person, Company, Date, Time, NewPerson, ViewPerson, NewFirm, ViewFirm,
                       Description, Person}) {
-    m_historyBox = new QGroupBox(QStringLiteral("Pre&vious comments"), this);
+    m_historyBox = new QGroupBox(QStringLiteral("Previous co&mments"), this);
     m_historyPane = new QPlainTextEdit(m_historyBox);
     m_historyPane->setObjectName(QStringLiteral("history"));
     m_historyPane->setReadOnly(true);
@@ -94,7 +94,7 @@ CContactFView::CContactFView(CDocument* document)
         connect(button, &QPushButton::clicked, this,
                 [this, run] { runCommand([this, run] { (this->*run)(); }); });
     };
-    paneButton(HistoryRefresh, "&Refresh", &CContactFView::FillHistory);
+    paneButton(HistoryRefresh, "R&efresh", &CContactFView::FillHistory);
     paneButton(HistoryPrint, "&Print", &CContactFView::PrintHistory);
     paneButtons->addStretch();
     paneLayout->addLayout(paneButtons);

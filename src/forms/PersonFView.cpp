@@ -49,8 +49,8 @@ FormDefinition personForm() {
             "lastname, firstname",
             {
                 {LastName, "&Last Name", "lastname", FieldKind::Text, KnownList::LastName},
-                {FirstName, "&First Name", "firstname", FieldKind::Text, KnownList::FirstName},
-                {Title, "&Title", "title"},
+                {FirstName, "First &Name", "firstname", FieldKind::Text, KnownList::FirstName},
+                {Title, "T&itle", "title"},
                 {Function, "F&unction", "function"},
                 {Company, "Company", "firm", FieldKind::Text, KnownList::FirmName,
                  CPickListEdit::kResolveFirm},

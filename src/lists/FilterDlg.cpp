@@ -27,7 +27,7 @@ CFilterDlg::CFilterDlg() : m_columns(new QComboBox), m_text(new QLineEdit) {
 
     auto* group = new QGroupBox;
     auto* fields = new QVBoxLayout(group);
-    auto* columnLabel = new QLabel(QStringLiteral("Select &column you filter by"));
+    auto* columnLabel = new QLabel(QStringLiteral("Select co&lumn you filter by"));
     columnLabel->setBuddy(m_columns);
     auto* textLabel = new QLabel(QStringLiteral("Enter &text you filter by"));
     textLabel->setBuddy(m_text);

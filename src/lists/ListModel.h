@@ -48,6 +48,6 @@ private:
     QStringList m_headers;
     // Filled lazily from data(), which is const for the view.
     mutable CIdPageCache<QStringList> m_cache;
-    // A failure is reported once per result; the rows then stay empty until the next one.
+    // A failed read is reported once; its rows are read again when the view next shows them.
     mutable CPageRequests m_requests;
 };

@@ -7,8 +7,6 @@
 #include "data/ErrorReport.h"
 
 void CPageRequests::request(int page) {
-    if (m_failed)
-        return;
     m_pending.insert(page);
     if (m_queued)
         return;
@@ -25,11 +23,18 @@ void CPageRequests::fetchPending() {
 
 void CPageRequests::fetchPendingGuarded() {
     m_queued = false;
+    if (m_pending.isEmpty())
+        return;
     try {
         fetchPending();
+        m_reported = false;
     } catch (const CDbException& e) {
+        // The rows stay empty for now; the view asks for them again when it next shows
+        // them. A failure that lasts (a file locked for a while) is reported once, not at
+        // every repaint.
         m_pending.clear();
-        m_failed = true;
+        if (std::exchange(m_reported, true))
+            return;
         ReportDbException(e);
     }
 }

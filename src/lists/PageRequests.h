@@ -6,7 +6,8 @@
 
 // The pages of a paged model that its view asked for: collected while the view repaints and
 // read together right after it, through `fetch(page)`. A failed read is reported once (the
-// error report); no page is asked for again until the model has a new result.
+// error report); the pages it left unread are read again when the view next asks for them,
+// and a failure after a read that succeeded is reported again.
 class CPageRequests {
 public:
     CPageRequests(QObject* owner, std::function<void(int)> fetch)
@@ -21,7 +22,7 @@ public:
     // Forgets the pages asked for and an earlier failure: for a new result.
     void reset() {
         m_pending.clear();
-        m_failed = false;
+        m_reported = false;
     }
 
 private:
@@ -31,5 +32,6 @@ private:
     std::function<void(int)> m_fetch;
     QSet<int> m_pending;
     bool m_queued = false;
-    bool m_failed = false;
+    // A failure has been reported and no read has succeeded since.
+    bool m_reported = false;
 };

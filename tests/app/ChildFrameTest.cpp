@@ -68,3 +68,41 @@ TEST_F(AppTest, CloseRecordWindowsClosesTheRecordKindsOnly) {
     EXPECT_EQ(openwindows::find("Person"), nullptr);
     EXPECT_EQ(openwindows::find("Personlist"), nullptr);
 }
+
+TEST_F(AppTest, EveryToolbarShowsAndDrivesItsOwnDocument) {
+    auto frame = makeFrame({testTemplate("Contact", FrameKind::Record),
+                            testTemplate("Person", FrameKind::Record),
+                            testTemplate("Contactlist", FrameKind::List)});
+    CSpawnMDIChildWnd* contact = frame->OpenWindowByKind("Contact");
+    CSpawnMDIChildWnd* person = frame->OpenWindowByKind("Person");
+    auto* personDoc = static_cast<CDBDoc*>(person->document());
+    personDoc->setFlag(CDBDoc::NextEnabled, 1);
+    personDoc->setFlag(CDBDoc::LastEnabled, 1);
+    CSpawnMDIChildWnd* list = frame->OpenWindowByKind("Contactlist");
+    // A list allows Next and Previous, which it ignores.
+    auto* listDoc = static_cast<CDBDoc*>(list->document());
+    listDoc->setFlag(CDBDoc::NextEnabled, 1);
+    listDoc->setFlag(CDBDoc::PreviousEnabled, 1);
+    ASSERT_EQ(frame->activeChild(), list);
+
+    // The contact form on its empty table allows no move, whichever window is active.
+    for (int id : {cmd::FirstRecord, cmd::PreviousRecord, cmd::NextRecord, cmd::LastRecord})
+        EXPECT_FALSE(contact->toolBarAction(id)->isEnabled()) << id;
+    EXPECT_TRUE(person->toolBarAction(cmd::NextRecord)->isEnabled());
+    EXPECT_FALSE(person->toolBarAction(cmd::PreviousRecord)->isEnabled());
+    EXPECT_TRUE(list->toolBarAction(cmd::AddNew)->isEnabled());
+
+    // A change in an inactive window's document shows on its own toolbar only.
+    static_cast<CDBDoc*>(contact->document())->setFlag(CDBDoc::Editing, 1);
+    EXPECT_TRUE(contact->toolBarAction(cmd::SaveRecord)->isEnabled());
+    EXPECT_FALSE(contact->toolBarAction(cmd::AddNew)->isEnabled());
+    EXPECT_FALSE(person->toolBarAction(cmd::SaveRecord)->isEnabled());
+    EXPECT_TRUE(person->toolBarAction(cmd::AddNew)->isEnabled());
+
+    // A button runs its command on its own window's document.
+    auto* personView = dynamic_cast<RecordingView*>(person->view());
+    auto* listView = dynamic_cast<RecordingView*>(list->view());
+    person->toolBarAction(cmd::NextRecord)->trigger();
+    EXPECT_EQ(personView->hints, QList<int>{cmd::NextRecord});
+    EXPECT_TRUE(listView->hints.isEmpty());
+}

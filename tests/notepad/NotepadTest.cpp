@@ -113,7 +113,7 @@ TEST_F(NotepadTest, BoldTogglesOnMixedSelectionsAndShowsTheThreeStates) {
     EXPECT_EQ(view->EffectState(CVondView::Effect::Bold), Qt::PartiallyChecked);
     EXPECT_EQ(activeDoc()->GetCheckState(notepadcmd::Bold), Qt::PartiallyChecked);
     QWidget* button = frame->activeChild()->toolBar()->widgetForAction(
-        frame->findChild<QAction*>(QStringLiteral("command_32888")));
+        frame->activeChild()->toolBarAction(notepadcmd::Bold));
     ASSERT_TRUE(button);
     EXPECT_TRUE(button->property("indeterminate").toBool());
 
