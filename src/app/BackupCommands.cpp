@@ -13,8 +13,8 @@
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "data/DatabaseBackup.h"
-#include "data/KnownValueLoader.h"
 #include "data/ErrorReport.h"
+#include "data/KnownValueLoader.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "platform/WaitCursor.h"
@@ -69,6 +69,8 @@ std::optional<QString> backupPassword(const QString& path) {
 }  // namespace
 
 void RunBackup(QWidget* parent) {
+    // The chooser opens in the proposed folder only when it exists.
+    QDir().mkpath(backupfiles::folderOf(databasePath()));
     const QString target =
         prompter().saveFileName(QStringLiteral("Back up"), kFilter, newBackupPath());
     if (target.isEmpty())
@@ -134,7 +136,7 @@ bool BackupOnExit() {
     if (!settings().backupOnExit || !sharedDatabase().IsOpen())
         return true;
     const QString folder = backupfiles::folderOf(databasePath());
-    if (!backupfiles::changedSinceNewest(databasePath(), folder))
+    if (!backupfiles::changedSinceNewest(databasePath(), folder, sharedDatabase().lastCommit()))
         return true;
     try {
         copyContactsFile(newBackupPath(), nullptr);

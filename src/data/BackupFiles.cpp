@@ -73,13 +73,14 @@ QStringList prune(const QString& folder, int keep) {
     return removed;
 }
 
-bool changedSinceNewest(const QString& databasePath, const QString& folder) {
+bool changedSinceNewest(const QString& databasePath, const QString& folder,
+                        const QDateTime& lastCommit) {
     const QStringList backups = backupsIn(folder);
     if (backups.isEmpty())
         return true;
+    // The log's own time says nothing: it is made anew whenever the file is opened.
     const QDateTime newest = modified(backups.first());
-    const QString log = databasePath + QStringLiteral("-wal");
-    return modified(databasePath) >= newest || (QFileInfo::exists(log) && modified(log) >= newest);
+    return modified(databasePath) >= newest || (lastCommit.isValid() && lastCommit >= newest);
 }
 
 void refuseContactsFile(const QString& path, const QString& databasePath) {

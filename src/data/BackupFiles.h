@@ -19,9 +19,12 @@ QString newPathIn(const QString& folder, const QDateTime& when);
 QStringList backupsIn(const QString& folder);
 // Removes all but the newest `keep` backups of the folder; the paths removed.
 QStringList prune(const QString& folder, int keep);
-// Whether the file's content may have changed since the newest backup in the folder was
-// written (by the times of the file and its write-ahead log): true when there is none.
-bool changedSinceNewest(const QString& databasePath, const QString& folder);
+// Whether the file may have changed since the newest backup in the folder was written: a
+// commit at `lastCommit` (this program's own, which may still be in the write-ahead log) or
+// a newer time of the file itself (what other programs wrote and the log handed on). True
+// when there is no backup.
+bool changedSinceNewest(const QString& databasePath, const QString& folder,
+                        const QDateTime& lastCommit);
 
 // Refuses (CDbException) a path that is the contacts file or one of its side files, under
 // any name: a backup written over it, or another descriptor opened and closed on it, would

@@ -178,10 +178,16 @@ void CDatabase::Open(const QString& path, bool exclusive, bool readOnly, const Q
         }
     }
     m_handle = opened.release();
+    sqlite3_commit_hook(m_handle, &CDatabase::noteCommit, this);
     m_path = path;
     m_password = password;
     m_journalMode = journal;
     m_networkFileSystem = network;
+}
+
+int CDatabase::noteCommit(void* database) {
+    static_cast<CDatabase*>(database)->m_lastCommit = QDateTime::currentDateTimeUtc();
+    return 0;  // the commit goes ahead
 }
 
 void CDatabase::Close() {

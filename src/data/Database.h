@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <vector>
 
@@ -63,6 +64,9 @@ public:
     // local disk.
     QString networkFileSystem() const { return m_networkFileSystem; }
 
+    // When this connection last committed a write; null when it has written nothing.
+    QDateTime lastCommit() const { return m_lastCommit; }
+
     // The error of a file that another program holds while this one needs it alone.
     static CDbException openElsewhere(const QString& path);
 
@@ -84,12 +88,15 @@ private:
     // Empties the write-ahead log into the file, leaves it, and locks the file for this
     // connection alone until the connection closes.
     void holdAlone();
+    // The engine's commit hook: notes the moment.
+    static int noteCommit(void* database);
 
     sqlite3* m_handle = nullptr;
     QString m_path;
     QString m_password;
     QString m_journalMode;
     QString m_networkFileSystem;
+    QDateTime m_lastCommit;
     std::vector<CRecordSet*> m_recordSets;
     CWriteGate m_writeGate;
 };

@@ -73,6 +73,8 @@ TEST_F(BackupCommandsTest, BackUpWritesTheChosenFileAndProposesTheBackupsFolder)
     prompts.answerFile(target);
     prompts.answer(Prompter::Ok);
     command(cmd::Backup);
+    // The chooser opens in the backups folder, which is made for it.
+    EXPECT_TRUE(QFileInfo(backupsFolder()).isDir());
     ASSERT_EQ(prompts.messages().size(), 1);
     EXPECT_TRUE(prompts.messages().first().contains(QDir::toNativeSeparators(target)));
     CDatabase copy;
