@@ -22,34 +22,6 @@ std::optional<qint32> momentOf(const QDate& day, const QTime& timeOfDay) {
     return static_cast<qint32>(seconds);
 }
 
-// The number written by `count` ASCII digits at `from`, or -1.
-int digits(QStringView text, qsizetype from, qsizetype count) {
-    int value = 0;
-    for (qsizetype i = from; i < from + count; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return -1;
-        value = value * 10 + (c - u'0');
-    }
-    return value;
-}
-
-// The day of a stored moment ("YYYY-MM-DD", optionally followed by the time of day).
-QDate storedDay(QStringView text) {
-    if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
-        return {};
-    return QDate(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
-}
-
-// The time of day of a stored moment ("YYYY-MM-DD HH:MM:SS"); midnight for a date alone.
-QTime storedTimeOfDay(QStringView text) {
-    if (text.size() == 10)
-        return storedDay(text).isValid() ? QTime(0, 0) : QTime();
-    if (text.size() != 19 || text[10] != u' ' || text[13] != u':' || text[16] != u':')
-        return {};
-    return QTime(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2));
-}
-
 }  // namespace
 
 std::optional<qint32> AlarmMoment(const QDateTime& date, const QDateTime& time) {

@@ -23,6 +23,20 @@ bool isDatePart(QStringView text) {
 
 }  // namespace
 
+QDate storedDay(QStringView text) {
+    if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
+        return {};
+    return QDate(digits(text, 0, 4), digits(text, 5, 2), digits(text, 8, 2));
+}
+
+QTime storedTimeOfDay(QStringView text) {
+    if (text.size() == 10)
+        return storedDay(text).isValid() ? QTime(0, 0) : QTime();
+    if (text.size() != 19 || text[10] != u' ' || text[13] != u':' || text[16] != u':')
+        return {};
+    return QTime(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2));
+}
+
 QDateTime wallClock(QDate date, QTime time) {
     return QDateTime(date, time, Qt::UTC);
 }

@@ -25,5 +25,11 @@ QString toStoredDateTime(const QDateTime& moment);
 // The wall-clock moment of a stored text ("YYYY-MM-DD HH:MM:SS", or only the date);
 // invalid if the text is not such a moment.
 QDateTime fromStoredDateTime(QStringView text);
+// The day of a stored moment ("YYYY-MM-DD", optionally followed by the time of day); invalid
+// for another text.
+QDate storedDay(QStringView text);
+// The time of day of a stored moment ("YYYY-MM-DD HH:MM:SS"); midnight for a date alone;
+// invalid for another text. Alarms keep their day and time of day in two such columns.
+QTime storedTimeOfDay(QStringView text);
 // True when the text has exactly the stored form "YYYY-MM-DD HH:MM:SS".
 bool isStoredDateTime(QStringView text);

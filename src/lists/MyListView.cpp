@@ -108,7 +108,6 @@ bool CMyListView::InitializeAll() {
         ReportDbException(e);
         return false;
     }
-    m_initialized = true;
     FillList(QString(), false);
     return true;
 }
@@ -125,7 +124,6 @@ void CMyListView::FillList(const QString& sort, bool keepColumns) {
             ReportDbException(e);
             return;
         }
-        m_initialized = true;
     }
     WaitCursor wait;
     const std::optional<qint32> selected = selectedId();
@@ -162,7 +160,7 @@ void CMyListView::fillRows() {
     const QByteArray layout = horizontalHeader()->saveState();
     std::vector<qint32> ids;
     try {
-        ids = m_source.readIds(m_selection, m_currentSort);
+        ids = m_source.readIds(QString(), m_currentSort);
     } catch (const CDbException& e) {
         ReportDbException(e);
         ids.clear();

@@ -89,9 +89,7 @@ protected:
     // Set by BeforeInitializeAll.
     QString m_databasePath;
     QString m_sourceName;
-    int m_sourceKind = 0;
     QString m_defaultSort;
-    QString m_selection;
     QString m_formName;
     std::optional<FormKind> m_formKind;
     QString m_title;
@@ -121,5 +119,4 @@ private:
     QString m_currentSort;
     QStringList m_columnFields;
     std::optional<bool> m_configured;
-    bool m_initialized = false;
 };

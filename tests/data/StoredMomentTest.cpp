@@ -83,3 +83,15 @@ TEST(StoredDateTime, ParsesOnlyTheStoredForms) {
     EXPECT_FALSE(fromStoredDateTime(u"").isValid());
     EXPECT_EQ(toStoredDateTime(QDateTime()), QString());
 }
+
+// An alarm's day and time of day come from two columns: each part is read on its own.
+TEST(StoredDateTime, DayAndTimeOfDayAreReadApart) {
+    EXPECT_EQ(storedDay(u"2026-12-08 14:30:00"), QDate(2026, 12, 8));
+    EXPECT_EQ(storedDay(u"2026-12-08"), QDate(2026, 12, 8));
+    EXPECT_FALSE(storedDay(u"2026/12/08").isValid());
+    EXPECT_FALSE(storedDay(u"2026-02-30").isValid());
+    EXPECT_EQ(storedTimeOfDay(u"1899-12-30 14:30:05"), QTime(14, 30, 5));
+    EXPECT_EQ(storedTimeOfDay(u"2026-12-08"), QTime(0, 0));
+    EXPECT_FALSE(storedTimeOfDay(u"2026-12-08 14:30").isValid());
+    EXPECT_FALSE(storedTimeOfDay(u"2026-12-08 24:00:00").isValid());
+}
