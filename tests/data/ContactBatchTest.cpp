@@ -16,11 +16,7 @@ protected:
         filedamage::resetForTesting();
         DataTest::TearDown();
     }
-    qint64 persons() {
-        CStatement statement(db, QStringLiteral("SELECT COUNT(*) FROM \"Person\""));
-        statement.step();
-        return statement.int64(0);
-    }
+    qint64 persons() { return rowsIn("Person"); }
 };
 
 TEST_F(ContactBatchTest, WritesFromTheEventLoopWaitUntilTheBatchHasEnded) {

@@ -7,6 +7,7 @@
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "data/RecordSet.h"
+#include "data/Statement.h"
 #include "support/TempWorkDir.h"
 
 // A fresh, empty Tarvex.mdb in the test's working directory, opened on `db` and set as
@@ -36,6 +37,14 @@ protected:
             records.setValue(QLatin1String(column), value);
         records.Update();
         return records.GetLastModifiedBookmark();
+    }
+
+    // The rows of a table, as the engine counts them on the test's connection.
+    qint64 rowsIn(const char* table) {
+        CStatement statement(
+            db, QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(QLatin1String(table)));
+        statement.step();
+        return statement.int64(0);
     }
 
     CDatabase db;

@@ -24,6 +24,10 @@ public:
     QList<qint64> ids;
 };
 
+const QByteArray kTwoCards =
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Able;Anna\r\nEND:VCARD\r\n"
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Boom;Bert\r\nEND:VCARD\r\n";
+
 class ExchangeDialogTest : public DataTest {
 protected:
     void writeFile(const QString& name, const QByteArray& data) {
@@ -35,10 +39,21 @@ protected:
         filedamage::resetForTesting();
         DataTest::TearDown();
     }
-    qint64 persons() {
-        CStatement statement(db, QStringLiteral("SELECT COUNT(*) FROM \"Person\""));
-        statement.step();
-        return statement.int64(0);
+    qint64 persons() { return rowsIn("Person"); }
+    // Imports the two cards; the import fails with a message naming `why`, shown after the
+    // progress box has gone, and nothing is written or refreshed.
+    void expectFailedImport(const QString& why) {
+        writeFile(QStringLiteral("in.vcf"), kTwoCards);
+        CImportDialog dialog(db);
+        QSignalSpy refreshed(&dialog, &CImportDialog::dataChanged);
+        dialog.setFileName(path(QStringLiteral("in.vcf")));
+        bool progressOpen = true;
+        importReportingProgress(dialog, progressOpen);
+        ASSERT_EQ(prompts.messages().size(), 1);
+        EXPECT_TRUE(prompts.messages()[0].contains(why)) << prompts.messages()[0].toStdString();
+        EXPECT_FALSE(progressOpen);
+        EXPECT_EQ(refreshed.count(), 0);
+        EXPECT_EQ(persons(), 0);
     }
     // Runs the import; the first message is answered once it was checked whether a
     // progress box was still there to cover it.
@@ -52,23 +67,9 @@ protected:
     ScriptedPrompter prompts;
 };
 
-const QByteArray kTwoCards =
-    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Able;Anna\r\nEND:VCARD\r\n"
-    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Boom;Bert\r\nEND:VCARD\r\n";
-
 TEST_F(ExchangeDialogTest, ImportIntoADamagedFileWritesNothingAndReportsWithNoProgressOpen) {
-    writeFile(QStringLiteral("in.vcf"), kTwoCards);
     filedamage::noteDamage();
-    CImportDialog dialog(db);
-    QSignalSpy refreshed(&dialog, &CImportDialog::dataChanged);
-    dialog.setFileName(path(QStringLiteral("in.vcf")));
-    bool progressOpen = true;
-    importReportingProgress(dialog, progressOpen);
-    ASSERT_EQ(prompts.messages().size(), 1);
-    EXPECT_TRUE(prompts.messages()[0].contains(QStringLiteral("damaged")));
-    EXPECT_FALSE(progressOpen);
-    EXPECT_EQ(refreshed.count(), 0);
-    EXPECT_EQ(persons(), 0);
+    expectFailedImport(QStringLiteral("damaged"));
 }
 
 TEST_F(ExchangeDialogTest, AnImportFailingHalfwayIsRolledBackAndReportedAfterItsProgress) {
@@ -76,17 +77,7 @@ TEST_F(ExchangeDialogTest, AnImportFailingHalfwayIsRolledBackAndReportedAfterIts
                                   "WHEN NEW.\"lastname\" = 'Boom' "
                                   "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END"))
         .execute();
-    writeFile(QStringLiteral("in.vcf"), kTwoCards);
-    CImportDialog dialog(db);
-    QSignalSpy refreshed(&dialog, &CImportDialog::dataChanged);
-    dialog.setFileName(path(QStringLiteral("in.vcf")));
-    bool progressOpen = true;
-    importReportingProgress(dialog, progressOpen);
-    ASSERT_EQ(prompts.messages().size(), 1);
-    EXPECT_TRUE(prompts.messages()[0].contains(QStringLiteral("refused by the test")));
-    EXPECT_FALSE(progressOpen);
-    EXPECT_EQ(refreshed.count(), 0);
-    EXPECT_EQ(persons(), 0);
+    expectFailedImport(QStringLiteral("refused by the test"));
 }
 
 TEST_F(ExchangeDialogTest, ImportShowsTheSummaryAndRefreshesOnceOnlyWhenSomethingWasAdded) {

@@ -97,6 +97,13 @@ protected:
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : form;
         QTest::keyClick(target, Qt::Key(key), modifiers);
     }
+    // A new contact with the two names, saved with Alt+S as the user would.
+    void saveNewContact(const char* firm, const char* person) {
+        key(Qt::Key_N, Qt::ControlModifier);
+        field("firm")->setText(QString::fromUtf8(firm));
+        field("person")->setText(QString::fromUtf8(person));
+        key(Qt::Key_S, Qt::AltModifier);
+    }
     // Types into a field that has the focus, then leaves it with Tab.
     void typeAndLeave(const char* column, const char* text) {
         field(column)->setFocus();
@@ -245,18 +252,12 @@ TEST_F(ContactFormTest, NoticesForUnknownNamesDoNotStopTheSave) {
     open();
     settings().unknownNameAction = 2;
     settings().fillFirmAutomatically = false;
-    key(Qt::Key_N, Qt::ControlModifier);
-    field("firm")->setText("Acme");
-    field("person")->setText("Smith Anna");
-    key(Qt::Key_S, Qt::AltModifier);
+    saveNewContact("Acme", "Smith Anna");
     EXPECT_TRUE(prompts.messages().isEmpty()) << "known names give no notice";
 
-    key(Qt::Key_N, Qt::ControlModifier);
-    field("firm")->setText("acme");
-    field("person")->setText("Nobody Known");
     prompts.answer(Prompter::Ok);
     prompts.answer(Prompter::Ok);
-    key(Qt::Key_S, Qt::AltModifier);
+    saveNewContact("acme", "Nobody Known");
     EXPECT_EQ(prompts.messages(), (QStringList{loadString(60006), loadString(60007)}))
         << "the comparison heeds letter case";
     EXPECT_FALSE(form->isEditing());
@@ -418,17 +419,11 @@ TEST_F(ContactFormTest, WhileTheListsAreReadTheRecordsTellWhichNamesAreKnown) {
     open();
     settings().unknownNameAction = 2;
     settings().fillFirmAutomatically = false;
-    key(Qt::Key_N, Qt::ControlModifier);
-    field("firm")->setText("Acme");
-    field("person")->setText("Smith Anna");
-    key(Qt::Key_S, Qt::AltModifier);
+    saveNewContact("Acme", "Smith Anna");
     EXPECT_TRUE(prompts.messages().isEmpty()) << "known names give no notice";
 
-    key(Qt::Key_N, Qt::ControlModifier);
-    field("firm")->setText("Acme");
-    field("person")->setText("Nobody Known");
     prompts.answer(Prompter::Ok);
-    key(Qt::Key_S, Qt::AltModifier);
+    saveNewContact("Acme", "Nobody Known");
     EXPECT_EQ(prompts.messages(), QStringList{loadString(60007)});
     EXPECT_EQ(storedContacts().size(), 2u);
     AbandonKnownValueLoad();
