@@ -178,23 +178,31 @@ void CDatabase::Open(const QString& path, bool exclusive, bool readOnly, const Q
         }
     }
     m_handle = opened.release();
-    sqlite3_commit_hook(m_handle, &CDatabase::noteCommit, this);
+    m_changes.install(m_handle, &CDatabase::noteCommit, this);
     m_path = path;
     m_password = password;
     m_journalMode = journal;
     m_networkFileSystem = network;
 }
 
-int CDatabase::noteCommit(void* database) {
+void CDatabase::noteCommit(void* database) {
     static_cast<CDatabase*>(database)->m_lastCommit = QDateTime::currentDateTimeUtc();
-    return 0;  // the commit goes ahead
+}
+
+qint64 CDatabase::dataVersion() {
+    CStatement version(*this, QStringLiteral("PRAGMA data_version"));
+    return version.step() ? version.int64(0) : 0;
 }
 
 void CDatabase::Close() {
     while (!m_recordSets.empty())
         m_recordSets.back()->Close();
-    if (m_handle)
+    if (m_handle) {
+        // What was committed is announced before the connection goes.
+        m_changes.announceCommitted();
         sqlite3_close_v2(m_handle);
+    }
+    m_changes.clear();
     m_handle = nullptr;
     m_path.clear();
     m_password.clear();
@@ -243,9 +251,12 @@ void CDatabase::Execute(const QString& engineSql) {
         throw filedamage::refusedWrite();
     // Whatever the statement wrote, the known values are read again in full.
     NoteAllKnownValuesChanged();
+    // A table emptied in one step passes no row through the update hook.
+    m_changes.noteEverything();
     const QByteArray sql = toSqlite(engineSql).toUtf8();
     if (sqlite3_exec(m_handle, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
         throw engineError(m_handle);
+    m_changes.announceCommitted();
 }
 
 QString CDatabase::passwordOf(const QString& connect) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <vector>
 
+#include "data/ChangeRecorder.h"
 #include "data/DbException.h"
 #include "data/WriteGate.h"
 
@@ -67,6 +68,14 @@ public:
     // When this connection last committed a write; null when it has written nothing.
     QDateTime lastCommit() const { return m_lastCommit; }
 
+    // Announces on the change notifier what this connection has committed and not yet
+    // announced; nothing while a transaction is open. Statements run through the connection
+    // call it when they return.
+    void announceCommitted() { m_changes.announceCommitted(); }
+    // The engine's count of commits by other connections to the file (PRAGMA data_version):
+    // it moves when another program or another connection of this one wrote.
+    qint64 dataVersion();
+
     // The error of a file that another program holds while this one needs it alone.
     static CDbException openElsewhere(const QString& path);
 
@@ -88,8 +97,8 @@ private:
     // Empties the write-ahead log into the file, leaves it, and locks the file for this
     // connection alone until the connection closes.
     void holdAlone();
-    // The engine's commit hook: notes the moment.
-    static int noteCommit(void* database);
+    // Runs inside every commit: notes the moment.
+    static void noteCommit(void* database);
 
     sqlite3* m_handle = nullptr;
     QString m_path;
@@ -97,6 +106,7 @@ private:
     QString m_journalMode;
     QString m_networkFileSystem;
     QDateTime m_lastCommit;
+    CChangeRecorder m_changes;
     std::vector<CRecordSet*> m_recordSets;
     CWriteGate m_writeGate;
 };

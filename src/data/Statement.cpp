@@ -6,7 +6,9 @@
 #include "data/EngineError.h"
 
 CStatement::CStatement(CDatabase& db, const QString& sqliteSql)
-    : CStatement(db.handle(), sqliteSql) {}
+    : CStatement(db.handle(), sqliteSql) {
+    m_db = &db;
+}
 
 CStatement::CStatement(sqlite3* handle, const QString& sqliteSql) : m_handle(handle) {
     if (!handle)
@@ -59,8 +61,11 @@ bool CStatement::step() {
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW)
         return true;
-    if (rc == SQLITE_DONE)
+    if (rc == SQLITE_DONE) {
+        if (m_db)
+            m_db->announceCommitted();
         return false;
+    }
     // The error belongs to this run; reset so that the statement can run again.
     const CDbException error = engineError(m_handle);
     sqlite3_reset(m_statement);

@@ -47,6 +47,8 @@ public:
     QVariant value(int column) const;
 
 private:
+    // Set when the statement runs through a CDatabase, which then announces what it commits.
+    CDatabase* m_db = nullptr;
     sqlite3* m_handle = nullptr;
     sqlite3_stmt* m_statement = nullptr;
 };

@@ -1,6 +1,8 @@
 list(APPEND TARVEX_CORE_SOURCES
     src/data/BackgroundWorker.cpp
     src/data/BackupFiles.cpp
+    src/data/ChangeNotifier.cpp
+    src/data/ChangeRecorder.cpp
     src/data/Connection.cpp
     src/data/ContactBatch.cpp
     src/data/ContactsFileIdentity.cpp
@@ -12,6 +14,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/EngineError.cpp
     src/data/EngineHandle.cpp
     src/data/ErrorReport.cpp
+    src/data/ExternalChangeWatch.cpp
     src/data/FieldTypes.cpp
     src/data/FileDamage.cpp
     src/data/FolderFileSystem.cpp

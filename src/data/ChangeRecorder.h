@@ -1,0 +1,39 @@
+#pragma once
+
+#include "data/ChangeNotifier.h"
+
+struct sqlite3;
+
+// Collects what the transactions of one connection change, through the engine's update,
+// commit and rollback hooks, and hands a committed change to the notifier once the
+// statement that committed it has returned. A rolled-back transaction announces nothing.
+class CChangeRecorder {
+public:
+    CChangeRecorder() = default;
+    CChangeRecorder(const CChangeRecorder&) = delete;
+    CChangeRecorder& operator=(const CChangeRecorder&) = delete;
+
+    // Installs the hooks on a connection (replacing any commit hook it has). `onCommit` runs
+    // inside every commit.
+    void install(sqlite3* handle, void (*onCommit)(void*), void* context);
+    // Announces what the connection committed, unless a transaction is still open on it.
+    void announceCommitted();
+    // Forgets everything not yet announced (the connection closes).
+    void clear();
+
+    // Notes that a statement changed something the hooks cannot see (a table emptied in one
+    // step): the next announcement says that everything changed.
+    void noteEverything() { m_pending.everything = true; }
+
+private:
+    static void noteRow(void* recorder, int operation, const char* database, const char* table,
+                        long long rowid);
+    static int noteCommit(void* recorder);
+    static void noteRollback(void* recorder);
+
+    sqlite3* m_handle = nullptr;
+    void (*m_onCommit)(void*) = nullptr;
+    void* m_context = nullptr;
+    DataChange m_pending;
+    DataChange m_committed;
+};

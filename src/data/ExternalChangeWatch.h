@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <optional>
+
+class CDatabase;
+
+// Notices what other programs (and other connections) commit to the file of a connection:
+// the engine's data version of the connection moves with every such commit, and asking for
+// it costs next to nothing. Polled once a second and whenever the caller asks (a window was
+// activated); a move is announced on the change notifier as a change of everything, since
+// the engine does not say what the other writer changed.
+class CExternalChangeWatch : public QObject {
+    Q_OBJECT
+public:
+    explicit CExternalChangeWatch(CDatabase& db, QObject* parent = nullptr);
+
+    // Starts and stops the polling.
+    void start(int intervalMs = 1000);
+    void stop();
+    // Looks at the data version now; true when it moved since the last look.
+    bool check();
+
+private:
+    CDatabase& m_db;
+    QTimer m_timer;
+    // The connection and version last seen; a connection opened anew starts a new count.
+    const void* m_handle = nullptr;
+    std::optional<qint64> m_version;
+};
