@@ -122,13 +122,7 @@ void CAlarmFView::DoAfterMove() {
         m_status->setCurrentIndex(code);
 }
 
-void CAlarmFView::DoAfterPost() {
-    // The known-value lists stay as they are: an alarm changes none of the names they hold.
-    if (auto* list = dynamic_cast<CListRefill*>(openwindows::find(QStringLiteral("Alarmlist"))))
-        list->FillList(QString(), true);
-    if (CFrameServices* main = frameServices())
-        main->RestartAlarmScheduler();
-}
+void CAlarmFView::DoAfterPost() {}
 
 void CAlarmFView::DoListRecords() {
     if (CFrameServices* main = frameServices())

@@ -73,7 +73,6 @@ bool CAlarmNotice::Init() {
     CFrameServices* main = frameServices();
     if (main)
         main->AlarmNoticeOpened();
-    bool saved = false;
     try {
         CAlarmRcs alarm(&sharedDatabase());
         alarm.m_strFilter = QStringLiteral("id = %1").arg(m_id);
@@ -95,16 +94,10 @@ bool CAlarmNotice::Init() {
         AdvanceAlarm(alarm);
         alarm.Update();
         alarm.Close();
-        saved = true;
     } catch (const CDbException& e) {
         ReportDbException(e);
     }
     try {
-        // Refreshing restarts the scheduler over the saved alarm. An alarm that could not be
-        // saved is still due in the table: the running scanner, which has marked it notified,
-        // carries on instead, so the failure is not notified over and over.
-        if (main && saved)
-            main->DataChangedRefresh();
         showInAlarmForm();
     } catch (const CDbException& e) {
         ReportDbException(e);

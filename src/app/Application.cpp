@@ -62,6 +62,7 @@ bool StartSession(CMainFrame& frame, const QStringList& arguments) {
     // A large file's names take seconds to read: the window answers meanwhile and the pick
     // lists fill when they are read.
     frame.StartKnownValueLoad();
+    frame.StartChangeWatch();
     frame.ShowFileNote();
     frame.RestartAlarmScheduler();
     // The check reads the whole file in the background, at the lowest priority.

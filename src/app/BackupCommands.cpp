@@ -120,7 +120,6 @@ void RunRestore(CMainFrame& frame) {
         WaitCursor wait;
         restored = restoreDatabase(backup, keep, ReportDbException);
     }
-    frame.DataChangedRefresh();
     frame.ShowFileNote();
     frame.StartIntegrityCheck();
     for (const QString& kind : reopen)

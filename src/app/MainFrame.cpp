@@ -39,6 +39,7 @@
 #include "data/Database.h"
 #include "data/DbException.h"
 #include "data/ErrorReport.h"
+#include "data/ExternalChangeWatch.h"
 #include "data/IntegrityCheck.h"
 #include "data/KnownValueLoader.h"
 #include "data/KnownValues.h"
@@ -150,6 +151,14 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     resize(std::min(available.width(), 1320), std::min(available.height(), 900));
     createTray();
     m_scheduler = std::make_unique<CAlarmScheduler>(this, [this](qint32 id) { OnAlarmDue(id); });
+    connect(&changeNotifier(), &CChangeNotifier::changed, this, &CMainFrame::DataChangedRefresh);
+    m_changeWatch = std::make_unique<CExternalChangeWatch>(sharedDatabase());
+    // Coming back from another program that may have written to the file.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    m_changeWatch->check();
+            });
     UpdateCommandStates();
 }
 
@@ -359,16 +368,20 @@ void CMainFrame::NewFirmWithName(const QString& name) {
     view->GetDocument()->UpdateAllViews(nullptr, cmd::AddNew, &locator);
 }
 
-void CMainFrame::DataChangedRefresh() {
+void CMainFrame::DataChangedRefresh(const DataChange& change) {
     for (const char* kind : kListKinds) {
-        if (auto* list = dynamic_cast<CListRefill*>(openwindows::find(QString::fromLatin1(kind))))
+        const QString name = QString::fromLatin1(kind);
+        if (!change.touches(name.chopped(4)))
+            continue;
+        if (auto* list = dynamic_cast<CListRefill*>(openwindows::find(name)))
             list->FillList(QString(), true);
     }
     if (sharedDatabase().IsOpen()) {
         WaitCursor wait;
         LoadKnownValues();
     }
-    RestartAlarmScheduler();
+    if (change.touches(u"Alarm"))
+        RestartAlarmScheduler();
 }
 
 void CMainFrame::RestartAlarmScheduler() {
@@ -481,6 +494,10 @@ void CMainFrame::StartKnownValueLoad() {
     m_knownValues->start();
 }
 
+void CMainFrame::StartChangeWatch() {
+    m_changeWatch->start();
+}
+
 void CMainFrame::RestoreMainWindow() {
     if (isMinimized())
         showNormal();
@@ -580,7 +597,6 @@ bool CMainFrame::OnCommand(int id) {
         }
         case cmd::Import: {
             CImportDialog dialog(sharedDatabase(), this);
-            connect(&dialog, &CImportDialog::dataChanged, this, &CMainFrame::DataChangedRefresh);
             dialog.exec();
             return true;
         }
@@ -706,6 +722,7 @@ void CMainFrame::UpdateCommandStates() {
 }
 
 void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
+    m_changeWatch->check();
     auto* frame = qobject_cast<CSpawnMDIChildWnd*>(window);
     const int menuId =
         frame ? menuFor(static_cast<FrameKind>(frame->property("frameKind").toInt())) : menus::Main;

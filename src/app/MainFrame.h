@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/ChangeNotifier.h"
+
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
@@ -18,6 +20,7 @@ class CommandActions;
 class CRecordKeys;
 class CHelpWindow;
 class CIntegrityCheck;
+class CExternalChangeWatch;
 class CKnownValueLoader;
 class CAlarmScheduler;
 class CSystemTray;
@@ -53,9 +56,10 @@ public:
 
     void NewPersonWithName(const QString& name) override;
     void NewFirmWithName(const QString& name) override;
-    // Called after records were written or deleted: refills the open lists, reloads the
-    // known-value lists and restarts the alarm scheduler.
-    void DataChangedRefresh() override;
+    // Hears every committed change on the change notifier: refills the open lists of the
+    // tables changed, reloads the known-value lists and restarts the alarm scheduler when the
+    // alarms changed.
+    void DataChangedRefresh(const DataChange& change);
     // Stops the alarm scanner, rebuilds the watched alarms from the database and starts a
     // new scanner over them.
     void RestartAlarmScheduler() override;
@@ -93,6 +97,9 @@ public:
     CIntegrityCheck* integrityCheck() const { return m_integrityCheck.get(); }
     // Fills the known-value lists in the background (see CKnownValueLoader).
     void StartKnownValueLoad();
+    // Starts looking once a second, and whenever a window is activated, for what other
+    // programs committed to the file.
+    void StartChangeWatch();
     CKnownValueLoader& knownValueLoader() const { return *m_knownValues; }
     // Opens an .rtf file in a new notepad window titled with the file's name; a file that
     // does not exist or is not RTF is reported and opens nothing.
@@ -142,6 +149,7 @@ private:
     std::unique_ptr<CRecordKeys> m_recordKeys;
     std::unique_ptr<CIntegrityCheck> m_integrityCheck;
     std::unique_ptr<CKnownValueLoader> m_knownValues;
+    std::unique_ptr<CExternalChangeWatch> m_changeWatch;
     CSystemTray* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     QLabel* m_fileNote = nullptr;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "data/BackupFiles.h"
+#include "data/ChangeNotifier.h"
 #include "data/Database.h"
 #include "data/DbException.h"
 #include "data/FileDamage.h"
@@ -119,5 +120,8 @@ int restoreDatabase(CDatabase& backup, const QString& keepCurrentAs,
         report(error);
         return 0;
     }
+    // Whatever the lists and names showed came from the file that was replaced.
+    if (result == 1)
+        changeNotifier().announce(DataChange::all());
     return result;
 }

@@ -28,11 +28,6 @@ const QString kIdColumn = QStringLiteral("id");
 const QString kNameColumn = QStringLiteral("Name");
 const QString kCommentColumn = QStringLiteral("Description");
 
-void dataChangedRefresh() {
-    if (CMainFrame* main = CMainFrame::instance())
-        main->DataChangedRefresh();
-}
-
 }  // namespace
 
 // The form's buttons: where they sit and in which state they are enabled.
@@ -227,7 +222,6 @@ void CGroupFView::OnNew() {
         ReportDbException(e);
         return;
     }
-    dataChangedRefresh();
     FillNameList();
     // Names may repeat: select the new group's own entry, not the first of its name.
     SelectId(newId);
@@ -261,7 +255,6 @@ void CGroupFView::OnSave() {
         return;
     }
     EnableControls(false);
-    dataChangedRefresh();
 }
 
 void CGroupFView::OnCancel() {
@@ -284,7 +277,6 @@ void CGroupFView::OnDelete() {
         if (m_recordSet.IsBOF() && m_recordSet.IsEOF())
             m_recordSet.SetFieldNull();
         ShowValues();
-        dataChangedRefresh();
     } catch (const CDbException& e) {
         m_recordSet.SetFieldNull();
         ReportDbException(e);

@@ -590,10 +590,7 @@ void CMyFormView::OnNotFound(const CRecordLocator&) {
     RefreshPosition();
 }
 
-void CMyFormView::DoAfterPost() {
-    if (CMainFrame* main = CMainFrame::instance())
-        main->DataChangedRefresh();
-}
+void CMyFormView::DoAfterPost() {}
 
 void CMyFormView::OpenNewRelated(FormKind targetKind, const QString& targetWindowKind) {
     CMainFrame* main = CMainFrame::instance();

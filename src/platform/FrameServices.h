@@ -34,8 +34,6 @@ public:
     virtual bool SendCommand(int id) = 0;
     virtual void NewPersonWithName(const QString& name) = 0;
     virtual void NewFirmWithName(const QString& name) = 0;
-    // Refills the open lists, reloads the known-value lists and restarts the alarms.
-    virtual void DataChangedRefresh() = 0;
     // Rebuilds the watched alarms from the database and starts a fresh scanner.
     virtual void RestartAlarmScheduler() = 0;
     // An alarm notice opened (shows and animates the tray icon) or closed (stops it).

@@ -150,6 +150,6 @@ TEST_F(AppTest, MainToolbarStatusBarAndCaption) {
 
 TEST_F(AppTest, DataChangedRefreshRunsWithoutListsOrDatabase) {
     auto frame = makeFrame({});
-    frame->DataChangedRefresh();
+    frame->DataChangedRefresh(DataChange::all());
     SUCCEED();
 }

@@ -144,7 +144,7 @@ TEST_F(AppTest, TheWindowAnswersBeforeTheNamesAreReadAndASaveMeanwhileIsKept) {
         persons.setValue("firstname", "Nora");
         persons.Update();
     }
-    frame->DataChangedRefresh();
+    frame->DataChangedRefresh(DataChange::all());
     EXPECT_FALSE(PersonNameList().items().contains("Newcomer Nora"));
 
     QSignalSpy loaded(&loader, &CKnownValueLoader::loaded);

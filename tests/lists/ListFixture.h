@@ -11,6 +11,7 @@
 #include "lists/FilterDlg.h"
 #include "lists/MyListView.h"
 #include "platform/CommandIds.h"
+#include "support/OutsideClient.h"
 
 // Runs list tests against a contacts file with the program's own window kinds.
 class ListTest : public FormTest {
@@ -32,6 +33,11 @@ protected:
         for (const QString& s : statements)
             sharedDatabase().Execute(s);
         sharedDatabase().Execute(QStringLiteral("COMMIT"));
+    }
+    // Runs statements in another program on the file (the sqlite3 tool), which this program
+    // hears of only when it looks.
+    static void execElsewhere(const QString& statements) {
+        OutsideClient::query(databasePath(), statements);
     }
     CMyListView* list(const char* kind) const {
         return view<CMyListView>(QString::fromLatin1(kind));

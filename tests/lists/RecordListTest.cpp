@@ -299,7 +299,7 @@ TEST_F(ListTest, RefreshAfterDataChangedKeepsTheSelectedRecord) {
     select(persons, 1);  // D
     const qint32 id = *persons->selectedId();
     exec({personInsert("A", "x"), personInsert("C", "x")});
-    frame->DataChangedRefresh();
+    frame->DataChangedRefresh(DataChange::all());
     EXPECT_EQ(column(persons, 0), (QStringList{"A", "B", "C", "D"}));
     ASSERT_TRUE(persons->selectedId().has_value());
     EXPECT_EQ(*persons->selectedId(), id);
@@ -308,7 +308,7 @@ TEST_F(ListTest, RefreshAfterDataChangedKeepsTheSelectedRecord) {
 
 TEST_F(ListTest, UnreadableTableIsReportedOnceAndNoFilterRetries) {
     start();
-    sharedDatabase().Execute("Drop Table [firm]");
+    execElsewhere("Drop Table [firm];");
     prompts.answer(Prompter::No);
     command(cmd::ListCompanies);
     CMyListView* firms = list("Firmlist");
@@ -317,8 +317,8 @@ TEST_F(ListTest, UnreadableTableIsReportedOnceAndNoFilterRetries) {
     EXPECT_EQ(firms->listModel()->rowCount(), 0);
     EXPECT_EQ(firms->listModel()->columnCount(), 0);
 
-    exec({"Create Table [firm] ([id] INTEGER PRIMARY KEY AUTOINCREMENT, [name] TEXT)",
-          "Insert Into [firm] ([name]) Values ('Back')"});
+    execElsewhere("Create Table [firm] ([id] INTEGER PRIMARY KEY AUTOINCREMENT, [name] TEXT);"
+                  "Insert Into [firm] ([name]) Values ('Back');");
     command(cmd::FilterOff);
     EXPECT_EQ(prompts.messages().size(), 1);
     EXPECT_EQ(column(firms, 0), QStringList{"Back"});
@@ -465,7 +465,7 @@ TEST_F(ListTest, AFailingSortOrPageReadIsReportedOnceAndTheListStaysUsable) {
 
     // Rows that cannot be fetched any more: one report however much is shown, then empty
     // cells, and no exception reaches the event loop.
-    exec({"Drop Table [person]"});
+    execElsewhere("Drop Table [person];");
     prompts.answer(Prompter::No);
     persons->scrollToBottom();
     for (int i = 0; i < 4; ++i)
