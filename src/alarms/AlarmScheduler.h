@@ -3,6 +3,8 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <span>
 #include <thread>
 
 #include "alarms/AlarmTable.h"
@@ -19,6 +21,9 @@ class QObject;
 // scanners over one table. A notification that was posted by a scanner stopped before the
 // receiver ran it is dropped: the scanner that replaced it finds the alarm due again in its
 // table rebuilt from the database, so each alarm is notified once.
+//
+// A change of some alarms does not restart the scanner: Update hands the running scanner
+// the alarms' new entries, which it takes before its next look at the table.
 class CAlarmScheduler {
 public:
     // `onDue` runs on the receiver's thread with the id of the alarm that fell due. The
@@ -33,6 +38,13 @@ public:
     bool Start(AlarmTable table);
     // Stops the running scanner and waits for it to end. Receiver's thread only.
     void Stop();
+    // Gives the running scanner the current entries of some alarms: `entries` replace the
+    // entries of their ids or join the table; the ids in `gone` (no longer watched) leave it.
+    // An entry whose moment did not change stays notified if it was. False when no scanner
+    // runs. Receiver's thread only.
+    bool Update(const AlarmTable& entries, std::span<const qint32> gone);
+    // The running scanner's table as it is now (empty when none runs).
+    AlarmTable watched() const;
     bool isRunning() const { return m_scanner.joinable(); }
     // How many scanning threads of this scheduler are running at this moment.
     int scannersAlive() const { return m_alive.load(); }
@@ -47,12 +59,17 @@ public:
     void setPollInterval(std::chrono::milliseconds interval) { m_pollInterval = interval; }
 
 private:
-    void scan(std::stop_token stop, AlarmTable table);
+    // The table of one scanner, shared with the receiver's thread for updates.
+    struct ScanState;
+    void scan(std::stop_token stop, std::shared_ptr<ScanState> state);
+    // Whether the table still holds the alarm at that moment.
+    static bool holds(const ScanState& state, const AlarmEntry& entry);
 
     QObject* m_receiver;
     std::function<void(qint32)> m_onDue;
     std::chrono::milliseconds m_pollInterval{250};
     std::atomic<qint32> m_dueAlarmId{-1};
     std::atomic<int> m_alive{0};
+    std::shared_ptr<ScanState> m_state;
     std::jthread m_scanner;
 };

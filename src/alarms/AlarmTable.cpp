@@ -1,11 +1,11 @@
 #include "alarms/AlarmTable.h"
 
+#include <array>
 #include <limits>
 
 #include "alarms/AlarmStatus.h"
-#include "data/SqlDialect.h"
-#include "data/Statement.h"
 #include "data/StoredDateTime.h"
+#include "data/WatchedAlarms.h"
 
 namespace {
 
@@ -22,6 +22,19 @@ std::optional<qint32> momentOf(const QDate& day, const QTime& timeOfDay) {
     return static_cast<qint32>(seconds);
 }
 
+constexpr std::array<int, 2> kUnwatched{alarmstatus::Done, alarmstatus::Disabled};
+
+AlarmTable entriesOf(const std::vector<WatchedAlarmRow>& rows) {
+    AlarmTable table;
+    table.reserve(rows.size());
+    for (const WatchedAlarmRow& row : rows) {
+        if (const std::optional<qint32> when =
+                momentOf(storedDay(row.date), storedTimeOfDay(row.time)))
+            table.push_back({row.id, *when, 0});
+    }
+    return table;
+}
+
 }  // namespace
 
 std::optional<qint32> AlarmMoment(const QDateTime& date, const QDateTime& time) {
@@ -31,19 +44,9 @@ std::optional<qint32> AlarmMoment(const QDateTime& date, const QDateTime& time) 
 }
 
 AlarmTable LoadAlarmTable(CDatabase& db) {
-    AlarmTable table;
-    // One statement over the three columns the scheduler needs, read as stored.
-    CStatement rows(db, toSqlite(QStringLiteral("SELECT [id], [date], [time] FROM [Alarm] "
-                                                "WHERE [status] <> %1 AND [status] <> %2")
-                                     .arg(alarmstatus::Done)
-                                     .arg(alarmstatus::Disabled)));
-    while (rows.step()) {
-        if (rows.isNull(1) || rows.isNull(2))
-            continue;
-        const std::optional<qint32> when =
-            momentOf(storedDay(rows.text(1)), storedTimeOfDay(rows.text(2)));
-        if (when)
-            table.push_back({static_cast<qint32>(rows.int64(0)), *when, 0});
-    }
-    return table;
+    return entriesOf(readWatchedAlarms(db, kUnwatched));
+}
+
+AlarmTable LoadAlarmEntries(CDatabase& db, std::span<const qint32> ids) {
+    return entriesOf(readWatchedAlarms(db, kUnwatched, ids));
 }

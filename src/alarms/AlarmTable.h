@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QtGlobal>
 #include <optional>
+#include <span>
 #include <vector>
 
 class CDatabase;
@@ -25,3 +26,5 @@ std::optional<qint32> AlarmMoment(const QDateTime& date, const QDateTime& time);
 // Reads the watched alarms (status neither "Done" nor "Disabled") from the database. Alarms
 // without a moment are left out: they can never fall due.
 AlarmTable LoadAlarmTable(CDatabase& db);
+// The same for the alarms with these ids only: those still watched, with their moments now.
+AlarmTable LoadAlarmEntries(CDatabase& db, std::span<const qint32> ids);

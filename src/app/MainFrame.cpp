@@ -22,6 +22,7 @@
 
 #include "alarms/AlarmNotice.h"
 #include "alarms/AlarmScheduler.h"
+#include "alarms/SchedulerUpdate.h"
 #include "app/AboutDialog.h"
 #include "app/AppPaths.h"
 #include "app/BackupCommands.h"
@@ -380,7 +381,18 @@ void CMainFrame::DataChangedRefresh(const DataChange& change) {
         WaitCursor wait;
         LoadKnownValues();
     }
-    if (change.touches(u"Alarm"))
+    UpdateAlarmScheduler(change);
+}
+
+void CMainFrame::UpdateAlarmScheduler(const DataChange& change) {
+    if (!change.touches(u"Alarm"))
+        return;
+    bool updated = false;
+    reportDbErrors([&] {
+        updated = sharedDatabase().IsOpen() &&
+                  UpdateSchedulerAfter(change, *m_scheduler, sharedDatabase());
+    });
+    if (!updated)
         RestartAlarmScheduler();
 }
 

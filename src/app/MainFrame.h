@@ -63,6 +63,9 @@ public:
     // Stops the alarm scanner, rebuilds the watched alarms from the database and starts a
     // new scanner over them.
     void RestartAlarmScheduler() override;
+    // Hands the running scanner the alarms a change touched; restarts it when the change
+    // cannot say which.
+    void UpdateAlarmScheduler(const DataChange& change);
     void StopAlarmScanner();
     CAlarmScheduler& alarmScheduler() const { return *m_scheduler; }
     CSystemTray* tray() const { return m_tray; }

@@ -34,6 +34,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/StoredDateTime.cpp
     src/data/TableDef.cpp
     src/data/Transaction.cpp
+    src/data/WatchedAlarms.cpp
     src/data/WriteGate.cpp
 )
 list(APPEND TARVEX_UI_SOURCES
