@@ -5,6 +5,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/ChangeRecorder.cpp
     src/data/Connection.cpp
     src/data/ContactBatch.cpp
+    src/data/ContactRows.cpp
     src/data/ContactsFileIdentity.cpp
     src/data/Database.cpp
     src/data/DatabaseBackup.cpp
@@ -34,6 +35,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/StoredDateTime.cpp
     src/data/TableDef.cpp
     src/data/Transaction.cpp
+    src/data/WatchedAlarms.cpp
     src/data/WriteGate.cpp
 )
 list(APPEND TARVEX_UI_SOURCES
