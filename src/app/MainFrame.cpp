@@ -390,11 +390,7 @@ void CMainFrame::RestartAlarmScheduler() {
     if (!sharedDatabase().IsOpen())
         return;
     AlarmTable table;
-    try {
-        table = LoadAlarmTable(sharedDatabase());
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-    }
+    reportDbErrors([&] { table = LoadAlarmTable(sharedDatabase()); });
     if (!m_scheduler->Start(std::move(table)))
         messageBox(QStringLiteral("Error, couldn't start the alarm thread"));
 }
@@ -560,7 +556,9 @@ bool CMainFrame::SendCommand(int id) {
     QAction* action = m_actions->action(id);
     if (action && !action->isEnabled())
         return false;
-    return OnCommand(id);
+    // Every command from the menus, the keys, the toolbar and the tray enters here.
+    bool handled = false;
+    return reportDbErrors([&] { handled = OnCommand(id); }) && handled;
 }
 
 bool CMainFrame::OnCommand(int id) {

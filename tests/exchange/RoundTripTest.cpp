@@ -6,7 +6,7 @@
 
 #include "data/DataTestSupport.h"
 #include "data/Statement.h"
-#include "StatementTrace.h"
+#include "support/StatementTrace.h"
 #include "exchange/AlarmCalendar.h"
 #include "exchange/ContactExport.h"
 #include "exchange/ContactImport.h"
