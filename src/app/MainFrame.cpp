@@ -30,6 +30,7 @@
 #include "app/HelpWindow.h"
 #include "app/MenuLayout.h"
 #include "app/OptionsDialog.h"
+#include "app/PrintSetupCommand.h"
 #include "app/RecordKeys.h"
 #include "app/Settings.h"
 #include "app/SystemTray.h"
@@ -136,6 +137,7 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     buildMenus();
     setAcceptDrops(true);
     settings().Load();
+    LoadPrintSetup();
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
     m_recordKeys = std::make_unique<CRecordKeys>(
         this,
@@ -622,6 +624,9 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::Search:
             showSearchTool();
             return true;
+        case cmd::PrintSetup:
+            RunPrintSetup();
+            return true;
         case cmd::Help:
             ShowHelp();
             return true;
@@ -676,6 +681,7 @@ bool CMainFrame::IsCommandEnabled(int id) const {
             return sharedDatabase().IsOpen();
         case cmd::Options:
         case cmd::Search:
+        case cmd::PrintSetup:
         case cmd::Help:
         case cmd::About:
         case cmd::AlarmDue:
