@@ -20,9 +20,9 @@ void reportUnexpected(const QString& what) {
 
 // What the log needs to find the handler that let the exception through.
 void logEscape(const QObject* receiver, const QEvent* event, const QString& what) {
-    const QString name = receiver ? QStringLiteral("%1 \"%2\"").arg(
-                                        QLatin1String(receiver->metaObject()->className()),
-                                        receiver->objectName())
+    const QString name = receiver ? QStringLiteral("%1 \"%2\"")
+                                        .arg(QLatin1String(receiver->metaObject()->className()),
+                                             receiver->objectName())
                                   : QStringLiteral("no receiver");
     qCritical("An exception escaped to the event loop: %s (receiver %s, event type %d)",
               qUtf8Printable(what), qUtf8Printable(name), event ? int(event->type()) : -1);

@@ -614,12 +614,14 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::RestoreBackup:
             // Runs once the menu or key that chose it has finished, since it closes windows.
             QMetaObject::invokeMethod(
-                this, [this] { RunRestore(*this); }, Qt::QueuedConnection);
+                this, [this] { reportDbErrors([this] { RunRestore(*this); }); },
+                Qt::QueuedConnection);
             return true;
         case cmd::Options:
             // Runs once the menu or key that chose it has finished: a password change in the
             // dialog destroys windows, which must not happen inside the action's own trigger.
-            QMetaObject::invokeMethod(this, &CMainFrame::showOptions, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { reportDbErrors([this] { showOptions(); }); }, Qt::QueuedConnection);
             return true;
         case cmd::Search:
             showSearchTool();

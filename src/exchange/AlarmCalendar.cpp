@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <memory>
 
-
 namespace {
 
 struct ComponentFree {

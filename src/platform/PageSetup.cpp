@@ -73,8 +73,7 @@ bool CPageSetup::save(IniFile& file) const {
         kSection,
         {{kWidth, QString::number(paper.width())},
          {kHeight, QString::number(paper.height())},
-         {kOrientation,
-          m_layout.orientation() == QPageLayout::Landscape ? kLandscape : kPortrait},
+         {kOrientation, m_layout.orientation() == QPageLayout::Landscape ? kLandscape : kPortrait},
          {kMargins, edges.join(u',')}});
 }
 

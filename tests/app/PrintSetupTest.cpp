@@ -113,8 +113,7 @@ TEST_F(PrintSetupTest, TheChosenPageReachesListAndNotepadPrintoutsAndSurvivesARe
 
 TEST_F(PrintSetupTest, ADamagedPrintSectionLeavesPrintoutsOnTheirOwnPage) {
     IniFile file(settingsFilePath());
-    for (const auto& [key, value] :
-         std::initializer_list<std::pair<const char*, const char*>>{
+    for (const auto& [key, value] : std::initializer_list<std::pair<const char*, const char*>>{
              {"paperwidth", "210"}, {"paperheight", "297"}, {"orientation", "landscape"}}) {
         ASSERT_TRUE(file.writeString(QStringLiteral("print"), QString::fromLatin1(key),
                                      QString::fromLatin1(value)));

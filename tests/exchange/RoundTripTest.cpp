@@ -6,11 +6,11 @@
 
 #include "data/DataTestSupport.h"
 #include "data/Statement.h"
-#include "support/StatementTrace.h"
 #include "exchange/AlarmCalendar.h"
 #include "exchange/ContactExport.h"
 #include "exchange/ContactImport.h"
 #include "exchange/CsvWriter.h"
+#include "support/StatementTrace.h"
 
 namespace {
 
