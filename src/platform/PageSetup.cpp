@@ -57,7 +57,8 @@ void CPageSetup::load(const IniFile& file) {
                        orientation == kLandscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                        QMarginsF(), QPageLayout::Millimeter);
     // Margins wider than the paper would leave nothing to print on.
-    if (!layout.setMargins(QMarginsF(edges[0], edges[1], edges[2], edges[3])))
+    if (!layout.setMargins(QMarginsF(edges[0], edges[1], edges[2], edges[3])) ||
+        layout.paintRect(QPageLayout::Millimeter).isEmpty())
         return;
     m_layout = layout;
 }
