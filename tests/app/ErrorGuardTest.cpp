@@ -2,7 +2,6 @@
 
 #include <QMdiSubWindow>
 #include <QTimer>
-#include <stdexcept>
 
 #include "AppFixture.h"
 #include "app/GuardedApplication.h"
@@ -56,7 +55,7 @@ TEST_F(ErrorGuardTest, AFailingCommandIsReportedWhereItEntersAndTheWindowStays) 
     EXPECT_TRUE(prompts.messages().first().startsWith(kFailure));
 
     // A save that fails while the window closes keeps the window and its record.
-    QMdiSubWindow* window = frame->findChild<QMdiArea*>()->activeSubWindow();
+    QMdiSubWindow* window = frame->mdiArea()->activeSubWindow();
     ASSERT_NE(window, nullptr);
     prompts.answer(Prompter::No);
     EXPECT_FALSE(window->close());
@@ -72,22 +71,12 @@ TEST(GuardedApplication, AnEscapedExceptionIsLoggedWithItsReceiverAndReportedOnc
     receiver.setObjectName(QStringLiteral("alarmTimer"));
     QEvent event(QEvent::Timer);
     prompts.answer(Prompter::No);
-    const bool delivered = CGuardedApplication::deliverGuarded(
-        &receiver, &event, []() -> bool { throw CDbException(10, kFailure); });
-    prompts.answer(Prompter::Ok);
-    CGuardedApplication::deliverGuarded(&receiver, &event,
-                                        []() -> bool { throw std::runtime_error("broken"); });
+    EXPECT_FALSE(CGuardedApplication::deliverGuarded(
+        &receiver, &event, []() -> bool { throw CDbException(10, kFailure); }));
     qInstallMessageHandler(previous);
-
-    EXPECT_FALSE(delivered);
-    ASSERT_EQ(prompts.messages().size(), 2);
-    EXPECT_TRUE(prompts.messages()[0].startsWith(kFailure));
-    EXPECT_TRUE(prompts.messages()[1].contains(QStringLiteral("broken")));
-    ASSERT_EQ(logged.size(), 2);
-    for (const QString& line : logged) {
-        EXPECT_TRUE(line.contains(QStringLiteral("QTimer \"alarmTimer\""))) << line.toStdString();
-        EXPECT_TRUE(line.contains(QStringLiteral("event type %1").arg(int(QEvent::Timer))))
-            << line.toStdString();
-    }
+    EXPECT_EQ(prompts.messages().size(), 1);
+    ASSERT_EQ(logged.size(), 1);
     EXPECT_TRUE(logged[0].contains(kFailure));
+    EXPECT_TRUE(logged[0].contains(QStringLiteral("QTimer \"alarmTimer\"")));
+    EXPECT_TRUE(logged[0].contains(QStringLiteral("event type %1").arg(int(QEvent::Timer))));
 }
