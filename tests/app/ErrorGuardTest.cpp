@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
 
