@@ -11,7 +11,6 @@
 #include "data/AlarmRcs.h"
 #include "data/Connection.h"
 #include "data/Database.h"
-#include "data/DbException.h"
 #include "data/ErrorReport.h"
 #include "data/RecordLocator.h"
 #include "platform/CommandIds.h"
@@ -73,13 +72,14 @@ bool CAlarmNotice::Init() {
     CFrameServices* main = frameServices();
     if (main)
         main->AlarmNoticeOpened();
-    try {
+    bool gone = false;
+    reportDbErrors([&] {
         CAlarmRcs alarm(&sharedDatabase());
         alarm.m_strFilter = QStringLiteral("id = %1").arg(m_id);
         alarm.Open();
         if (alarm.IsEOF()) {
-            close();
-            return false;
+            gone = true;
+            return;
         }
         m_sound->play(userOptions().soundFile);
         const QString moment = QStringLiteral("%1 %2").arg(
@@ -94,14 +94,12 @@ bool CAlarmNotice::Init() {
         AdvanceAlarm(alarm);
         alarm.Update();
         alarm.Close();
-    } catch (const CDbException& e) {
-        ReportDbException(e);
+    });
+    if (gone) {
+        close();
+        return false;
     }
-    try {
-        showInAlarmForm();
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-    }
+    reportDbErrors([this] { showInAlarmForm(); });
     show();
     raise();
     activateWindow();

@@ -75,14 +75,13 @@ void RunBackup(QWidget* parent) {
         prompter().saveFileName(QStringLiteral("Back up"), kFilter, newBackupPath());
     if (target.isEmpty())
         return;
-    try {
-        backupfiles::refuseContactsFile(target, databasePath());
-        if (!copyContactsFile(target, parent))
-            return;
-    } catch (const CDbException& error) {
-        ReportDbException(error);
+    bool copied = false;
+    if (!reportDbErrors([&] {
+            backupfiles::refuseContactsFile(target, databasePath());
+            copied = copyContactsFile(target, parent);
+        }) ||
+        !copied)
         return;
-    }
     messageBox(QStringLiteral("The contacts file was backed up to '%1'.").arg(shown(target)),
                Prompter::Buttons::Ok, Prompter::Icon::Information);
 }
@@ -95,13 +94,11 @@ void RunRestore(CMainFrame& frame) {
     if (!password)
         return;
     CDatabase backup;
-    try {
-        WaitCursor wait;
-        backupfiles::openChecked(backup, path, *password, databasePath());
-    } catch (const CDbException& error) {
-        ReportDbException(error);
+    if (!reportDbErrors([&] {
+            WaitCursor wait;
+            backupfiles::openChecked(backup, path, *password, databasePath());
+        }))
         return;
-    }
     const QString keep = newBackupPath();
     if (messageBox(QStringLiteral("Put the backup '%1' in place of the contacts file?\n\n"
                                   "The current file is kept as '%2'. The record windows are "

@@ -69,13 +69,7 @@ bool CDatabaseAccessDialog::createMissingDatabase(const QString& path, const QSt
             "without it, it cannot be opened.");
     if (messageBox(question, Prompter::Buttons::YesNo, Prompter::Icon::Question) != Prompter::Yes)
         return false;
-    try {
-        CDatabase::Create(path, password);
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-        return false;
-    }
-    return true;
+    return reportDbErrors([&] { CDatabase::Create(path, password); });
 }
 
 void CDatabaseAccessDialog::accept() {

@@ -31,6 +31,7 @@
 #include "app/HelpWindow.h"
 #include "app/MenuLayout.h"
 #include "app/OptionsDialog.h"
+#include "app/PrintSetupCommand.h"
 #include "app/RecordKeys.h"
 #include "app/Settings.h"
 #include "app/SystemTray.h"
@@ -137,6 +138,7 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     buildMenus();
     setAcceptDrops(true);
     settings().Load();
+    LoadPrintSetup();
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
     m_recordKeys = std::make_unique<CRecordKeys>(
         this,
@@ -402,11 +404,7 @@ void CMainFrame::RestartAlarmScheduler() {
     if (!sharedDatabase().IsOpen())
         return;
     AlarmTable table;
-    try {
-        table = LoadAlarmTable(sharedDatabase());
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-    }
+    reportDbErrors([&] { table = LoadAlarmTable(sharedDatabase()); });
     if (!m_scheduler->Start(std::move(table)))
         messageBox(QStringLiteral("Error, couldn't start the alarm thread"));
 }
@@ -572,7 +570,9 @@ bool CMainFrame::SendCommand(int id) {
     QAction* action = m_actions->action(id);
     if (action && !action->isEnabled())
         return false;
-    return OnCommand(id);
+    // Every command from the menus, the keys, the toolbar and the tray enters here.
+    bool handled = false;
+    return reportDbErrors([&] { handled = OnCommand(id); }) && handled;
 }
 
 bool CMainFrame::OnCommand(int id) {
@@ -626,15 +626,20 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::RestoreBackup:
             // Runs once the menu or key that chose it has finished, since it closes windows.
             QMetaObject::invokeMethod(
-                this, [this] { RunRestore(*this); }, Qt::QueuedConnection);
+                this, [this] { reportDbErrors([this] { RunRestore(*this); }); },
+                Qt::QueuedConnection);
             return true;
         case cmd::Options:
             // Runs once the menu or key that chose it has finished: a password change in the
             // dialog destroys windows, which must not happen inside the action's own trigger.
-            QMetaObject::invokeMethod(this, &CMainFrame::showOptions, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { reportDbErrors([this] { showOptions(); }); }, Qt::QueuedConnection);
             return true;
         case cmd::Search:
             showSearchTool();
+            return true;
+        case cmd::PrintSetup:
+            RunPrintSetup();
             return true;
         case cmd::Help:
             ShowHelp();
@@ -690,6 +695,7 @@ bool CMainFrame::IsCommandEnabled(int id) const {
             return sharedDatabase().IsOpen();
         case cmd::Options:
         case cmd::Search:
+        case cmd::PrintSetup:
         case cmd::Help:
         case cmd::About:
         case cmd::AlarmDue:

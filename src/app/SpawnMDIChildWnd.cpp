@@ -11,6 +11,7 @@
 
 #include "app/CommandActions.h"
 #include "app/WindowPlacement.h"
+#include "data/ErrorReport.h"
 #include "platform/CommandTable.h"
 #include "platform/Document.h"
 
@@ -114,13 +115,15 @@ void CSpawnMDIChildWnd::updateButton(QAction* button) {
 
 void CSpawnMDIChildWnd::runToolBarCommand(int id) {
     const QPointer<CSpawnMDIChildWnd> self(this);
-    bool enabled = false;
-    if (m_document && m_document->IsCommandEnabled(id, enabled)) {
-        if (enabled)
-            m_document->OnCommand(id);
-    } else if (QAction* shared = commandAction(id)) {
-        shared->trigger();
-    }
+    reportDbErrors([&] {
+        bool enabled = false;
+        if (m_document && m_document->IsCommandEnabled(id, enabled)) {
+            if (enabled)
+                m_document->OnCommand(id);
+        } else if (QAction* shared = commandAction(id)) {
+            shared->trigger();
+        }
+    });
     // A pressed button shows the state the command left, also when nothing reported it.
     if (self)
         updateToolBar();
@@ -219,9 +222,13 @@ void CSpawnMDIChildWnd::destroyNow() {
 }
 
 void CSpawnMDIChildWnd::closeEvent(QCloseEvent* event) {
-    if (!m_closing && m_document && !m_document->SaveModified()) {
-        event->ignore();
-        return;
+    if (!m_closing && m_document) {
+        // A record that could not be saved keeps its window open.
+        bool saved = false;
+        if (!reportDbErrors([&] { saved = m_document->SaveModified(); }) || !saved) {
+            event->ignore();
+            return;
+        }
     }
     if (!m_closing) {
         m_closing = true;

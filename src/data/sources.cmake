@@ -3,8 +3,10 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/BackupFiles.cpp
     src/data/ChangeNotifier.cpp
     src/data/ChangeRecorder.cpp
+    src/data/CalendarAlarms.cpp
     src/data/Connection.cpp
     src/data/ContactBatch.cpp
+    src/data/ContactRows.cpp
     src/data/ContactsFileIdentity.cpp
     src/data/Database.cpp
     src/data/DatabaseBackup.cpp

@@ -68,15 +68,15 @@ bool CDossierFView::Load(qint32 ownerId, const QString& displayName) {
             return false;
         closeDossier();
     }
-    try {
+    const bool opened = reportDbErrors([&] {
         WaitCursor wait;
         openRow(ownerId);
         m_sheet->SetRecordset(m_recordSet.get());
         if (CDossierPage* page = m_sheet->GetActivePage())
             page->OnSetActive();
-    } catch (const CDbException& e) {
+    });
+    if (!opened) {
         closeDossier();
-        ReportDbException(e);
         return false;
     }
     m_ownerId = ownerId;
@@ -108,18 +108,14 @@ void CDossierFView::openRow(qint32 ownerId) {
 }
 
 bool CDossierFView::OnApplyChanges() {
-    try {
+    return reportDbErrors([&] {
         if (CDossierPage* page = m_sheet->GetActivePage())
             page->OnKillActive();
         if (m_recordSet && m_recordSet->IsOpen()) {
             m_recordSet->Update();
             m_recordSet->Edit();
         }
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-        return false;
-    }
-    return true;
+    });
 }
 
 void CDossierFView::closeDossier() {

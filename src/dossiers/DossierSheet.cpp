@@ -1,6 +1,5 @@
 #include "dossiers/DossierSheet.h"
 
-#include "data/DbException.h"
 #include "data/ErrorReport.h"
 #include "dossiers/DossierPage.h"
 
@@ -33,12 +32,10 @@ CDossierPage* CDossierSheet::page(int index) const {
 void CDossierSheet::onCurrentChanged(int index) {
     CDossierPage* left = page(m_active);
     m_active = index;
-    try {
+    reportDbErrors([&] {
         if (left)
             left->OnKillActive();
         if (CDossierPage* entered = page(index))
             entered->OnSetActive();
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-    }
+    });
 }

@@ -7,10 +7,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include "data/Database.h"
-#include "data/Statement.h"
-#include "data/StoredDateTime.h"
-
 namespace {
 
 struct ComponentFree {
@@ -85,30 +81,6 @@ icalcomponent* eventOf(const CAlarmEntry& alarm, const icaltimetype& stamp) {
 }
 
 }  // namespace
-
-QList<CAlarmEntry> loadWatchedAlarms(CDatabase& db) {
-    CStatement statement(
-        db, QStringLiteral("SELECT \"id\", \"name\", \"date\", \"time\", \"status\", "
-                           "\"person\", \"firm\", \"description\" FROM \"Alarm\" "
-                           "WHERE \"status\" IN (1, 3, 4, 5) ORDER BY \"date\", \"time\""));
-    QList<CAlarmEntry> alarms;
-    while (statement.step()) {
-        CAlarmEntry alarm;
-        alarm.id = statement.int64(0);
-        alarm.subject = statement.text(1);
-        // Stored moments are wall-clock values: only their date and time count.
-        alarm.date = fromStoredDateTime(statement.text(2)).date();
-        const QDateTime time = fromStoredDateTime(statement.text(3));
-        alarm.time = time.isValid() ? time.time() : QTime(0, 0);
-        alarm.status = int(statement.int64(4));
-        alarm.person = statement.text(5);
-        alarm.firm = statement.text(6);
-        alarm.comment = statement.text(7);
-        if (alarm.date.isValid())
-            alarms << alarm;
-    }
-    return alarms;
-}
 
 QByteArray calendarOf(const QList<CAlarmEntry>& alarms) {
     Component calendar(icalcomponent_new_vcalendar());

@@ -1,47 +1,24 @@
 #include "exchange/ContactExport.h"
 
-#include <QHash>
 #include <QSaveFile>
+#include <utility>
 
-#include "data/Database.h"
-#include "data/Statement.h"
+#include "data/ContactRows.h"
 #include "exchange/CsvWriter.h"
 #include "exchange/VCardWriter.h"
 
 QList<CExchangeRecord> loadRecords(CDatabase& db, CExchangeRecord::Kind kind,
                                    const QList<qint64>& ids) {
-    const bool firm = kind == CExchangeRecord::Kind::Firm;
-    const QStringList columns = csvColumns(kind);
-    QStringList names{QStringLiteral("\"id\"")};
-    for (const QString& column : columns)
-        names << u'"' + column + u'"';
-    const QString order = firm ? QStringLiteral("\"name\", \"id\"")
-                               : QStringLiteral("\"lastname\", \"firstname\", \"id\"");
-    CStatement statement(
-        db, QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY %3")
-                .arg(names.join(u", "), firm ? QStringLiteral("Firm") : QStringLiteral("Person"),
-                     order));
-    QList<CExchangeRecord> all;
-    QHash<qint64, qsizetype> byId;
-    while (statement.step()) {
+    const ContactTable table =
+        kind == CExchangeRecord::Kind::Firm ? ContactTable::Firm : ContactTable::Person;
+    QList<CExchangeRecord> records;
+    for (QMap<QString, QString>& values : readContactRows(db, table, csvColumns(kind), ids)) {
         CExchangeRecord record;
         record.kind = kind;
-        for (qsizetype i = 0; i < columns.size(); ++i) {
-            const QString value = statement.text(int(i) + 1);
-            if (!value.isEmpty())
-                record.values.insert(columns[i], value);
-        }
-        byId.insert(statement.int64(0), all.size());
-        all << record;
+        record.values = std::move(values);
+        records << std::move(record);
     }
-    if (ids.isEmpty())
-        return all;
-    QList<CExchangeRecord> chosen;
-    chosen.reserve(ids.size());
-    for (qint64 id : ids)
-        if (auto it = byId.constFind(id); it != byId.constEnd())
-            chosen << all[*it];
-    return chosen;
+    return records;
 }
 
 bool exportContacts(const QList<CExchangeRecord>& records, ContactFormat format,

@@ -111,7 +111,7 @@ void CExportDialog::runExport() {
     bool cancelled = false;
     const bool ok = reportDbErrors([&] {
         if (m_what->currentIndex() == Alarms) {
-            const QList<CAlarmEntry> alarms = loadWatchedAlarms(m_db);
+            const QList<CAlarmEntry> alarms = loadCalendarAlarms(m_db);
             QSaveFile file(path);
             if (!file.open(QIODevice::WriteOnly) || file.write(calendarOf(alarms)) < 0 ||
                 !file.commit()) {

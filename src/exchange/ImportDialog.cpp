@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <optional>
 
 #include "data/ErrorReport.h"
 #include "exchange/ContactImport.h"
@@ -64,31 +63,24 @@ void CImportDialog::runImport() {
         return;
     }
     CImportSummary summary;
-    std::optional<CDbException> failure;
-    {
+    // The progress box lives inside the step: it is gone before a failure is reported, so
+    // that it never hides the words.
+    const bool imported = reportDbErrors([&] {
         QProgressDialog progress(QStringLiteral("Importing..."), QStringLiteral("Cancel"), 0,
                                  int(read.records.size()), this);
         progress.setWindowTitle(QStringLiteral("Import"));
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(500);
-        try {
-            summary = importRecords(m_db, read, m_addAnyway->isChecked(),
-                                    [&progress](qsizetype count, qsizetype total) {
-                                        // Every row would spend more time drawing than
-                                        // importing.
-                                        if (count % 100 == 0 || count == total)
-                                            progress.setValue(int(count));
-                                        return !progress.wasCanceled();
-                                    });
-        } catch (const CDbException& error) {
-            failure = error;
-        }
-    }
-    // The progress box is gone before anything is said, so that it never hides the words.
-    if (failure) {
-        ReportDbException(*failure);
+        summary = importRecords(m_db, read, m_addAnyway->isChecked(),
+                                [&progress](qsizetype count, qsizetype total) {
+                                    // Every row would spend more time drawing than importing.
+                                    if (count % 100 == 0 || count == total)
+                                        progress.setValue(int(count));
+                                    return !progress.wasCanceled();
+                                });
+    });
+    if (!imported)
         return;
-    }
     if (!summary.cancelled && summary.persons + summary.firms + summary.groups > 0)
         emit dataChanged();
     messageBox(summary.text(), Prompter::Buttons::Ok, Prompter::Icon::Information);

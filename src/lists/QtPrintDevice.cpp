@@ -5,6 +5,7 @@
 #include <QPageLayout>
 #include <QPrinter>
 
+#include "platform/PageSetup.h"
 #include "platform/Prompter.h"
 
 namespace {
@@ -95,6 +96,7 @@ void QtPrintDevice::abortDoc() {
 
 std::unique_ptr<PrintDevice> chooseQtPrinter() {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    pageSetup().applyTo(*printer);
     if (!prompter().printDialog(*printer))
         return nullptr;
     return std::make_unique<QtPrintDevice>(std::move(printer));

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "data/Connection.h"
-#include "data/DbException.h"
 #include "data/ErrorReport.h"
 #include "data/RecordSet.h"
 #include "data/TableDef.h"
@@ -14,21 +13,12 @@ int TableTextDump(const QString& table, RichTextBuilder* target, const QString& 
                   const QString& sort) {
     if (!target)
         return 0;
-    int columns = 0;
-    try {
-        columns = CTableDef(sharedDatabase(), table).GetFieldCount();
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-        return 0;
-    }
-    QString sql = QStringLiteral("select * from [%1]").arg(table);
-    if (!filter.isEmpty())
-        sql += QStringLiteral(" where ") + filter;
-    if (!sort.isEmpty())
-        sql += QStringLiteral(" order by ") + sort;
-    try {
+    const bool done = reportDbErrors([&] {
+        const int columns = CTableDef(sharedDatabase(), table).GetFieldCount();
         CRecordSet rs(&sharedDatabase());
-        rs.Open(CRecordSet::dbOpenDynaset, sql);
+        rs.m_strFilter = filter;
+        rs.m_strSort = sort;
+        rs.Open(CRecordSet::dbOpenForwardOnly, u'[' + table + u']');
         // The first two columns are the record's own id and its owner's.
         const int last = std::min(columns, rs.GetFieldCount());
         for (; !rs.IsEOF(); rs.MoveNext()) {
@@ -49,9 +39,6 @@ int TableTextDump(const QString& table, RichTextBuilder* target, const QString& 
             }
         }
         rs.Close();
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-        return 0;
-    }
-    return 1;
+    });
+    return done ? 1 : 0;
 }

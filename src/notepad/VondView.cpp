@@ -11,6 +11,7 @@
 #include "notepad/NotepadCommands.h"
 #include "notepad/RichTextDocument.h"
 #include "platform/CommandIds.h"
+#include "platform/PageSetup.h"
 #include "platform/Prompter.h"
 
 using namespace notepadcmd;
@@ -209,7 +210,9 @@ Qt::CheckState CVondView::AlignmentState(RichAlignment alignment) const {
 }
 
 void CVondView::PrintDocument(QPrinter& printer) const {
-    printer.setPageMargins(m_printMargins, QPageLayout::Inch);
+    // The margins of a page set-up chosen for the session stay as the printer has them.
+    if (!pageSetup().isChosen())
+        printer.setPageMargins(m_printMargins, QPageLayout::Inch);
     // A copy laid out for the printer's page, without the margin the editor shows around
     // its text, so the printed margins are the ones set here.
     const std::unique_ptr<QTextDocument> copy(document()->clone());
@@ -275,7 +278,8 @@ void CVondView::showFindDialog(bool replace) {
 void CVondView::print(bool withDialog) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(GetDocument() ? GetDocument()->GetTitle() : QString());
-    printer.setPageMargins(m_printMargins, QPageLayout::Inch);
+    if (!pageSetup().applyTo(printer))
+        printer.setPageMargins(m_printMargins, QPageLayout::Inch);
     if (withDialog && !prompter().printDialog(printer))
         return;
     PrintDocument(printer);
@@ -283,7 +287,8 @@ void CVondView::print(bool withDialog) {
 
 void CVondView::printPreview() {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageMargins(m_printMargins, QPageLayout::Inch);
+    if (!pageSetup().applyTo(printer))
+        printer.setPageMargins(m_printMargins, QPageLayout::Inch);
     QPrintPreviewDialog preview(&printer, this);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* target) { PrintDocument(*target); });

@@ -25,6 +25,9 @@ public:
                                  const QString& proposed) = 0;
     // The print dialog for the given printer; true when the user chose to print.
     virtual bool printDialog(QPrinter& printer) = 0;
+    // The page set-up dialog for the given printer's paper, orientation and margins; true
+    // when the user took the choice. A prompter that cannot ask cancels.
+    virtual bool pageSetupDialog(QPrinter& /*printer*/) { return false; }
     // The platform's warning sound.
     virtual void beep() = 0;
     // Asks for a password with the text as the question; nothing when cancelled. A prompter

@@ -11,6 +11,7 @@ public:
     QString saveFileName(const QString& caption, const QString& filter,
                          const QString& proposed) override;
     bool printDialog(QPrinter& printer) override;
+    bool pageSetupDialog(QPrinter& printer) override;
     void beep() override;
     std::optional<QString> password(const QString& text) override;
 };

@@ -15,6 +15,7 @@ list(APPEND TARVEX_CORE_SOURCES
 list(APPEND TARVEX_UI_SOURCES
     src/platform/DialogButtons.cpp
     src/platform/CommandIcon.cpp
+    src/platform/PageSetup.cpp
     src/platform/QtPrompter.cpp
     src/platform/WaitCursor.cpp
 )

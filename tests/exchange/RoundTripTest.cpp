@@ -10,6 +10,7 @@
 #include "exchange/ContactExport.h"
 #include "exchange/ContactImport.h"
 #include "exchange/CsvWriter.h"
+#include "support/StatementTrace.h"
 
 namespace {
 
@@ -161,6 +162,25 @@ TEST_F(ExchangeDbTest, CancelledImportLeavesTheFileUnchanged) {
     EXPECT_EQ(count("Firm"), 1);
 }
 
+TEST_F(ExchangeDbTest, ChosenRecordsAreReadByKeyNotByReadingTheWholeTable) {
+    QList<CExchangeRecord> many;
+    for (int i = 0; i < 300; ++i) {
+        CExchangeRecord r;
+        r.values = {{"lastname", QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0'))}};
+        many << r;
+    }
+    importOnly(many);
+    CStatement last(db, QStringLiteral("SELECT max(\"id\"), min(\"id\") FROM \"Person\""));
+    ASSERT_TRUE(last.step());
+    const qint64 newest = last.int64(0), oldest = last.int64(1);
+    StatementTrace trace(db.handle());
+    const QList<CExchangeRecord> chosen = loadRecords(db, Kind::Person, {newest, oldest});
+    ASSERT_EQ(chosen.size(), 2);
+    EXPECT_EQ(chosen[0].value("lastname"), QStringLiteral("P299"));
+    EXPECT_EQ(chosen[1].value("lastname"), QStringLiteral("P000"));
+    EXPECT_LE(trace.rows(), 2);
+}
+
 TEST_F(ExchangeDbTest, ExportKeepsTheGivenOrderAndCancelKeepsTheOldFile) {
     CExchangeRecord a, b, c;
     a.values = {{"lastname", "A"}};
@@ -261,7 +281,7 @@ TEST_F(ExchangeDbTest, AlarmCalendarReadByAnIndependentParser) {
     {
         QFile out(file);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(calendarOf(loadWatchedAlarms(db)));
+        out.write(calendarOf(loadCalendarAlarms(db)));
     }
     const QString script = QStringLiteral(
         "import sys, icalendar\n"

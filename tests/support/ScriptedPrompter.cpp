@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPrinter>
+
 ScriptedPrompter::ScriptedPrompter() {
     setPrompter(this);
 }
@@ -57,10 +59,30 @@ std::optional<QString> ScriptedPrompter::password(const QString& text) {
     return typedText;
 }
 
-bool ScriptedPrompter::printDialog(QPrinter&) {
+bool ScriptedPrompter::printDialog(QPrinter& printer) {
+    if (!m_printFiles.empty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_printFiles.front());
+        m_printFiles.pop_front();
+        return true;
+    }
     if (m_prints.empty())
         return false;
     const bool accept = m_prints.front();
     m_prints.pop_front();
     return accept;
+}
+
+bool ScriptedPrompter::pageSetupDialog(QPrinter& printer) {
+    m_pageSetupShown = printer.pageLayout();
+    if (m_pageSetups.empty()) {
+        ADD_FAILURE() << "unscripted page set-up dialog";
+        return false;
+    }
+    const std::optional<QPageLayout> chosen = m_pageSetups.front();
+    m_pageSetups.pop_front();
+    if (!chosen)
+        return false;
+    printer.setPageLayout(*chosen);
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPageLayout>
 #include <QStringList>
 #include <deque>
 #include <functional>
@@ -22,6 +23,12 @@ public:
     }
     void answerFile(const QString& path) { m_files.push_back(path); }
     void answerPrint(bool accept) { m_prints.push_back(accept); }
+    // Queues a print dialog that prints into the given PDF file.
+    void answerPrintTo(const QString& pdf) { m_printFiles.push_back(pdf); }
+    // Queues the page set-up dialog's answer: the layout chosen, or nothing to cancel.
+    void answerPageSetup(std::optional<QPageLayout> chosen) {
+        m_pageSetups.push_back(std::move(chosen));
+    }
     // Queues the text typed at the next password prompt; an empty optional cancels it.
     void answerPassword(std::optional<QString> typed) { m_passwords.push_back(std::move(typed)); }
 
@@ -31,6 +38,9 @@ public:
     QString saveFileName(const QString& caption, const QString& filter,
                          const QString& proposed) override;
     bool printDialog(QPrinter& printer) override;
+    // The printer's layout as the dialog opened with it is kept in pageSetupShown().
+    bool pageSetupDialog(QPrinter& printer) override;
+    const QPageLayout& pageSetupShown() const { return m_pageSetupShown; }
     void beep() override { ++m_beeps; }
     // Records the question like a message; an unscripted prompt fails the test.
     std::optional<QString> password(const QString& text) override;
@@ -48,6 +58,9 @@ private:
     std::deque<std::function<int(const QString&)>> m_callbacks;
     std::deque<QString> m_files;
     std::deque<bool> m_prints;
+    std::deque<QString> m_printFiles;
+    std::deque<std::optional<QPageLayout>> m_pageSetups;
+    QPageLayout m_pageSetupShown;
     std::deque<std::optional<QString>> m_passwords;
     QStringList m_messages;
     Icon m_lastIcon = Icon::None;

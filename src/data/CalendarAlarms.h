@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QTime>
+
+class CDatabase;
+
+// One alarm as a calendar sees it.
+struct CAlarmEntry {
+    qint64 id = 0;
+    QString subject;
+    QDate date;
+    QTime time;
+    int status = 1;  // 1 Pending, 3 every day, 4 every month, 5 every year
+    QString person;
+    QString firm;
+    QString comment;
+};
+
+// The alarms a calendar shows (pending and the three repetitions), soonest first. Done and
+// disabled alarms are left out, and so is an alarm without a readable date.
+QList<CAlarmEntry> loadCalendarAlarms(CDatabase& db);
