@@ -379,10 +379,6 @@ void CMainFrame::DataChangedRefresh(const DataChange& change) {
         if (auto* list = dynamic_cast<CListRefill*>(openwindows::find(name)))
             list->FillList(QString(), true);
     }
-    if (sharedDatabase().IsOpen()) {
-        WaitCursor wait;
-        LoadKnownValues();
-    }
     UpdateAlarmScheduler(change);
 }
 

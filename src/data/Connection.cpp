@@ -8,7 +8,6 @@
 #include "data/Database.h"
 #include "data/DbException.h"
 #include "data/FileDamage.h"
-#include "data/KnownValues.h"
 
 namespace {
 
@@ -52,8 +51,6 @@ QString connectText(const QString& password) {
 void openSharedDatabase(const QString& password) {
     sharedDatabase().Open(databasePath(), false, false, connectText(password));
     setCurrentPassword(sharedDatabase().password());
-    // Another file, or the same one after others wrote to it: nothing known holds.
-    NoteAllKnownValuesChanged();
 }
 
 int changeDatabasePassword(const QString& path, const QString& oldPassword,

@@ -5,7 +5,6 @@
 #include "data/Database.h"
 #include "data/EngineError.h"
 #include "data/FileDamage.h"
-#include "data/KnownValues.h"
 #include "data/Schema.h"
 #include "data/Statement.h"
 
@@ -101,14 +100,12 @@ void CContactBatch::addPerson(const QMap<QString, QString>& values) {
     m_personInserter->insert(values);
     m_persons.insert(personKey(values.value(QStringLiteral("lastname")),
                                values.value(QStringLiteral("firstname"))));
-    m_written.insert(m_personInserter->table());
 }
 
 void CContactBatch::addFirm(const QMap<QString, QString>& values) {
     requireUndamaged();
     m_firmInserter->insert(values);
     m_firms.insert(values.value(QStringLiteral("name")).toCaseFolded());
-    m_written.insert(m_firmInserter->table());
 }
 
 bool CContactBatch::addGroupIfMissing(const QString& name) {
@@ -117,15 +114,12 @@ bool CContactBatch::addGroupIfMissing(const QString& name) {
     requireUndamaged();
     m_groupInserter->insert({{QStringLiteral("Name"), name}});
     m_groups.insert(name.toCaseFolded());
-    m_written.insert(m_groupInserter->table());
     return true;
 }
 
 void CContactBatch::Commit() {
     requireUndamaged();
     m_transaction.Commit();
-    for (const QString& table : m_written)
-        NoteKnownValuesChanged(table);
 }
 
 void CContactBatch::requireUndamaged() const {

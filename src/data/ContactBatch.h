@@ -51,5 +51,4 @@ private:
     CTransaction m_transaction;
     QSet<QString> m_persons, m_firms, m_groups;
     std::unique_ptr<Inserter> m_personInserter, m_firmInserter, m_groupInserter;
-    QSet<QString> m_written;  // the tables written
 };

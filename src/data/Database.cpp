@@ -17,7 +17,6 @@
 #include "data/EngineHandle.h"
 #include "data/FileDamage.h"
 #include "data/FolderFileSystem.h"
-#include "data/KnownValues.h"
 #include "data/RecordSet.h"
 #include "data/Schema.h"
 #include "data/SqlDialect.h"
@@ -249,8 +248,6 @@ void CDatabase::Execute(const QString& engineSql) {
         throw databaseClosedError();
     if (filedamage::isDamaged())
         throw filedamage::refusedWrite();
-    // Whatever the statement wrote, the known values are read again in full.
-    NoteAllKnownValuesChanged();
     // A table emptied in one step passes no row through the update hook.
     m_changes.noteEverything();
     const QByteArray sql = toSqlite(engineSql).toUtf8();

@@ -2,9 +2,12 @@
 
 #include "data/Connection.h"
 #include "data/ErrorReport.h"
+#include "data/KnownValueUpdater.h"
 #include "data/KnownValues.h"
 
 CKnownValueLoader::CKnownValueLoader(QObject* parent) : QObject(parent) {
+    // Owned by this loader, as a child.
+    new CKnownValueUpdater(*this, this);
     connect(&m_worker, &CBackgroundWorker::finished, this, [this] {
         // Whatever the job gave, the lists are no longer left to it.
         AbandonKnownValueLoad();
@@ -24,11 +27,7 @@ void CKnownValueLoader::start() {
             std::shared_ptr<KnownValueSnapshot> snapshot = ReadKnownValues(db, stop);
             if (!snapshot)
                 return {};
-            return [this, snapshot] {
-                // Written past the record sets meanwhile: only a new load is current.
-                if (!InstallKnownValues(std::move(*snapshot)))
-                    start();
-            };
+            return [snapshot] { InstallKnownValues(std::move(*snapshot)); };
         },
         [](const CDbException& error) {
             AbandonKnownValueLoad();

@@ -6,8 +6,10 @@
 
 // Fills the known-value lists in the background, on a connection of its own, so that the
 // main window answers while a large file's names are read. Until the lists are filled, the
-// forms work with what the lists hold (nothing at start-up); saves made meanwhile are noted
-// and read again when the result is put in force, so none is missing from the lists.
+// forms work with what the lists hold (nothing at start-up); the changes announced meanwhile
+// are applied to the result when it is put in force, so none is missing from the lists.
+// Its CKnownValueUpdater keeps the lists current afterwards and starts it again when the
+// file changed in ways nobody can name.
 class CKnownValueLoader : public QObject {
     Q_OBJECT
 public:

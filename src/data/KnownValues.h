@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 class CDatabase;
+struct DataChange;
 
 // A list of the names met in the database, in the order they were met (or sorted).
 class KnownValueList {
@@ -21,6 +22,10 @@ public:
     // Appends the text without looking for an equal entry.
     void append(const QString& text);
     void clear();
+    // For the lists kept sorted: puts the text at its place, or takes one entry equal to it
+    // out.
+    void insertSorted(const QString& text);
+    void removeSorted(const QString& text);
     // Sorts ascending, letter case significant (upper-case letters first).
     void sort();
 
@@ -47,35 +52,35 @@ KnownValueList& LastNameList();
 KnownValueList& FirstNameList();
 KnownValueList& AlarmNameList();
 
-// Rebuilds the lists from the shared connection. A database failure is reported
-// (ReportDbException); the lists keep what was read so far and the result is false.
-// Each load reads again only the sources of the tables written since the last one: every
-// write through a record set notes its table, and a write that goes around them notes
-// that anything may have changed. The first load reads every source. While a background
-// load is under way it does nothing: the writes noted meanwhile are read when that load's
-// result is put in force.
+// Rebuilds the lists from the shared connection: reads the names of every table. A database
+// failure is reported (ReportDbException); the lists keep what was read so far and the
+// result is false. While a background load is under way it does nothing: that load's result
+// brings the lists up to date.
 bool LoadKnownValues();
+
+// Brings the lists up to date with what a write through the data layer changed, reading only
+// the changed rows and the names they leave or join. During a background load the change
+// waits for its result; before any load there is nothing to bring up to date. A database
+// failure is reported, and then only a new load gives current lists.
+void ApplyKnownValueChange(const DataChange& change);
+
+// Forgets what the lists were built from: no change is applied to them until the next load.
+void NoteAllKnownValuesChanged();
 
 // The lists as one background load read and built them.
 struct KnownValueSnapshot;
-// Marks the start of a background load that reads every source: from now on
-// LoadKnownValues leaves the lists to it, and the writes noted are read again after it.
+// Marks the start of a background load: from now on LoadKnownValues leaves the lists to it,
+// and the changes announced meanwhile are applied to its result.
 void BeginKnownValueLoad();
-// The background load was stopped: the next load reads every source.
+// The background load was stopped or failed: the lists stay as they are until a new load.
 void AbandonKnownValueLoad();
 bool KnownValueLoadPending();
 // Reads every source on `db` (a connection of the calling thread) in one read transaction
 // and builds the lists from them. nullptr when `stop` ended it; throws CDbException.
 std::shared_ptr<KnownValueSnapshot> ReadKnownValues(CDatabase& db, const std::stop_token& stop);
-// On the user-interface thread: puts what a background load built in force and reads again
-// the tables written since it began. False, changing nothing, when something was written
-// past the record sets meanwhile: then only a new load gives current lists.
-bool InstallKnownValues(KnownValueSnapshot&& snapshot);
-
-// Tells the next load that the table ("Person", "Firm", "Contact", ...) was written.
-void NoteKnownValuesChanged(const QString& table);
-// Tells the next load to read every source again.
-void NoteAllKnownValuesChanged();
+// On the user-interface thread: puts what a background load built in force and applies the
+// changes announced since it began.
+void InstallKnownValues(KnownValueSnapshot&& snapshot);
 
 // The trimmed text up to its first blank (the whole trimmed text when it has none).
 QString FirstWord(const QString& text);

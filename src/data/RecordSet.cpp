@@ -11,7 +11,6 @@
 #include "data/Database.h"
 #include "data/EngineError.h"
 #include "data/FileDamage.h"
-#include "data/KnownValues.h"
 #include "data/NoCaseCollation.h"
 #include "data/RecordSource.h"
 #include "data/SortTerms.h"
@@ -456,7 +455,6 @@ void CRecordSet::insertRecord() {
     for (std::size_t i = 0; i < values.size(); ++i)
         insert.bind(static_cast<int>(i) + 1, values[i]);
     insert.execute();
-    NoteKnownValuesChanged(m_source->table());
     const qint64 key = sqlite3_last_insert_rowid(database().handle());
     // Like the engine's dynaset: the new record is seen at the end until the next Requery.
     m_keys.push_back(key);
@@ -490,7 +488,6 @@ void CRecordSet::updateRecord() {
     update.execute();
     if (sqlite3_changes(database().handle()) == 0)
         throw recordIsDeleted();
-    NoteKnownValuesChanged(m_source->table());
     m_lastModified = key;
 }
 
@@ -518,7 +515,6 @@ void CRecordSet::Delete() {
     remove.execute();
     if (sqlite3_changes(database().handle()) == 0)
         throw recordIsDeleted();
-    NoteKnownValuesChanged(m_source->table());
     // The bound fields keep the deleted record's values until the next move.
     detachValues();
     m_keys.erase(m_keys.begin() + m_index);

@@ -23,6 +23,8 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/IntegrityCheck.cpp
     src/data/JetLike.cpp
     src/data/KnownValueLoader.cpp
+    src/data/KnownValueSources.cpp
+    src/data/KnownValueUpdater.cpp
     src/data/KnownValues.cpp
     src/data/NoCaseCollation.cpp
     src/data/QueryDef.cpp

@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
+#include <random>
+
 #include "DataTestSupport.h"
 #include "data/AlarmRcs.h"
+#include "data/ChangeNotifier.h"
 #include "data/ContactRcs.h"
 #include "data/FirmRcs.h"
 #include "data/GroupRcs.h"
+#include "data/KnownValueLoader.h"
 #include "data/KnownValues.h"
 #include "data/PersonRcs.h"
 #include "data/Statement.h"
+#include "support/OutsideClient.h"
 #include "support/ScriptedPrompter.h"
 #include "support/StatementTrace.h"
 
@@ -82,7 +88,7 @@ TEST_F(KnownValuesTest, DatabaseFailureIsReportedAndKeepsWhatWasRead) {
     CPersonRcs persons(&db);
     persons.Open();
     add(persons, {{"lastname", QStringLiteral("Smith")}, {"firstname", QStringLiteral("Jo")}});
-    db.Execute(QStringLiteral("DROP VIEW [FirmFirmQuery]"));
+    db.Execute(QStringLiteral("ALTER TABLE [Firm] RENAME TO [Firm_away]"));
     ScriptedPrompter prompter;
     prompter.answer(Prompter::No);
     EXPECT_FALSE(LoadKnownValues());
@@ -109,7 +115,7 @@ void clearAllLists() {
 }
 
 // The load read row by row, every record in the order it was added: the lists as the
-// engine-side load must give them.
+// engine-side load, and every update after it, must give them.
 ListsSnapshot loadRowByRow() {
     KnownValueList firms, persons, groups, lastNames, firstNames, alarms;
     auto each = [](const char* source, const char* sort, const auto& visit) {
@@ -129,9 +135,9 @@ ListsSnapshot loadRowByRow() {
         lastNames.add(FirstWord(r.text("lastname")));
         firstNames.add(LastWord(r.text("firstname")));
     });
-    each("[FirmFirmQuery]", "", [&](const CRecordSet& r) { firms.add(r.text("name")); });
-    each("[PersonFirmQuery]", "", [&](const CRecordSet& r) { firms.add(r.text("firm")); });
-    each("[FirmPersonQuery]", "", [&](const CRecordSet& r) { person(r.text("person")); });
+    each("[Firm]", "id", [&](const CRecordSet& r) { firms.add(r.text("name")); });
+    each("[Person]", "id", [&](const CRecordSet& r) { firms.add(r.text("firm")); });
+    each("[Firm]", "id", [&](const CRecordSet& r) { person(r.text("person")); });
     each("[Contact]", "id", [&](const CRecordSet& r) {
         person(r.text("person"));
         firms.add(r.text("firm"));
@@ -224,34 +230,67 @@ TEST_F(KnownValuesTest, LoadReadsTheDistinctNamesNotEveryRow) {
     EXPECT_LT(trace.rows(), 100) << trace.statements().join(QStringLiteral("\n")).toStdString();
 }
 
-TEST_F(KnownValuesTest, AReloadReadsOnlyTheTablesWrittenSinceTheLastOne) {
+TEST_F(KnownValuesTest, ASaveReadsOnlyItsRowsAndTheNamesTheyLeaveOrJoin) {
     CPersonRcs persons(&sharedDatabase());
     persons.Open();
     add(persons, {{"lastname", QStringLiteral("Alpha")}, {"firstname", QStringLiteral("Ann")}});
     CContactRcs contacts(&sharedDatabase());
     contacts.Open();
     add(contacts, {{"person", QStringLiteral("Caller Carl")}, {"firm", QStringLiteral("Callco")}});
+    // Many persons with one firm, and many with none: a save must not read their groups.
+    CStatement(db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM "
+                                  "n WHERE i < 20000) INSERT INTO Person (lastname, firstname, "
+                                  "firm) SELECT 'Many' || i, 'X', CASE i % 2 WHEN 0 THEN 'Bigco' "
+                                  "END FROM n"))
+        .execute();
     ASSERT_TRUE(LoadKnownValues());
-    EXPECT_TRUE(PersonNameList().items().contains("Caller Carl"));
+    // Its updater follows the change notifier.
+    CKnownValueLoader loader;
 
-    // A person saved through a record set: only the person sources are read again, and
-    // what the contacts gave stays in the lists. (With the contacts out of reach, reading
-    // them would fail the load.)
-    add(persons, {{"lastname", QStringLiteral("Beta")}, {"firstname", QStringLiteral("Bob")}});
+    // With the contacts out of reach, reading them would fail the update.
     CStatement(sharedDatabase(), QStringLiteral("ALTER TABLE Contact RENAME TO Contact_away"))
         .execute();
-    EXPECT_TRUE(LoadKnownValues());
+    ScriptedPrompter prompter;
+    {
+        StatementTrace trace(sharedDatabase().handle());
+        const qint64 beta = add(persons, {{"lastname", QStringLiteral("Beta")},
+                                          {"firstname", QStringLiteral("Bob")},
+                                          {"firm", QStringLiteral("Bigco")}});
+        persons.SetBookmark(beta);
+        persons.Edit();
+        persons.setValue(QStringLiteral("firm"), QVariant());
+        persons.Update();
+        EXPECT_LT(trace.rows(), 40) << trace.statements().join(u'\n').toStdString();
+        // Every read goes through an index or the row id, so its cost does not grow with the
+        // file.
+        for (const QString& statement : trace.statements()) {
+            if (!statement.startsWith(QStringLiteral("SELECT")))
+                continue;
+            CStatement plan(sharedDatabase(), QStringLiteral("EXPLAIN QUERY PLAN ") + statement);
+            while (plan.step()) {
+                const QString step = plan.text(3);
+                EXPECT_FALSE(step.startsWith(QStringLiteral("SCAN")) ||
+                             step.contains(QStringLiteral("TEMP B-TREE")))
+                    << statement.toStdString() << ": " << step.toStdString();
+            }
+        }
+    }
     CStatement(sharedDatabase(), QStringLiteral("ALTER TABLE Contact_away RENAME TO Contact"))
         .execute();
+    EXPECT_TRUE(prompter.messages().isEmpty());
     EXPECT_TRUE(PersonNameList().items().contains("Beta Bob"));
     EXPECT_TRUE(PersonNameList().items().contains("Caller Carl"));
     EXPECT_TRUE(FirmNameList().items().contains("Callco"));
+    EXPECT_TRUE(FirmNameList().items().contains("Bigco"));
+    EXPECT_TRUE(LastNameList().items().contains("Beta"));
 
-    // A write past the record sets makes the next load read everything.
-    sharedDatabase().Execute(QStringLiteral("UPDATE [Contact] SET [firm] = 'Newco'"));
-    ASSERT_TRUE(LoadKnownValues());
-    EXPECT_TRUE(FirmNameList().items().contains("Newco"));
+    // The only contact naming Callco goes, and its firm with it.
+    contacts.Requery();
+    contacts.Delete();
     EXPECT_FALSE(FirmNameList().items().contains("Callco"));
+    EXPECT_FALSE(PersonNameList().items().contains("Caller Carl"));
+    // Names once met stay in the last-name list.
+    EXPECT_TRUE(LastNameList().items().contains("Caller"));
 }
 
 TEST_F(KnownValuesTest, LargeTablesReadOnConnectionsOfTheirOwnGiveTheSameLists) {
@@ -270,13 +309,11 @@ TEST_F(KnownValuesTest, LargeTablesReadOnConnectionsOfTheirOwnGiveTheSameLists) 
                                               "'Callco' || (i % 300)")))
             .execute();
     }
-    NoteAllKnownValuesChanged();
     ASSERT_TRUE(LoadKnownValues());
     const ListsSnapshot apart = snapshot();
 
     // Within a transaction everything is read on the shared connection.
     CStatement(sharedDatabase(), QStringLiteral("BEGIN")).execute();
-    NoteAllKnownValuesChanged();
     ASSERT_TRUE(LoadKnownValues());
     CStatement(sharedDatabase(), QStringLiteral("COMMIT")).execute();
     EXPECT_TRUE(apart == snapshot());
@@ -301,9 +338,156 @@ TEST_F(EncryptedKnownValuesTest, LargeTablesOfAnEncryptedFileAreReadApartToo) {
                                   "WHERE i < 60000) INSERT INTO Contact (person, firm) SELECT "
                                   "'Caller' || (i % 800) || ' X', 'Callco' || (i % 300) FROM n"))
         .execute();
-    NoteAllKnownValuesChanged();
     ScriptedPrompter prompts;
     ASSERT_TRUE(LoadKnownValues());
     EXPECT_TRUE(PersonNameList().items().contains(QStringLiteral("Caller799 X")));
     EXPECT_TRUE(FirmNameList().items().contains(QStringLiteral("Callco299")));
+}
+
+namespace {
+
+// Names that differ in the letter case of ASCII letters or of others only, share words with
+// each other, or are empty or NULL.
+QVariant randomName(std::mt19937& random) {
+    static const char* const names[] = {"Abel Ann", "abel ann", "ABEL Ann", "Müller",
+                                        "MÜLLER",   "müller",   "",         "van Berg",
+                                        "Öberg Jo", "öberg jo", "Acme",     "Zed"};
+    const std::size_t pick = random() % (std::size(names) + 1);
+    return pick == std::size(names) ? QVariant() : QVariant(QString::fromUtf8(names[pick]));
+}
+
+struct NamedTable {
+    const char* table;
+    std::vector<const char*> columns;
+};
+
+const NamedTable kNamedTables[] = {{"Person", {"lastname", "firstname", "firm"}},
+                                   {"Firm", {"name", "person"}},
+                                   {"Contact", {"person", "firm"}},
+                                   {"Alarm", {"name", "person", "firm"}},
+                                   {"Group", {"Name"}}};
+
+std::vector<qint64> rowsOf(CDatabase& db, const char* table) {
+    CStatement rows(db, QStringLiteral("SELECT rowid FROM \"%1\"").arg(QLatin1String(table)));
+    std::vector<qint64> ids;
+    while (rows.step())
+        ids.push_back(rows.int64(0));
+    return ids;
+}
+
+// One random write to the table: an insert, an update of one column or of all of them (of
+// one row or two), a delete, or an insert and a delete in one transaction.
+void writeAtRandom(CDatabase& db, const NamedTable& table, std::mt19937& random) {
+    const QString name = QStringLiteral("\"%1\"").arg(QLatin1String(table.table));
+    QStringList columns;
+    for (const char* column : table.columns)
+        columns << QStringLiteral("\"%1\"").arg(QLatin1String(column));
+    const auto insert = [&] {
+        CStatement statement(db,
+                             QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                 .arg(name, columns.join(u','),
+                                      QStringList(columns.size(), QStringLiteral("?")).join(u',')));
+        for (int i = 0; i < columns.size(); ++i)
+            statement.bind(i + 1, randomName(random));
+        statement.execute();
+    };
+    const std::vector<qint64> ids = rowsOf(db, table.table);
+    const auto anyRow = [&] { return ids[random() % ids.size()]; };
+    const int kind = ids.empty() ? 0 : int(random() % 5);
+    if (kind == 0) {
+        insert();
+    } else if (kind == 1 || kind == 2) {
+        QStringList set;
+        const int only = kind == 1 ? int(random() % columns.size()) : -1;
+        for (int i = 0; i < columns.size(); ++i) {
+            if (only < 0 || only == i)
+                set << columns[i] + QStringLiteral(" = ?");
+        }
+        CStatement statement(
+            db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid IN (?, ?)").arg(name, set.join(u',')));
+        for (int i = 0; i < set.size(); ++i)
+            statement.bind(i + 1, randomName(random));
+        statement.bind(int(set.size()) + 1, anyRow());
+        statement.bind(int(set.size()) + 2, anyRow());
+        statement.execute();
+    } else if (kind == 3) {
+        CStatement statement(db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(name));
+        statement.bind(1, anyRow());
+        statement.execute();
+    } else {
+        CStatement(db, QStringLiteral("BEGIN")).execute();
+        insert();
+        CStatement remove(db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(name));
+        remove.bind(1, anyRow());
+        remove.execute();
+        CStatement(db, QStringLiteral("COMMIT")).execute();
+    }
+}
+
+// The lists equal those of a full load: the firm, person and group lists as rebuilt, and the
+// lists that keep every name met hold all a load would add.
+void expectListsOfAFullLoad(const ListsSnapshot& before, const std::string& where) {
+    const ListsSnapshot now = snapshot();
+    const ListsSnapshot full = loadRowByRow();
+    EXPECT_EQ(now.firms, full.firms) << where;
+    EXPECT_EQ(now.persons, full.persons) << where;
+    EXPECT_EQ(now.groups, full.groups) << where;
+    const auto kept = [&](const QStringList& was, const QStringList& is, const QStringList& met) {
+        EXPECT_EQ(is.mid(0, was.size()), was) << where;
+        KnownValueList grown;
+        for (const QString& text : is)
+            grown.append(text);
+        for (const QString& text : met)
+            grown.add(text);
+        EXPECT_EQ(grown.items(), is) << where;
+    };
+    kept(before.lastNames, now.lastNames, full.lastNames);
+    kept(before.firstNames, now.firstNames, full.firstNames);
+    kept(before.alarms, now.alarms, full.alarms);
+}
+
+}  // namespace
+
+TEST_F(KnownValuesTest, RandomWritesKeepTheListsOfAFullLoad) {
+    // Its updater follows the change notifier.
+    CKnownValueLoader loader;
+    ScriptedPrompter prompter;
+    // Many small commits: the test's connection need not wait for the disk.
+    CStatement(db, QStringLiteral("PRAGMA synchronous = OFF")).execute();
+    for (unsigned seed : {7u, 23u}) {
+        std::mt19937 random(seed);
+        for (const char* table : {"Person", "Firm", "Contact", "Alarm", "Group"})
+            CStatement(db, QStringLiteral("DELETE FROM \"%1\" WHERE rowid > 0")
+                               .arg(QLatin1String(table)))
+                .execute();
+        ASSERT_TRUE(LoadKnownValues());
+        for (int step = 0; step < 150 && !HasFailure(); ++step) {
+            const ListsSnapshot before = snapshot();
+            const NamedTable& table = kNamedTables[random() % std::size(kNamedTables)];
+            writeAtRandom(db, table, random);
+            expectListsOfAFullLoad(before, "seed " + std::to_string(seed) + ", step " +
+                                               std::to_string(step) + ", " + table.table);
+        }
+    }
+    EXPECT_TRUE(prompter.messages().isEmpty());
+}
+
+TEST_F(KnownValuesTest, AnotherProgramsChangeReachesTheListsThroughABackgroundLoad) {
+    CKnownValueLoader loader;
+    ASSERT_TRUE(LoadKnownValues());
+    OutsideClient::query(dbPath, QStringLiteral("INSERT INTO Person (lastname, firstname, firm) "
+                                                "VALUES ('Outer', 'Olga', 'Elsewhere Ltd')"));
+    // What the file watch announces when another program has committed.
+    QSignalSpy loaded(&loader, &CKnownValueLoader::loaded);
+    changeNotifier().announce(DataChange::all());
+    ASSERT_TRUE(loader.busy());
+    // A save while the load runs is applied to its result.
+    CFirmRcs firms(&sharedDatabase());
+    firms.Open();
+    add(firms, {{"name", QStringLiteral("Inner Inc")}});
+    ASSERT_TRUE(loaded.wait());
+    EXPECT_TRUE(PersonNameList().items().contains(QStringLiteral("Outer Olga")));
+    EXPECT_TRUE(FirmNameList().items().contains(QStringLiteral("Elsewhere Ltd")));
+    EXPECT_TRUE(FirmNameList().items().contains(QStringLiteral("Inner Inc")));
+    EXPECT_TRUE(LastNameList().items().contains(QStringLiteral("Outer")));
 }

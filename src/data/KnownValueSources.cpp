@@ -1,0 +1,374 @@
+#include "data/KnownValueSources.h"
+
+#include <QVariant>
+#include <algorithm>
+#include <utility>
+
+#include "data/ChangeNotifier.h"
+#include "data/KnownValues.h"
+#include "data/SqlDialect.h"
+#include "data/Statement.h"
+
+namespace {
+
+// What a source's names become in the lists.
+enum class Kind { LastAndFirstName, Person, Firm, AlarmName };
+
+struct SourceDef {
+    const char* table;
+    const char* first;
+    const char* second;
+    Kind kind;
+};
+
+// In the order of KnownValueSources::Source.
+constexpr SourceDef kSources[] = {
+    {"Person", "lastname", "firstname", Kind::LastAndFirstName},
+    {"Firm", "name", nullptr, Kind::Firm},
+    {"Person", "firm", nullptr, Kind::Firm},
+    {"Firm", "person", nullptr, Kind::Person},
+    {"Contact", "person", nullptr, Kind::Person},
+    {"Contact", "firm", nullptr, Kind::Firm},
+    {"Alarm", "person", nullptr, Kind::Person},
+    {"Alarm", "firm", nullptr, Kind::Firm},
+    {"Alarm", "name", nullptr, Kind::AlarmName},
+};
+static_assert(std::size(kSources) == std::size_t(KnownValueSources::kNamedSources));
+
+// The tables that give names, in the order of their first source.
+constexpr const char* kTables[] = {"Person", "Firm", "Contact", "Alarm", "Group"};
+
+QString table(const SourceDef& source) {
+    return quotedName(QLatin1String(source.table));
+}
+
+QStringList columns(const SourceDef& source) {
+    QStringList names{quotedName(QLatin1String(source.first))};
+    if (source.second)
+        names << quotedName(QLatin1String(source.second));
+    return names;
+}
+
+// A column value as stored: an invalid variant for NULL, the text otherwise.
+QVariantList readValues(const CStatement& row, int from, int count) {
+    QVariantList values;
+    for (int column = from; column < from + count; ++column)
+        values << (row.isNull(column) ? QVariant() : QVariant(row.text(column)));
+    return values;
+}
+
+QString textOf(const QVariantList& values, int index) {
+    return values.at(index).toString();
+}
+
+// The name group of the values as the engine forms it: the columns compare with NOCASE, which
+// ignores the letter case of ASCII letters only, and NULL is a group of its own.
+QString groupKey(const QVariantList& values) {
+    QString key;
+    for (const QVariant& value : values) {
+        if (!value.isValid()) {
+            key += u'N';
+            continue;
+        }
+        const QString text = value.toString();
+        key += QString::number(text.size()) + u':';
+        for (QChar c : text)
+            key += (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
+    }
+    return key;
+}
+
+// Thrown out of a background fill when it is asked to stop.
+struct FillStopped {};
+
+// Looks at the stop token once in so many names: often enough to end at once, seldom
+// enough to cost nothing.
+class StopCheck {
+public:
+    explicit StopCheck(const std::stop_token* stop) : m_stop(stop) {}
+    void operator()() {
+        if (m_stop && (++m_count & 0xFFF) == 0 && m_stop->stop_requested())
+            throw FillStopped();
+    }
+
+private:
+    const std::stop_token* m_stop;
+    unsigned m_count = 0;
+};
+
+}  // namespace
+
+void KnownValueSources::read(CDatabase& db) {
+    m_sources = {};
+    m_groups.clear();
+    for (std::size_t source = 0; source < kNamedSources; ++source) {
+        const SourceDef& def = kSources[source];
+        const QString list = columns(def).join(QStringLiteral(", "));
+        const int count = def.second ? 2 : 1;
+        // The engine groups the rows (from the column's index) and gives each group in the
+        // letter case of its first row, ordered by that row.
+        CStatement rows(db, QStringLiteral("SELECT %1, min(rowid) AS first_row FROM %2 GROUP BY %1 "
+                                           "ORDER BY first_row")
+                                .arg(list, table(def)));
+        SourceState& state = m_sources[source];
+        while (rows.step()) {
+            QVariantList values = readValues(rows, 0, count);
+            const auto row = static_cast<qint32>(rows.int64(count));
+            QString key = groupKey(values);
+            state.firstRowOfKey.insert(key, row);
+            state.byFirstRow.emplace_hint(state.byFirstRow.end(), row,
+                                          Entry{std::move(key), std::move(values)});
+        }
+    }
+    CStatement groups(db, QStringLiteral("SELECT rowid, `Name` FROM `Group`"));
+    while (groups.step())
+        m_groups.emplace(static_cast<qint32>(groups.int64(0)), groups.text(1));
+}
+
+bool KnownValueSources::fill(const KnownValueLists& lists, const std::stop_token* stop) {
+    StopCheck check(stop);
+    lists.firms.clear();
+    lists.persons.clear();
+    lists.groups.clear();
+    m_firms.clear();
+    m_persons.clear();
+    const auto candidate = [](Winners& winners, int source, qint32 row, const QString& text) {
+        winners[text.toCaseFolded()].emplace(std::pair{source, row}, text);
+    };
+    try {
+        for (int source = 0; source < kNamedSources; ++source) {
+            for (const auto& [row, entry] : m_sources[std::size_t(source)].byFirstRow) {
+                check();
+                const QString first = textOf(entry.values, 0);
+                switch (kSources[source].kind) {
+                    case Kind::LastAndFirstName: {
+                        const QString second = textOf(entry.values, 1);
+                        candidate(m_persons, source, row, first + u' ' + second);
+                        lists.lastNames.add(FirstWord(first));
+                        lists.firstNames.add(LastWord(second));
+                        break;
+                    }
+                    case Kind::Person:
+                        candidate(m_persons, source, row, first);
+                        lists.lastNames.add(FirstWord(first));
+                        lists.firstNames.add(LastWord(first));
+                        break;
+                    case Kind::Firm:
+                        candidate(m_firms, source, row, first);
+                        break;
+                    case Kind::AlarmName:
+                        lists.alarms.add(first);
+                        break;
+                }
+            }
+        }
+        for (const auto& [winners, list] :
+             {std::pair<Winners*, KnownValueList*>{&m_firms, &lists.firms},
+              {&m_persons, &lists.persons}}) {
+            for (const Candidates& candidates : std::as_const(*winners)) {
+                check();
+                list->append(candidates.begin()->second);
+            }
+            list->sort();
+        }
+        for (const auto& [id, name] : m_groups)
+            lists.groups.append(name);
+        lists.groups.sort();
+    } catch (const FillStopped&) {
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+void addCandidate(QHash<QString, std::map<std::pair<int, qint32>, QString>>& winners,
+                  KnownValueList& list, int source, qint32 row, const QString& text) {
+    auto& candidates = winners[text.toCaseFolded()];
+    const QString before = candidates.empty() ? QString() : candidates.begin()->second;
+    const bool wasListed = !candidates.empty();
+    candidates.emplace(std::pair{source, row}, text);
+    const QString& now = candidates.begin()->second;
+    if (wasListed && now == before)
+        return;
+    if (wasListed)
+        list.removeSorted(before);
+    list.insertSorted(now);
+}
+
+void removeCandidate(QHash<QString, std::map<std::pair<int, qint32>, QString>>& winners,
+                     KnownValueList& list, int source, qint32 row, const QString& text) {
+    const auto found = winners.find(text.toCaseFolded());
+    if (found == winners.end())
+        return;
+    auto& candidates = *found;
+    const QString before = candidates.begin()->second;
+    candidates.erase(std::pair{source, row});
+    if (!candidates.empty() && candidates.begin()->second == before)
+        return;
+    list.removeSorted(before);
+    if (candidates.empty())
+        winners.erase(found);
+    else
+        list.insertSorted(candidates.begin()->second);
+}
+
+}  // namespace
+
+void KnownValueSources::entryAdded(int source, qint32 row, const QVariantList& values,
+                                   const KnownValueLists& lists) {
+    const QString first = textOf(values, 0);
+    switch (kSources[source].kind) {
+        case Kind::LastAndFirstName: {
+            const QString second = textOf(values, 1);
+            addCandidate(m_persons, lists.persons, source, row, first + u' ' + second);
+            lists.lastNames.add(FirstWord(first));
+            lists.firstNames.add(LastWord(second));
+            break;
+        }
+        case Kind::Person:
+            addCandidate(m_persons, lists.persons, source, row, first);
+            lists.lastNames.add(FirstWord(first));
+            lists.firstNames.add(LastWord(first));
+            break;
+        case Kind::Firm:
+            addCandidate(m_firms, lists.firms, source, row, first);
+            break;
+        case Kind::AlarmName:
+            lists.alarms.add(first);
+            break;
+    }
+}
+
+void KnownValueSources::entryRemoved(int source, qint32 row, const QVariantList& values,
+                                     const KnownValueLists& lists) {
+    // The last-name, first-name and alarm-name lists keep every name once met.
+    const QString first = textOf(values, 0);
+    switch (kSources[source].kind) {
+        case Kind::LastAndFirstName:
+            removeCandidate(m_persons, lists.persons, source, row,
+                            first + u' ' + textOf(values, 1));
+            break;
+        case Kind::Person:
+            removeCandidate(m_persons, lists.persons, source, row, first);
+            break;
+        case Kind::Firm:
+            removeCandidate(m_firms, lists.firms, source, row, first);
+            break;
+        case Kind::AlarmName:
+            break;
+    }
+}
+
+void KnownValueSources::apply(CDatabase& db, const DataChange& change,
+                              const KnownValueLists& lists) {
+    for (const char* name : kTables) {
+        const TableChange* written = change.table(QString::fromLatin1(name));
+        if (!written)
+            continue;
+        QList<qint32> ids;
+        ids.reserve(qsizetype(written->size()));
+        for (const auto* part : {&written->inserted, &written->updated, &written->deleted})
+            ids.append(QList<qint32>(part->begin(), part->end()));
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        applyTable(db, QLatin1String(name), ids, lists);
+    }
+}
+
+void KnownValueSources::applyTable(CDatabase& db, const QString& tableName,
+                                   const QList<qint32>& ids, const KnownValueLists& lists) {
+    for (int source = 0; source < kNamedSources; ++source) {
+        const SourceDef& def = kSources[source];
+        if (tableName != QLatin1String(def.table))
+            continue;
+        SourceState& state = m_sources[std::size_t(source)];
+        const QStringList names = columns(def);
+        const int count = int(names.size());
+
+        // The groups a changed row may leave (it was their first row) or join (its values now).
+        QHash<QString, QVariantList> affected;
+        CStatement row(db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
+                               .arg(names.join(QStringLiteral(", ")), table(def)));
+        for (qint32 id : ids) {
+            const auto left = state.byFirstRow.find(id);
+            if (left != state.byFirstRow.end())
+                affected.insert(left->second.key, left->second.values);
+            row.reset();
+            row.bind(1, id);
+            if (row.step()) {
+                QVariantList values = readValues(row, 0, count);
+                affected.insert(groupKey(values), std::move(values));
+            }
+        }
+
+        // Each affected group's first row now, through the column's index.
+        QStringList conditions;
+        for (int column = 0; column < count; ++column)
+            conditions << QStringLiteral("%1 IS ?%2").arg(names[column]).arg(column + 1);
+        CStatement first(db, QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 ORDER BY rowid "
+                                            "LIMIT 1")
+                                 .arg(names.join(QStringLiteral(", ")), table(def),
+                                      conditions.join(QStringLiteral(" AND "))));
+        struct Found {
+            QString key;
+            bool exists = false;
+            qint32 row = 0;
+            QVariantList values;
+        };
+        std::vector<Found> found;
+        for (auto group = affected.cbegin(); group != affected.cend(); ++group) {
+            first.reset();
+            for (int column = 0; column < count; ++column)
+                first.bind(column + 1, group.value().at(column));
+            if (first.step())
+                found.push_back({group.key(), true, static_cast<qint32>(first.int64(0)),
+                                 readValues(first, 1, count)});
+            else
+                found.push_back({group.key(), false, 0, {}});
+        }
+
+        // Every old entry goes before any new one comes, since a row may move from one
+        // group to another.
+        std::vector<const Found*> added;
+        for (const Found& now : found) {
+            const auto known = state.firstRowOfKey.constFind(now.key);
+            if (known != state.firstRowOfKey.cend()) {
+                const auto entry = state.byFirstRow.find(*known);
+                if (now.exists && now.row == entry->first && now.values == entry->second.values)
+                    continue;
+                entryRemoved(source, entry->first, entry->second.values, lists);
+                state.byFirstRow.erase(entry);
+                state.firstRowOfKey.erase(known);
+            }
+            if (now.exists)
+                added.push_back(&now);
+        }
+        // In the order of their rows, as a full read meets them.
+        std::sort(added.begin(), added.end(),
+                  [](const Found* a, const Found* b) { return a->row < b->row; });
+        for (const Found* now : added) {
+            state.firstRowOfKey.insert(now->key, now->row);
+            state.byFirstRow.emplace(now->row, Entry{now->key, now->values});
+            entryAdded(source, now->row, now->values, lists);
+        }
+    }
+
+    if (tableName != QLatin1String("Group"))
+        return;
+    CStatement name(db, QStringLiteral("SELECT `Name` FROM `Group` WHERE rowid = ?1"));
+    for (qint32 id : ids) {
+        const auto old = m_groups.find(id);
+        if (old != m_groups.end()) {
+            lists.groups.removeSorted(old->second);
+            m_groups.erase(old);
+        }
+        name.reset();
+        name.bind(1, id);
+        if (name.step()) {
+            const QString text = name.text(0);
+            m_groups.emplace(id, text);
+            lists.groups.insertSorted(text);
+        }
+    }
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <array>
+#include <map>
+#include <stop_token>
+
+class CDatabase;
+class KnownValueList;
+struct DataChange;
+
+// The six lists one load or update fills.
+struct KnownValueLists {
+    KnownValueList& firms;
+    KnownValueList& persons;
+    KnownValueList& groups;
+    KnownValueList& lastNames;
+    KnownValueList& firstNames;
+    KnownValueList& alarms;
+};
+
+// Where the known values come from, and what each source gave: for every column value (letter
+// case of ASCII letters ignored, as the engine groups the columns) its first row and that
+// row's text. A name met in several sources, or in several groups that differ in the letter
+// case of other letters, is listed as the one met first: the earliest source, then the
+// earliest row. Knowing the first row of every name lets a change be applied to the lists by
+// reading only the changed rows and the names they leave or join.
+class KnownValueSources {
+public:
+    // Reads every source on `db`. The values read before a failure stay (CDbException).
+    void read(CDatabase& db);
+    // Fills the lists from what was read: the firm, person and group lists anew, sorted; the
+    // others take the names they do not hold yet. False when `stop` ended it.
+    bool fill(const KnownValueLists& lists, const std::stop_token* stop = nullptr);
+    // Brings what was read and the lists up to date with the rows the change names
+    // (Person, Firm, Contact, Alarm and Group; other tables give no names). Throws
+    // CDbException; what was applied before stays.
+    void apply(CDatabase& db, const DataChange& change, const KnownValueLists& lists);
+
+    // Where the sources are, in the order their names are met.
+    enum Source {
+        PersonNames,
+        FirmNames,
+        PersonFirms,
+        FirmPersons,
+        ContactPersons,
+        ContactFirms,
+        AlarmPersons,
+        AlarmFirms,
+        AlarmNames,
+        kNamedSources,
+        GroupNames = kNamedSources
+    };
+
+private:
+    // The first row's column values of one name group (an invalid variant for NULL).
+    struct Entry {
+        QString key;
+        QVariantList values;
+    };
+    struct SourceState {
+        std::map<qint32, Entry> byFirstRow;
+        QHash<QString, qint32> firstRowOfKey;
+    };
+    // Every name met for one sorted list, per case-folded text: the sources and first rows
+    // that give it, so that the one met first is known when another one goes.
+    using Candidates = std::map<std::pair<int, qint32>, QString>;
+    using Winners = QHash<QString, Candidates>;
+
+    void applyTable(CDatabase& db, const QString& table, const QList<qint32>& ids,
+                    const KnownValueLists& lists);
+    void entryAdded(int source, qint32 row, const QVariantList& values,
+                    const KnownValueLists& lists);
+    void entryRemoved(int source, qint32 row, const QVariantList& values,
+                      const KnownValueLists& lists);
+
+    std::array<SourceState, kNamedSources> m_sources;
+    std::map<qint32, QString> m_groups;
+    Winners m_firms;
+    Winners m_persons;
+};
