@@ -96,9 +96,6 @@ const KindCommand* kindCommand(int id) {
 }
 
 // The lists refilled after data changed, in this order.
-constexpr std::array<const char*, 4> kListKinds{"Alarmlist", "Contactlist", "Firmlist",
-                                                "Personlist"};
-
 // The windows that hold record sets; they close before the database password changes.
 constexpr std::array<const char*, 11> kRecordWindowKinds{
     "Person",   "Alarm",       "Group",     "Contact",  "Firm",      "Zikinfo",
@@ -369,13 +366,6 @@ void CMainFrame::NewFirmWithName(const QString& name) {
 }
 
 void CMainFrame::DataChangedRefresh(const DataChange& change) {
-    for (const char* kind : kListKinds) {
-        const QString name = QString::fromLatin1(kind);
-        if (!change.touches(name.chopped(4)))
-            continue;
-        if (auto* list = dynamic_cast<CListRefill*>(openwindows::find(name)))
-            list->FillList(QString(), true);
-    }
     if (sharedDatabase().IsOpen()) {
         WaitCursor wait;
         LoadKnownValues();
