@@ -258,8 +258,14 @@ bool CMyListView::followChange(const TableChange& change) {
         // The refill that follows reads again and reports what still fails.
         return false;
     }
-    if (selected && selectedId() != selected)
-        reselect(selected);
+    // The selected record stays selected; a deleted one leaves no selection behind, as a
+    // new fill of the list would.
+    if (selected && selectedId() != selected) {
+        if (m_model->rowOf(*selected) < 0)
+            selectionModel()->clear();
+        else
+            reselect(selected);
+    }
     return true;
 }
 
