@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 
+#include <sqlite3.h>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -22,6 +23,7 @@
 #include "app/Application.h"
 #include "app/MainFrame.h"
 #include "app/WindowKinds.h"
+#include "data/ChangeNotifier.h"
 #include "data/Connection.h"
 #include "data/KnownValueLoader.h"
 #include "forms/MyFormView.h"
@@ -99,6 +101,7 @@ public:
         sortAndFilter();
         search();
         personForm();
+        outsideChange();
         m_frame->close();
         QApplication::processEvents();
         m_frame.reset();
@@ -318,6 +321,60 @@ private:
                                                      QLatin1String(list.engineSort)));
         m_table.add(QStringLiteral("person form save + refresh, four lists open"), ours, engine,
                     QStringLiteral("engine: update, distinct names, the four lists' ids"));
+
+        // The lists' share of that refresh: the same change announced again, each list moves
+        // the one row and paints.
+        const qint32 saved = lastPersonId();
+        DataChange change;
+        change.tables.push_back({QStringLiteral("Person"), {}, {saved}, {}});
+        const Timing listsPart = once([&] {
+            for (const ListCase& list : kLists)
+                openView<CMyListView>(list.kind)->DataChanged(change);
+            for (const ListCase& list : kLists)
+                showOnScreen(openView<CMyListView>(list.kind));
+        });
+        m_table.add(QStringLiteral("the four lists' part of a person save's refresh"), listsPart,
+                    m_engine.time(QStringLiteral("SELECT lastname, firstname FROM Person WHERE "
+                                                 "rowid = %1")
+                                      .arg(saved)),
+                    QStringLiteral("engine: the saved row's sort key"));
+    }
+
+    qint32 lastPersonId() {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(m_engine.handle(), "SELECT max(rowid) FROM Person", -1, &statement,
+                           nullptr);
+        const qint32 id =
+            sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : 0;
+        sqlite3_finalize(statement);
+        return id;
+    }
+
+    // Another program adds a person: the change watch notices at its next look (it looks
+    // once a second) and the open person list shows the person, read off the
+    // user-interface thread. Timed from the other program's commit to the row in the list.
+    void outsideChange() {
+        auto* persons = openView<CMyListView>("Personlist");
+        m_frame->StartChangeWatch();
+        const Stopwatch timer;
+        const Timing insert = m_engine.time(QStringLiteral(
+            "INSERT INTO Person (lastname, firstname) VALUES ('Aaron (bench)', 'Outside')"));
+        const qint32 id = lastPersonId();
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (persons->listModel()->rowOf(id) >= 0)
+                loop.quit();
+        });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        poll.start(5);
+        loop.exec();
+        const Timing shown = timer.elapsed();
+        if (persons->listModel()->rowOf(id) < 0)
+            throw std::runtime_error("the other program's person was not shown");
+        showOnScreen(persons);
+        m_table.add(QStringLiteral("another program's new person shown in the open person list"),
+                    shown, insert, QStringLiteral("the change watch looks once a second"));
     }
 
     QString m_path;

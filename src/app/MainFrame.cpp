@@ -98,9 +98,6 @@ const KindCommand* kindCommand(int id) {
 }
 
 // The lists refilled after data changed, in this order.
-constexpr std::array<const char*, 4> kListKinds{"Alarmlist", "Contactlist", "Firmlist",
-                                                "Personlist"};
-
 // The windows that hold record sets; they close before the database password changes.
 constexpr std::array<const char*, 11> kRecordWindowKinds{
     "Person",   "Alarm",       "Group",     "Contact",  "Firm",      "Zikinfo",
@@ -154,7 +151,7 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     resize(std::min(available.width(), 1320), std::min(available.height(), 900));
     createTray();
     m_scheduler = std::make_unique<CAlarmScheduler>(this, [this](qint32 id) { OnAlarmDue(id); });
-    connect(&changeNotifier(), &CChangeNotifier::changed, this, &CMainFrame::DataChangedRefresh);
+    connect(&changeNotifier(), &CChangeNotifier::changed, this, &CMainFrame::UpdateAlarmScheduler);
     m_changeWatch = std::make_unique<CExternalChangeWatch>(sharedDatabase());
     // Coming back from another program that may have written to the file.
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
@@ -369,17 +366,6 @@ void CMainFrame::NewFirmWithName(const QString& name) {
         return;
     CRecordLocator locator(text, QString());
     view->GetDocument()->UpdateAllViews(nullptr, cmd::AddNew, &locator);
-}
-
-void CMainFrame::DataChangedRefresh(const DataChange& change) {
-    for (const char* kind : kListKinds) {
-        const QString name = QString::fromLatin1(kind);
-        if (!change.touches(name.chopped(4)))
-            continue;
-        if (auto* list = dynamic_cast<CListRefill*>(openwindows::find(name)))
-            list->FillList(QString(), true);
-    }
-    UpdateAlarmScheduler(change);
 }
 
 void CMainFrame::UpdateAlarmScheduler(const DataChange& change) {

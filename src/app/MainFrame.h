@@ -56,15 +56,12 @@ public:
 
     void NewPersonWithName(const QString& name) override;
     void NewFirmWithName(const QString& name) override;
-    // Hears every committed change on the change notifier: refills the open lists of the
-    // tables changed, reloads the known-value lists and restarts the alarm scheduler when the
-    // alarms changed.
-    void DataChangedRefresh(const DataChange& change);
     // Stops the alarm scanner, rebuilds the watched alarms from the database and starts a
     // new scanner over them.
     void RestartAlarmScheduler() override;
-    // Hands the running scanner the alarms a change touched; restarts it when the change
-    // cannot say which.
+    // Hears every committed change on the change notifier: hands the running scanner the
+    // alarms the change touched, or restarts it when the change cannot say which. (The lists
+    // and the known-value lists hear the notifier themselves.)
     void UpdateAlarmScheduler(const DataChange& change);
     void StopAlarmScanner();
     CAlarmScheduler& alarmScheduler() const { return *m_scheduler; }

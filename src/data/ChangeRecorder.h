@@ -30,6 +30,7 @@ private:
                         long long rowid);
     static int noteCommit(void* recorder);
     static void noteRollback(void* recorder);
+    static int authorize(void*, int action, const char*, const char*, const char*, const char*);
 
     sqlite3* m_handle = nullptr;
     void (*m_onCommit)(void*) = nullptr;

@@ -47,14 +47,94 @@ struct KeyTable {
     }
 };
 
-int compareBytes(QByteArrayView a, QByteArrayView b) {
+}  // namespace
+
+int compareSortKeys(QByteArrayView a, QByteArrayView b) {
     const int order = std::memcmp(a.data(), b.data(), std::size_t(std::min(a.size(), b.size())));
     if (order != 0)
         return order;
     return int(a.size() > b.size()) - int(a.size() < b.size());
 }
 
-}  // namespace
+bool appendSortKey(std::string& key, const CStatement& row, int at, bool text) {
+    switch (row.type(at)) {
+        case SQLITE_NULL:
+            key += kNull;
+            return true;
+        case SQLITE_INTEGER: {
+            const qint64 value = row.int64(at);
+            if (value > kExactDoubleLimit || value < -kExactDoubleLimit)
+                return false;
+            key += kNumber;
+            appendNumber(key, double(value));
+            return true;
+        }
+        case SQLITE_FLOAT:
+            key += kNumber;
+            appendNumber(key, row.real(at));
+            return true;
+        case SQLITE_TEXT: {
+            const QByteArrayView bytes = row.bytes(at);
+            key += kText;
+            if (text)
+                appendNoCaseKey(key, bytes.data(), int(bytes.size()));
+            else
+                key.append(bytes.data(), std::size_t(bytes.size()));
+            return true;
+        }
+        default: {
+            const QByteArrayView blob = row.bytes(at);
+            key += kBlob;
+            key.append(blob.data(), std::size_t(blob.size()));
+            return true;
+        }
+    }
+}
+
+bool sortsBefore(const RowSortKey& a, const RowSortKey& b,
+                 std::span<const SortedKeyColumn> columns) {
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        int order = compareSortKeys(a.columns[c], b.columns[c]);
+        if (columns[c].descending)
+            order = -order;
+        if (order != 0)
+            return order < 0;
+    }
+    return a.rowKey < b.rowKey;
+}
+
+CRowSortKeyReader::CRowSortKeyReader(CDatabase& db, const QString& from,
+                                     std::vector<SortedKeyColumn> columns)
+    : m_columns(std::move(columns)) {
+    QStringList selected;
+    for (const SortedKeyColumn& column : m_columns)
+        selected << column.sql;
+    const QString list = selected.isEmpty() ? QStringLiteral("rowid") : selected.join(u", ");
+    m_select = std::make_unique<CStatement>(
+        db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(list, from));
+}
+
+CRowSortKeyReader::~CRowSortKeyReader() = default;
+
+CRowSortKeyReader::Outcome CRowSortKeyReader::read(qint64 rowKey, RowSortKey& key) {
+    m_select->reset();
+    m_select->bind(1, rowKey);
+    if (!m_select->step())
+        return Outcome::NoSuchRow;
+    key.rowKey = rowKey;
+    key.columns.assign(m_columns.size(), std::string());
+    Outcome outcome = Outcome::Read;
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+        if (!appendSortKey(key.columns[c], *m_select, int(c), m_columns[c].text)) {
+            outcome = Outcome::Unordered;
+            break;
+        }
+    }
+    // The statement lets go of its read at once: the connection holds no snapshot between
+    // changes.
+    m_select->reset();
+    return outcome;
+}
 
 std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& from,
                                                   const QString& where,
@@ -84,39 +164,10 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const int at = int(c) + 1;
             table.starts.push_back(static_cast<std::uint32_t>(table.bytes.size()));
-            switch (rows.type(at)) {
-                case SQLITE_NULL:
-                    table.bytes += kNull;
-                    break;
-                case SQLITE_INTEGER: {
-                    const qint64 value = rows.int64(at);
-                    if (value > kExactDoubleLimit || value < -kExactDoubleLimit)
-                        return std::nullopt;
-                    table.bytes += kNumber;
-                    appendNumber(table.bytes, double(value));
-                    break;
-                }
-                case SQLITE_FLOAT:
-                    table.bytes += kNumber;
-                    appendNumber(table.bytes, rows.real(at));
-                    break;
-                case SQLITE_TEXT: {
-                    const QByteArrayView text = rows.bytes(at);
-                    table.bytes += kText;
-                    if (columns[c].text) {
-                        inPlace = inPlace && isAscii(text);
-                        appendNoCaseKey(table.bytes, text.data(), int(text.size()));
-                    } else {
-                        table.bytes.append(text.data(), std::size_t(text.size()));
-                    }
-                    break;
-                }
-                default: {
-                    const QByteArrayView blob = rows.bytes(at);
-                    table.bytes += kBlob;
-                    table.bytes.append(blob.data(), std::size_t(blob.size()));
-                }
-            }
+            if (!appendSortKey(table.bytes, rows, at, columns[c].text))
+                return std::nullopt;
+            if (columns[c].text && rows.type(at) == SQLITE_TEXT)
+                inPlace = inPlace && isAscii(rows.bytes(at));
         }
         (inPlace ? plain : others).push_back(row);
         if (table.bytes.size() > UINT32_MAX)
@@ -126,7 +177,7 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
 
     const auto before = [&table, columns](std::uint32_t a, std::uint32_t b) {
         for (std::size_t c = 0; c < columns.size(); ++c) {
-            int order = compareBytes(table.key(a, c), table.key(b, c));
+            int order = compareSortKeys(table.key(a, c), table.key(b, c));
             if (columns[c].descending)
                 order = -order;
             if (order != 0)

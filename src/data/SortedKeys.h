@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 class CDatabase;
+class CStatement;
 
 // A key of the order: an SQLite column expression, whether it is a text sorted ignoring
 // Unicode letter case, and its direction.
@@ -28,3 +32,43 @@ struct SortedKeyColumn {
 std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& from,
                                                   const QString& where,
                                                   std::span<const SortedKeyColumn> columns);
+
+// Appends the key of the statement's value in column `at`: bytes whose unsigned order
+// (a shorter key before its longer continuations) is the order of the values, nulls first,
+// then numbers, texts (case-folded when `text`) and blobs. False when the value cannot be
+// ordered this way (an integer beyond 2^53). The bulk read and the single-row read below
+// both build their keys here, so that they cannot disagree.
+bool appendSortKey(std::string& key, const CStatement& row, int at, bool text);
+
+// Compares two keys built by appendSortKey: negative, zero or positive.
+int compareSortKeys(QByteArrayView a, QByteArrayView b);
+
+// The key of one row: one key per column, and the row key that breaks ties.
+struct RowSortKey {
+    std::vector<std::string> columns;
+    qint64 rowKey = 0;
+};
+
+// Whether the row of `a` comes before that of `b` in the order of `columns`, as
+// readSortedKeys orders them.
+bool sortsBefore(const RowSortKey& a, const RowSortKey& b,
+                 std::span<const SortedKeyColumn> columns);
+
+// Reads the keys of single rows of `from` by their row key, one prepared statement for many
+// reads: where one changed row goes in a sorted list without reading every row again.
+class CRowSortKeyReader {
+public:
+    CRowSortKeyReader(CDatabase& db, const QString& from, std::vector<SortedKeyColumn> columns);
+    ~CRowSortKeyReader();
+    CRowSortKeyReader(const CRowSortKeyReader&) = delete;
+    CRowSortKeyReader& operator=(const CRowSortKeyReader&) = delete;
+
+    enum class Outcome { Read, NoSuchRow, Unordered };
+    // The row's key in `key`; Unordered when a value cannot be ordered by keys.
+    Outcome read(qint64 rowKey, RowSortKey& key);
+    std::span<const SortedKeyColumn> columns() const { return m_columns; }
+
+private:
+    std::vector<SortedKeyColumn> m_columns;
+    std::unique_ptr<CStatement> m_select;
+};

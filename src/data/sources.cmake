@@ -1,6 +1,7 @@
 list(APPEND TARVEX_CORE_SOURCES
     src/data/BackgroundWorker.cpp
     src/data/BackupFiles.cpp
+    src/data/CellMatchFunction.cpp
     src/data/ChangeNotifier.cpp
     src/data/ChangeRecorder.cpp
     src/data/CalendarAlarms.cpp
@@ -26,6 +27,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/KnownValueSources.cpp
     src/data/KnownValueUpdater.cpp
     src/data/KnownValues.cpp
+    src/data/ListReads.cpp
     src/data/NoCaseCollation.cpp
     src/data/QueryDef.cpp
     src/data/RecordSet.cpp

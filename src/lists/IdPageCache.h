@@ -33,6 +33,18 @@ public:
         reset(std::move(kept));
     }
 
+    // Removes the rows first..last; the pages from that of `first` on no longer hold their
+    // rows and are dropped, the others stay.
+    void erase(qsizetype first, qsizetype last) {
+        m_ids.erase(m_ids.begin() + first, m_ids.begin() + last + 1);
+        dropPagesFrom(pageOf(first));
+    }
+    // Inserts a row for the id before `row`, dropping the pages from that of `row` on.
+    void insert(qsizetype row, qint32 id) {
+        m_ids.insert(m_ids.begin() + row, id);
+        dropPagesFrom(pageOf(row));
+    }
+
     quint64 generation() const { return m_generation; }
     qsizetype size() const { return static_cast<qsizetype>(m_ids.size()); }
     const std::vector<qint32>& ids() const { return m_ids; }
@@ -91,6 +103,17 @@ private:
         std::vector<Row> rows;
         std::list<int>::iterator usage;
     };
+
+    void dropPagesFrom(int first) {
+        for (auto it = m_usage.begin(); it != m_usage.end();) {
+            if (*it >= first) {
+                m_pages.erase(*it);
+                it = m_usage.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
 
     void clearPages() {
         m_pages.clear();

@@ -30,6 +30,36 @@ void CListModel::retainIds(const std::function<bool(qint32)>& keep) {
     endResetModel();
 }
 
+void CListModel::removeIds(const std::unordered_set<qint32>& ids) {
+    if (ids.empty())
+        return;
+    std::vector<int> rows;
+    const std::vector<qint32>& listed = m_cache.ids();
+    for (std::size_t row = 0; row < listed.size(); ++row) {
+        if (ids.count(listed[row]))
+            rows.push_back(static_cast<int>(row));
+    }
+    // From the bottom up, a run of neighbouring rows at a time, so that the rows above
+    // keep their numbers while the ones below go.
+    for (auto last = rows.rbegin(); last != rows.rend();) {
+        auto first = last;
+        while (std::next(first) != rows.rend() && *std::next(first) == *first - 1)
+            ++first;
+        beginRemoveRows({}, *first, *last);
+        m_cache.erase(*first, *last);
+        endRemoveRows();
+        last = std::next(first);
+    }
+    m_requests.clear();
+}
+
+void CListModel::insertId(int row, qint32 id) {
+    beginInsertRows({}, row, row);
+    m_cache.insert(row, id);
+    endInsertRows();
+    m_requests.clear();
+}
+
 int CListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_cache.size());
 }

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <functional>
+#include <unordered_set>
 
 #include "lists/IdPageCache.h"
 #include "lists/PageRequests.h"
@@ -24,6 +25,11 @@ public:
     void setIds(std::vector<qint32> ids);
     // Keeps the rows whose id passes `keep`, in their order.
     void retainIds(const std::function<bool(qint32)>& keep);
+    // Removes the rows of those ids that are listed, in one pass over the rows. The rows
+    // before the first removed one keep their fetched texts.
+    void removeIds(const std::unordered_set<qint32>& ids);
+    // Inserts a row for the id before `row`; its texts are fetched when it is shown.
+    void insertId(int row, qint32 id);
     const std::vector<qint32>& ids() const { return m_cache.ids(); }
     qint32 idAt(int row) const { return m_cache.idAt(row); }
     // The row of a record id; -1 when it is not listed.

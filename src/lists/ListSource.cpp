@@ -1,19 +1,43 @@
 #include "lists/ListSource.h"
 
-#include <QHash>
+#include <sqlite3.h>
 
+#include "data/CellMatchFunction.h"
 #include "data/Connection.h"
-#include "data/RecordSource.h"
-#include "data/SqlDialect.h"
-#include "data/Statement.h"
-#include "data/TableDef.h"
-#include "lists/CellMatchFunction.h"
+#include "data/EngineError.h"
+#include "data/ListReads.h"
 
 namespace {
 
-QString bracketed(const QString& name) {
-    return u'[' + name + u']';
+// A stored "null", in any letter case, which the list shows empty.
+bool isStoredNull(QByteArrayView stored) {
+    return stored.size() == 4 &&
+           QLatin1StringView(stored).compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0;
 }
+
+// A filter's pattern on the texts a list column shows.
+class CListCellMatcher : public CCellMatcher {
+public:
+    CListCellMatcher(const CListSource& source, int column, const CWildcardPattern& pattern)
+        : m_source(source),
+          m_column(column),
+          m_pattern(pattern),
+          m_emptyMatches(pattern.matches(QString())) {}
+
+    bool matchesStored(const QVariant& stored) const override {
+        return m_pattern.matches(m_source.cellText(m_column, stored));
+    }
+    bool showsTextAsStored() const override { return m_source.displayTexts().isEmpty(); }
+    bool matchesText(QByteArrayView utf8) const override {
+        return isStoredNull(utf8) ? m_emptyMatches : m_pattern.matchesUtf8(utf8);
+    }
+
+private:
+    const CListSource& m_source;
+    int m_column;
+    const CWildcardPattern& m_pattern;
+    bool m_emptyMatches;
+};
 
 }  // namespace
 
@@ -24,36 +48,28 @@ void CListSource::open(const QString& path, const QString& password) {
 void CListSource::readColumns() {
     m_columns.clear();
     m_timeFlags.clear();
-    const CTableDef definition(m_db, m_table);
-    for (int i = 1; i < definition.GetFieldCount(); ++i) {
-        m_columns.push_back(definition.GetFieldInfo(i));
-        m_timeFlags.push_back(isTimeColumn(m_columns.back().m_strName));
-    }
-}
-
-std::vector<qint32> CListSource::readIds(const QString& condition, const QString& sort) {
-    // The id runs in the direction of the last sort key, so that an index on the sort
-    // columns, which holds the ids in that order too, delivers the rows without a sort.
-    const QString last = sort.section(u',', -1).trimmed();
-    const bool descending = last.endsWith(QLatin1String("desc"), Qt::CaseInsensitive);
-    const QString id = descending ? QStringLiteral("[id] desc") : QStringLiteral("[id]");
-    const QString order = sort.trimmed().isEmpty() ? id : sort + QStringLiteral(", ") + id;
-    std::vector<qint32> ids;
-    {
-        const CRecordSource source(m_db, m_table, condition, order, CRecordSource::Mode::Keyset);
-        const std::vector<qint64> keys = source.readKeys();
-        ids.assign(keys.begin(), keys.end());
-    }
-    // The pages read for the ids are not needed again; the rows on screen are read by id.
-    m_db.ReleaseMemory();
-    return ids;
-}
-
-QString CListSource::selectColumnsSql() const {
-    QString sql = QStringLiteral("Select [id]");
+    m_columns = CListReads(m_db, m_table).readColumns();
     for (const CFieldInfo& column : m_columns)
-        sql += QStringLiteral(", ") + bracketed(column.m_strName);
-    return sql + QStringLiteral(" From ") + bracketed(m_table);
+        m_timeFlags.push_back(isTimeColumn(column.m_strName));
+}
+
+std::vector<SortTerm> CListSource::parseSort(const QString& sort) const {
+    if (sort.trimmed().isEmpty())
+        return {};
+    std::optional<std::vector<SortTerm>> terms = sortTerms(sort, m_columns);
+    if (!terms)
+        throw dbError(SQLITE_ERROR, QStringLiteral("no such column in the sort: %1").arg(sort));
+    return std::move(*terms);
+}
+
+std::vector<qint32> CListSource::readIds(std::span<const SortTerm> sort) {
+    return CListReads(m_db, m_table).readIds(sort, m_columns);
+}
+
+std::unique_ptr<CRowSortKeyReader> CListSource::sortKeyReader(std::span<const SortTerm> sort) {
+    const CListReads reads(m_db, m_table);
+    return std::make_unique<CRowSortKeyReader>(m_db, reads.from(),
+                                               reads.sortKeyColumns(sort, m_columns));
 }
 
 QString CListSource::cellText(int column, const QVariant& stored) const {
@@ -64,48 +80,25 @@ QString CListSource::cellText(int column, const QVariant& stored) const {
 }
 
 std::vector<QStringList> CListSource::readRows(std::span<const qint32> ids) {
+    const std::vector<std::vector<QVariant>> values =
+        CListReads(m_db, m_table).readRows(ids, m_columns);
     std::vector<QStringList> rows(ids.size());
-    if (ids.empty())
-        return rows;
-    QString list;
-    list.reserve(static_cast<qsizetype>(ids.size()) * 8);
-    for (qint32 id : ids) {
-        if (!list.isEmpty())
-            list += u',';
-        list += QString::number(id);
-    }
-    CStatement select(
-        m_db, toSqlite(selectColumnsSql() + QStringLiteral(" Where [id] In (") + list + u')'));
-    QHash<qint32, QStringList> byId;
-    byId.reserve(static_cast<qsizetype>(ids.size()));
     const int n = columnCount();
-    while (select.step()) {
-        QStringList cells;
-        cells.reserve(n);
-        for (int c = 0; c < n; ++c)
-            cells.append(cellText(c, select.value(c + 1)));
-        byId.insert(static_cast<qint32>(select.int64(0)), std::move(cells));
-    }
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        const auto it = byId.constFind(ids[i]);
-        rows[i] = it != byId.cend() ? *it : QStringList(n, QString());
+        if (values[i].empty()) {
+            rows[i] = QStringList(n, QString());
+            continue;
+        }
+        rows[i].reserve(n);
+        for (int c = 0; c < n; ++c)
+            rows[i].append(cellText(c, values[i][std::size_t(c)]));
     }
     return rows;
 }
 
 std::vector<qint32> CListSource::idsWhereMatchIs(int column, const CWildcardPattern& pattern,
                                                  bool matched) {
-    std::vector<qint32> ids;
-    {
-        const CCellMatchFunction function(m_db.handle(), *this, column, pattern);
-        const QString name = bracketed(m_columns[static_cast<std::size_t>(column)].m_strName);
-        CStatement select(m_db, toSqlite(QStringLiteral("Select [id] From %1 Where %2(%3) = %4")
-                                             .arg(bracketed(m_table),
-                                                  QLatin1String(CCellMatchFunction::kName), name)
-                                             .arg(matched ? 1 : 0)));
-        while (select.step())
-            ids.push_back(static_cast<qint32>(select.int64(0)));
-    }
-    m_db.ReleaseMemory();
-    return ids;
+    const CListCellMatcher matcher(*this, column, pattern);
+    return CListReads(m_db, m_table)
+        .idsWhereMatchIs(m_columns[static_cast<std::size_t>(column)], matcher, matched);
 }

@@ -8,6 +8,8 @@
 
 #include "data/Database.h"
 #include "data/FieldTypes.h"
+#include "data/SortTerms.h"
+#include "data/SortedKeys.h"
 #include "lists/CellText.h"
 #include "lists/WildcardPattern.h"
 
@@ -35,10 +37,13 @@ public:
     const std::vector<CFieldInfo>& columns() const { return m_columns; }
     int columnCount() const { return static_cast<int>(m_columns.size()); }
 
-    // The ids of the rows that meet the condition (engine dialect; empty: all rows) in the
-    // sort (engine dialect; empty: none), with `id` as the last key, in the direction of
-    // the sort's last key, so that the order is stable.
-    std::vector<qint32> readIds(const QString& condition, const QString& sort);
+    // The terms of a sort text of column names ("lastname asc, firstname"); throws when it
+    // names anything but columns of the list.
+    std::vector<SortTerm> parseSort(const QString& sort) const;
+
+    // The ids of all rows in the sort, with `id` as the last key, in the direction of the
+    // sort's last key, so that the order is stable.
+    std::vector<qint32> readIds(std::span<const SortTerm> sort);
 
     // The shown texts of the rows with these ids, one list of column texts per id in the
     // same order; a row that no longer exists gets empty texts.
@@ -49,12 +54,13 @@ public:
     // engine asks the pattern row by row and hands over only those rows.
     std::vector<qint32> idsWhereMatchIs(int column, const CWildcardPattern& pattern, bool matched);
 
+    // Reads the sort keys of single rows in the order readIds gives for `sort`.
+    std::unique_ptr<CRowSortKeyReader> sortKeyReader(std::span<const SortTerm> sort);
+
     // The text a cell of the column shows for a value as the engine returns it.
     QString cellText(int column, const QVariant& stored) const;
 
 private:
-    QString selectColumnsSql() const;
-
     CDatabase m_db;
     QString m_table;
     CDisplayTextTable m_displayTexts;

@@ -5,10 +5,14 @@
 #include <QMdiSubWindow>
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "data/ChangeNotifier.h"
 #include "data/Connection.h"
 #include "data/DBDoc.h"
 #include "data/ErrorReport.h"
+#include "data/ListReads.h"
 #include "lists/FilterDlg.h"
 #include "lists/IdFlags.h"
 #include "lists/WildcardPattern.h"
@@ -24,6 +28,12 @@ namespace {
 constexpr int kColumnWidth = 128;
 constexpr int kHiddenBelow = 5;
 constexpr int kShownWidth = 96;
+// A change of more rows than this fills the list again: then one read of the ids costs
+// less than placing the rows one by one.
+constexpr std::size_t kMostFollowedIds = 1000;
+// From this many rows on, the ids of a refill after a change are read off the
+// user-interface thread.
+constexpr int kBackgroundRows = 20000;
 
 }  // namespace
 
@@ -50,6 +60,7 @@ CMyListView::CMyListView(CDocument* document, const QString& kind)
     header->setStretchLastSection(false);
     connect(header, &QHeaderView::sectionClicked, this, &CMyListView::SortByColumn);
     connect(this, &QAbstractItemView::doubleClicked, this, [this] { OpenSelected(); });
+    connect(&changeNotifier(), &CChangeNotifier::changed, this, &CMyListView::DataChanged);
 }
 
 CMyListView::~CMyListView() {
@@ -115,7 +126,7 @@ bool CMyListView::InitializeAll() {
 void CMyListView::FillList(const QString& sort, bool keepColumns) {
     if (!m_configured.value_or(false))
         return;
-    m_currentSort = sort.isEmpty() ? m_defaultSort : sort;
+    m_refill.stop();
     // A list whose connection or columns could not be read tries again in full.
     if (!m_source.isOpen()) {
         try {
@@ -127,6 +138,8 @@ void CMyListView::FillList(const QString& sort, bool keepColumns) {
     }
     WaitCursor wait;
     const std::optional<qint32> selected = selectedId();
+    m_currentSort = sort.isEmpty() ? m_defaultSort : sort;
+    m_followable = false;
     if (!keepColumns || m_columnFields.isEmpty()) {
         // A table that cannot be read is reported once; its rows are not tried as well.
         if (!buildColumns()) {
@@ -134,6 +147,14 @@ void CMyListView::FillList(const QString& sort, bool keepColumns) {
             return;
         }
     }
+    try {
+        m_sortTerms = m_source.parseSort(m_currentSort);
+    } catch (const CDbException& e) {
+        ReportDbException(e);
+        m_model->setIds({});
+        return;
+    }
+    m_followable = sort.isEmpty();
     fillRows();
     reselect(selected);
 }
@@ -156,17 +177,128 @@ bool CMyListView::buildColumns() {
 }
 
 void CMyListView::fillRows() {
-    // The header forgets its order and widths when the model resets; the user's stay.
-    const QByteArray layout = horizontalHeader()->saveState();
     std::vector<qint32> ids;
     try {
-        ids = m_source.readIds(QString(), m_currentSort);
+        ids = m_source.readIds(m_sortTerms);
     } catch (const CDbException& e) {
         ReportDbException(e);
         ids.clear();
+        m_followable = false;
     }
+    setRows(std::move(ids));
+}
+
+void CMyListView::setRows(std::vector<qint32> ids) {
+    // The header forgets its order and widths when the model resets; the user's stay.
+    const QByteArray layout = horizontalHeader()->saveState();
     m_model->setIds(std::move(ids));
     horizontalHeader()->restoreState(layout);
+}
+
+void CMyListView::DataChanged(const DataChange& change) {
+    if (!m_configured.value_or(false) || !change.touches(m_sourceName))
+        return;
+    guarded([&] {
+        const TableChange* table = change.table(m_sourceName);
+        if (!table || !followChange(*table))
+            refillAfterChange();
+    });
+}
+
+bool CMyListView::followChange(const TableChange& change) {
+    if (!m_followable || m_refill.busy() || !m_source.isOpen() || m_columnFields.isEmpty() ||
+        change.size() > kMostFollowedIds)
+        return false;
+    const std::optional<qint32> selected = selectedId();
+    // A row written twice in one transaction is in two of the lists; whether it is still
+    // there is read below.
+    std::unordered_set<qint32> changed;
+    for (const std::vector<qint32>* ids : {&change.inserted, &change.updated, &change.deleted})
+        changed.insert(ids->begin(), ids->end());
+    try {
+        const std::unique_ptr<CRowSortKeyReader> keys = m_source.sortKeyReader(m_sortTerms);
+        m_model->removeIds(changed);
+        // The rows left are in the order of their current keys, so a binary search over
+        // them, reading the keys it visits, finds each changed row's place.
+        std::unordered_map<qint32, RowSortKey> known;
+        const auto keyOf = [&](qint32 id) -> const RowSortKey* {
+            auto it = known.find(id);
+            if (it == known.end()) {
+                RowSortKey key;
+                if (keys->read(id, key) != CRowSortKeyReader::Outcome::Read)
+                    return nullptr;
+                it = known.emplace(id, std::move(key)).first;
+            }
+            return &it->second;
+        };
+        for (qint32 id : changed) {
+            RowSortKey key;
+            const CRowSortKeyReader::Outcome outcome = keys->read(id, key);
+            if (outcome == CRowSortKeyReader::Outcome::NoSuchRow)
+                continue;
+            if (outcome == CRowSortKeyReader::Outcome::Unordered)
+                return false;
+            int low = 0;
+            int high = m_model->rowCount();
+            while (low < high) {
+                const int middle = low + (high - low) / 2;
+                const RowSortKey* probe = keyOf(m_model->idAt(middle));
+                // A listed row gone without a word of it: another writer; read everything.
+                if (!probe)
+                    return false;
+                if (sortsBefore(*probe, key, keys->columns()))
+                    low = middle + 1;
+                else
+                    high = middle;
+            }
+            m_model->insertId(low, id);
+            known.emplace(id, std::move(key));
+        }
+    } catch (const CDbException&) {
+        // The refill that follows reads again and reports what still fails.
+        return false;
+    }
+    // The selected record stays selected; a deleted one leaves no selection behind, as a
+    // new fill of the list would.
+    if (selected && selectedId() != selected) {
+        if (m_model->rowOf(*selected) < 0)
+            selectionModel()->clear();
+        else
+            reselect(selected);
+    }
+    return true;
+}
+
+void CMyListView::refillAfterChange() {
+    if (m_model->rowCount() < kBackgroundRows || !m_source.isOpen() || m_columnFields.isEmpty()) {
+        FillList(QString(), true);
+        return;
+    }
+    std::vector<SortTerm> sort;
+    try {
+        sort = m_source.parseSort(m_defaultSort);
+    } catch (const CDbException&) {
+        FillList(QString(), true);
+        return;
+    }
+    // The old rows stay on screen until the new ids arrive; a change meanwhile starts the
+    // read again, and the older result is dropped.
+    m_currentSort = m_defaultSort;
+    m_sortTerms = sort;
+    m_followable = false;
+    m_refill.start(
+        m_databasePath, currentPassword(),
+        [this, table = m_source.table(), columns = m_source.columns(), sort](
+            CDatabase& db, const std::stop_token&) -> CBackgroundWorker::Delivery {
+            std::vector<qint32> ids = CListReads(db, table).readIds(sort, columns);
+            return [this, ids = std::move(ids)]() mutable {
+                const std::optional<qint32> selected = selectedId();
+                m_followable = true;
+                setRows(std::move(ids));
+                reselect(selected);
+            };
+        },
+        [](const CDbException& e) { ReportDbException(e); });
 }
 
 std::optional<qint32> CMyListView::selectedId() const {
@@ -239,9 +371,18 @@ void CMyListView::SortByColumn(int column) {
     if (column < 0 || column >= m_columnFields.size())
         return;
     int& toggle = sortDirectionToggle();
-    const QString direction = toggle == 1 ? QStringLiteral(" asc ") : QStringLiteral(" desc ");
+    const bool descending = toggle != 1;
     toggle = toggle == 1 ? 0 : 1;
-    FillList(QStringLiteral("%1 %2").arg(m_columnFields[column], direction), true);
+    m_refill.stop();
+    WaitCursor wait;
+    const std::optional<qint32> selected = selectedId();
+    const std::size_t c = static_cast<std::size_t>(column);
+    m_currentSort = QStringLiteral("%1 %2").arg(
+        m_columnFields[column], descending ? QStringLiteral(" desc ") : QStringLiteral(" asc "));
+    m_sortTerms = {{column, m_source.columns()[c].m_nType == FieldType::Text, descending}};
+    m_followable = false;
+    fillRows();
+    reselect(selected);
 }
 
 void CMyListView::OpenSelected() {
@@ -288,6 +429,9 @@ void CMyListView::DeleteThroughForm() {
 }
 
 void CMyListView::Filter() {
+    // The filter narrows the rows of the finished refill, not the old ones.
+    if (m_refill.busy())
+        FillList(QString(), true);
     WaitCursor wait;
     CFilterDlg dialog;
     dialog.setOwnerList(this);
@@ -306,6 +450,7 @@ void CMyListView::Filter() {
     const CIdFlags matches = matchingIds(pattern, column);
     const QByteArray layout = horizontalHeader()->saveState();
     m_model->retainIds([&](qint32 id) { return matches.value(id); });
+    m_followable = false;
     horizontalHeader()->restoreState(layout);
     reselect(selected);
 }

@@ -3,6 +3,8 @@
 #include <QTableView>
 #include <optional>
 
+#include "data/BackgroundWorker.h"
+#include "data/SortTerms.h"
 #include "forms/CallerLink.h"
 #include "lists/ListModel.h"
 #include "lists/ListPrinter.h"
@@ -14,6 +16,8 @@
 
 class CDBDoc;
 class CIdFlags;
+struct DataChange;
+struct TableChange;
 class CWildcardPattern;
 
 // The base of the record lists: every row of one table as one line, one column per table
@@ -25,6 +29,11 @@ class CWildcardPattern;
 //
 // The rows live in a CListModel over the list's own read-only connection: the ids of the
 // result are read in sort order, the cells by id when they are shown.
+//
+// The list follows the change notifier. A small change of its table while it shows its
+// default order unfiltered moves only the changed rows, each to its sorted place; any other
+// change fills the list again in its default order, reading the ids of a large table off
+// the user-interface thread while the old rows stay on screen.
 class CMyListView : public QTableView,
                     public CView,
                     public CListRefill,
@@ -45,6 +54,13 @@ public:
     bool configure();
     bool InitializeAll();
     void FillList(const QString& sort, bool keepColumns) override;
+    // What a committed change means for the rows; subscribed to the change notifier.
+    void DataChanged(const DataChange& change);
+    // True while the ids of a refill are being read off the user-interface thread.
+    bool refilling() const { return m_refill.busy(); }
+    // Blocks until the background read of a refill has ended; its rows are then on their way
+    // (for tests and the benchmark: the user-interface thread never waits).
+    void waitForRefill() { m_refill.wait(); }
     bool OpenRecord(qint32 id);
     QString DisplayText(const QString& column, const QString& text) const;
 
@@ -105,6 +121,15 @@ private:
     // False when the table's columns could not be read (reported).
     bool buildColumns();
     void fillRows();
+    // Fills the rows in the order of `sort`, the sort text shown by currentSort().
+    void fillSorted(std::vector<SortTerm> sort, const QString& sortText, bool keepColumns);
+    // Moves the changed rows to their sorted places; false when the change cannot be
+    // followed that way (the list is then filled again).
+    bool followChange(const TableChange& change);
+    // Fills the list again in its default order after a change.
+    void refillAfterChange();
+    // New rows in place of the old ones, keeping the user's column layout.
+    void setRows(std::vector<qint32> ids);
     void reselect(std::optional<qint32> id);
     void loadColumnLayout();
     void saveColumnLayout();
@@ -117,6 +142,10 @@ private:
     CListModel* m_model;
     OpenWindowSlot m_slot;
     QString m_currentSort;
+    std::vector<SortTerm> m_sortTerms;
+    // The rows are in the default order, not narrowed by a filter: a change can be followed.
+    bool m_followable = false;
+    CBackgroundWorker m_refill;
     QStringList m_columnFields;
     std::optional<bool> m_configured;
 };

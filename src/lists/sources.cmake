@@ -1,5 +1,4 @@
 list(APPEND TARVEX_CORE_SOURCES
-    src/lists/CellMatchFunction.cpp
     src/lists/CellText.cpp
     src/lists/FieldText.cpp
     src/lists/ListModel.cpp

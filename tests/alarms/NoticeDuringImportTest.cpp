@@ -1,3 +1,4 @@
+#include "data/ChangeNotifier.h"
 #include "AlarmFixture.h"
 #include "alarms/AlarmStatus.h"
 #include "exchange/ContactImport.h"
@@ -56,7 +57,7 @@ TEST_F(NoticeDuringImportTest, TheNoticeIsAppliedAfterTheCommitOnce) {
     EXPECT_FALSE(noticeShownDuringImport);
     EXPECT_EQ(dateDuringImport, at(2026, 6, 10, 12, 30));
     // What the import dialog does after its commit.
-    frame->DataChangedRefresh(DataChange::all());
+    changeNotifier().announce(DataChange::all());
     QTRY_VERIFY_WITH_TIMEOUT(noticeShown(), 2000);
     EXPECT_EQ(storedAlarm(ids[0]).date, at(2026, 6, 11, 12, 30));
     settle(150);

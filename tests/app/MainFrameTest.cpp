@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QToolBar>
 
+#include "data/ChangeNotifier.h"
 #include "AppFixture.h"
 #include "app/SpawnMDIChildWnd.h"
 #include "platform/CommandIds.h"
@@ -148,8 +149,8 @@ TEST_F(AppTest, MainToolbarStatusBarAndCaption) {
         EXPECT_NE(frame->statusBar()->findChild<QWidget*>(pane), nullptr) << pane;
 }
 
-TEST_F(AppTest, DataChangedRefreshRunsWithoutListsOrDatabase) {
+TEST_F(AppTest, AChangeOfEverythingIsHeardWithoutListsOrDatabase) {
     auto frame = makeFrame({});
-    frame->DataChangedRefresh(DataChange::all());
+    changeNotifier().announce(DataChange::all());
     SUCCEED();
 }

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
+#include "data/ChangeNotifier.h"
 #include "AppFixture.h"
 #include "app/AboutDialog.h"
 #include "app/Application.h"
@@ -144,7 +145,7 @@ TEST_F(AppTest, TheWindowAnswersBeforeTheNamesAreReadAndASaveMeanwhileIsKept) {
         persons.setValue("firstname", "Nora");
         persons.Update();
     }
-    frame->DataChangedRefresh(DataChange::all());
+    changeNotifier().announce(DataChange::all());
     EXPECT_FALSE(PersonNameList().items().contains("Newcomer Nora"));
 
     QSignalSpy loaded(&loader, &CKnownValueLoader::loaded);

@@ -79,10 +79,15 @@ TEST_F(ChangeNotifierTest, ATransactionAnnouncesAtItsCommitAndARollbackNothing) 
     EXPECT_EQ(heard.seen[0].table(u"Person")->inserted.size(), 1u);
     EXPECT_EQ(heard.seen[0].table(u"Firm")->inserted.size(), 1u);
 
-    // A statement that empties a table passes no row to the engine's hooks.
-    db.Execute(QStringLiteral("Delete From [Firm]"));
+    // A statement that empties a table still names its rows.
+    CStatement(db, QStringLiteral("DELETE FROM Firm")).execute();
     ASSERT_EQ(heard.seen.size(), 2u);
-    EXPECT_TRUE(heard.seen[1].everything);
+    ASSERT_NE(heard.seen[1].table(u"Firm"), nullptr);
+    EXPECT_EQ(heard.seen[1].table(u"Firm")->deleted.size(), 1u);
+    // Free text through the connection says that anything may have changed.
+    db.Execute(QStringLiteral("Delete From [Person]"));
+    ASSERT_EQ(heard.seen.size(), 3u);
+    EXPECT_TRUE(heard.seen[2].everything);
 }
 
 TEST_F(ChangeNotifierTest, AnotherProgramsCommitIsNoticedByTheWatch) {

@@ -138,3 +138,30 @@ TEST_F(SortedKeysTest, HugeIntegersAreLeftToTheEngine) {
                                QStringLiteral("n desc, a, id desc"), CRecordSource::Mode::Keyset);
     EXPECT_EQ(source.readKeys(), std::vector<qint64>({3, 4, 5}));
 }
+
+TEST_F(SortedKeysTest, SingleRowKeysOrderRowsAsTheBulkReadDoes) {
+    const std::vector<std::vector<SortedKeyColumn>> orders{
+        {{"a", true, false}, {"id", false, false}},
+        {{"a", true, true}, {"b", true, false}, {"id", false, true}},
+        {{"n", false, true}, {"a", true, false}, {"id", false, false}},
+        {{"d", false, true}, {"b", true, true}, {"id", false, false}}};
+    for (const std::vector<SortedKeyColumn>& columns : orders) {
+        const std::optional<std::vector<qint64>> bulk =
+            readSortedKeys(db, QStringLiteral("Sample"), QString(), columns);
+        ASSERT_TRUE(bulk);
+        CRowSortKeyReader reader(db, QStringLiteral("Sample"), columns);
+        std::vector<RowSortKey> keys(bulk->size());
+        for (std::size_t i = 0; i < bulk->size(); ++i)
+            ASSERT_EQ(reader.read((*bulk)[i], keys[i]), CRowSortKeyReader::Outcome::Read);
+        for (std::size_t i = 1; i < keys.size(); ++i) {
+            ASSERT_TRUE(sortsBefore(keys[i - 1], keys[i], columns))
+                << columns.front().sql.toStdString() << " at " << i;
+            ASSERT_FALSE(sortsBefore(keys[i], keys[i - 1], columns));
+        }
+    }
+    RowSortKey key;
+    CRowSortKeyReader reader(db, QStringLiteral("Sample"), {{"n", false, false}});
+    EXPECT_EQ(reader.read(100000, key), CRowSortKeyReader::Outcome::NoSuchRow);
+    CStatement(db, QStringLiteral("UPDATE Sample SET n = 9007199254740993 WHERE id = 3")).execute();
+    EXPECT_EQ(reader.read(3, key), CRowSortKeyReader::Outcome::Unordered);
+}

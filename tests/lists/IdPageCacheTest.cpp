@@ -76,3 +76,24 @@ TEST(IdPageCacheTest, RetainKeepsTheOrderAndStartsANewResult) {
 }
 
 }  // namespace
+
+TEST(IdPageCache, InsertAndEraseDropOnlyThePagesFromTheRowOn) {
+    CIdPageCache<int> cache(2, 8);
+    cache.reset({10, 11, 12, 13, 14, 15});
+    for (int page = 0; page < 3; ++page)
+        ASSERT_TRUE(cache.store(cache.generation(), page, {page * 2, page * 2 + 1}));
+    cache.erase(2, 3);
+    EXPECT_EQ(cache.ids(), (std::vector<qint32>{10, 11, 14, 15}));
+    EXPECT_TRUE(cache.hasPage(0));
+    EXPECT_FALSE(cache.hasPage(1)) << "its rows moved";
+    EXPECT_FALSE(cache.hasPage(2));
+    ASSERT_NE(cache.row(1), nullptr);
+    EXPECT_EQ(*cache.row(1), 1);
+
+    ASSERT_TRUE(cache.store(cache.generation(), 1, {4, 5}));
+    cache.insert(1, 20);
+    EXPECT_EQ(cache.ids(), (std::vector<qint32>{10, 20, 11, 14, 15}));
+    EXPECT_FALSE(cache.hasPage(0));
+    EXPECT_FALSE(cache.hasPage(1));
+    EXPECT_EQ(cache.rowOf(20), 1);
+}

@@ -16,7 +16,7 @@ struct PersonRows {
         for (const CFieldInfo& column : source.columns())
             headers << column.m_strName;
         model.setHeaders(headers);
-        model.setIds(source.readIds(QString(), QStringLiteral("lastname")));
+        model.setIds(source.readIds(source.parseSort(QStringLiteral("lastname"))));
     }
     // What the view shows in the row's first cell, after the read it asks for has run.
     QString shown(int row) {

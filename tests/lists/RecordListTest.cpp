@@ -4,6 +4,7 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include "data/ChangeNotifier.h"
 #include "ListFixture.h"
 #include "data/Connection.h"
 #include "forms/PersonFView.h"
@@ -299,7 +300,7 @@ TEST_F(ListTest, RefreshAfterDataChangedKeepsTheSelectedRecord) {
     select(persons, 1);  // D
     const qint32 id = *persons->selectedId();
     exec({personInsert("A", "x"), personInsert("C", "x")});
-    frame->DataChangedRefresh(DataChange::all());
+    changeNotifier().announce(DataChange::all());
     EXPECT_EQ(column(persons, 0), (QStringList{"A", "B", "C", "D"}));
     ASSERT_TRUE(persons->selectedId().has_value());
     EXPECT_EQ(*persons->selectedId(), id);

@@ -1,19 +1,8 @@
-#include "lists/CellMatchFunction.h"
+#include "data/CellMatchFunction.h"
 
-#include <QByteArrayView>
-#include <QVariant>
 #include <exception>
 
-#include "lists/ListSource.h"
-#include "lists/WildcardPattern.h"
-
 namespace {
-
-// A stored "null", in any letter case, which the list shows empty.
-bool isStoredNull(QByteArrayView stored) {
-    return stored.size() == 4 &&
-           QLatin1StringView(stored).compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0;
-}
 
 QString textOf(sqlite3_value* value) {
     return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(value)),
@@ -22,16 +11,13 @@ QString textOf(sqlite3_value* value) {
 
 }  // namespace
 
-CCellMatchFunction::CCellMatchFunction(sqlite3* handle, const CListSource& source, int column,
-                                       const CWildcardPattern& pattern)
+CCellMatchFunction::CCellMatchFunction(sqlite3* handle, const CCellMatcher& matcher,
+                                       bool textColumn)
     : m_handle(handle),
-      m_source(source),
-      m_column(column),
-      m_pattern(pattern),
-      m_text(source.columns()[static_cast<std::size_t>(column)].m_nType == FieldType::Text),
-      m_plain(source.displayTexts().isEmpty()),
-      m_nullMatches(pattern.matches(source.cellText(column, QVariant()))),
-      m_emptyMatches(pattern.matches(QString())) {
+      m_matcher(matcher),
+      m_text(textColumn),
+      m_plain(textColumn && matcher.showsTextAsStored()),
+      m_nullMatches(matcher.matchesStored(QVariant())) {
     sqlite3_create_function_v2(handle, kName, 1, SQLITE_UTF8, this, call, nullptr, nullptr,
                                nullptr);
 }
@@ -54,12 +40,10 @@ bool CCellMatchFunction::matches(sqlite3_value* value) const {
     const int type = sqlite3_value_type(value);
     if (type == SQLITE_NULL)
         return m_nullMatches;
-    if (m_text && m_plain) {
-        // Text cells are matched on the engine's bytes, without a copy in between. The text
-        // is asked for first: the engine may convert the value to text on the way.
+    if (m_plain) {
+        // The text is asked for first: the engine may convert the value to text on the way.
         const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
-        const QByteArrayView stored(bytes, sqlite3_value_bytes(value));
-        return isStoredNull(stored) ? m_emptyMatches : m_pattern.matchesUtf8(stored);
+        return m_matcher.matchesText(QByteArrayView(bytes, sqlite3_value_bytes(value)));
     }
     QVariant stored;
     if (m_text || type == SQLITE_TEXT)
@@ -71,5 +55,5 @@ bool CCellMatchFunction::matches(sqlite3_value* value) const {
     else
         stored = QByteArray(static_cast<const char*>(sqlite3_value_blob(value)),
                             sqlite3_value_bytes(value));
-    return m_pattern.matches(m_source.cellText(m_column, stored));
+    return m_matcher.matchesStored(stored);
 }
