@@ -38,14 +38,6 @@ void CChangeRecorder::install(sqlite3* handle, void (*onCommit)(void*), void* co
     sqlite3_update_hook(handle, &CChangeRecorder::noteRow, this);
     sqlite3_commit_hook(handle, &CChangeRecorder::noteCommit, this);
     sqlite3_rollback_hook(handle, &CChangeRecorder::noteRollback, this);
-    sqlite3_set_authorizer(handle, &CChangeRecorder::authorize, nullptr);
-}
-
-int CChangeRecorder::authorize(void*, int action, const char*, const char*, const char*,
-                               const char*) {
-    // Ignoring a delete lets it run row by row instead of emptying the table in one step,
-    // which would pass none of its rows to the update hook.
-    return action == SQLITE_DELETE ? SQLITE_IGNORE : SQLITE_OK;
 }
 
 void CChangeRecorder::noteRow(void* recorder, int operation, const char* database,

@@ -7,6 +7,10 @@ struct sqlite3;
 // Collects what the transactions of one connection change, through the engine's update,
 // commit and rollback hooks, and hands a committed change to the notifier once the
 // statement that committed it has returned. A rolled-back transaction announces nothing.
+//
+// The engine empties a table in one step for a DELETE without a WHERE clause and then passes
+// none of its rows to the update hook: the data layer's own deletes name their rows, and free
+// statements (CDatabase::Execute) announce that everything changed.
 class CChangeRecorder {
 public:
     CChangeRecorder() = default;
@@ -30,7 +34,6 @@ private:
                         long long rowid);
     static int noteCommit(void* recorder);
     static void noteRollback(void* recorder);
-    static int authorize(void*, int action, const char*, const char*, const char*, const char*);
 
     sqlite3* m_handle = nullptr;
     void (*m_onCommit)(void*) = nullptr;

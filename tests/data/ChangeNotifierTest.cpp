@@ -79,15 +79,11 @@ TEST_F(ChangeNotifierTest, ATransactionAnnouncesAtItsCommitAndARollbackNothing) 
     EXPECT_EQ(heard.seen[0].table(u"Person")->inserted.size(), 1u);
     EXPECT_EQ(heard.seen[0].table(u"Firm")->inserted.size(), 1u);
 
-    // A statement that empties a table still names its rows.
-    CStatement(db, QStringLiteral("DELETE FROM Firm")).execute();
+    // Free text through the connection (which may empty a table in one step, unseen by the
+    // engine's hooks) says that anything may have changed.
+    db.Execute(QStringLiteral("Delete From [Firm]"));
     ASSERT_EQ(heard.seen.size(), 2u);
-    ASSERT_NE(heard.seen[1].table(u"Firm"), nullptr);
-    EXPECT_EQ(heard.seen[1].table(u"Firm")->deleted.size(), 1u);
-    // Free text through the connection says that anything may have changed.
-    db.Execute(QStringLiteral("Delete From [Person]"));
-    ASSERT_EQ(heard.seen.size(), 3u);
-    EXPECT_TRUE(heard.seen[2].everything);
+    EXPECT_TRUE(heard.seen[1].everything);
 }
 
 TEST_F(ChangeNotifierTest, AnotherProgramsCommitIsNoticedByTheWatch) {
