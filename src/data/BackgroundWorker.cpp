@@ -1,7 +1,5 @@
 #include "data/BackgroundWorker.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -9,17 +7,9 @@
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "data/DbException.h"
+#include "data/StopOnRequest.h"
 
 namespace {
-
-// The engine asks the handler at every loop of a running statement (also the first ones,
-// before a long single step such as a file check): a look at the stop token is cheap next
-// to reading a row.
-constexpr int kStepsBetweenChecks = 1;
-
-int stopRequested(void* token) {
-    return static_cast<const std::stop_token*>(token)->stop_requested() ? 1 : 0;
-}
 
 CBackgroundWorker::Delivery runJob(const std::stop_token& stop, const QString& path,
                                    const QString& password, const CBackgroundWorker::Job& job,
@@ -29,9 +19,7 @@ CBackgroundWorker::Delivery runJob(const std::stop_token& stop, const QString& p
             return {};
         CDatabase db;
         db.Open(path, false, true, connectText(password));
-        sqlite3_progress_handler(db.handle(), kStepsBetweenChecks, &stopRequested,
-                                 const_cast<std::stop_token*>(&stop));
-        const std::stop_callback interrupt(stop, [&db] { sqlite3_interrupt(db.handle()); });
+        const CStopOnRequest stopper(db, stop);
         if (stop.stop_requested())
             return {};
         return job(db, stop);

@@ -13,10 +13,8 @@ class CDbException;
 // Runs work off the user-interface thread, one job at a time, each on a read-only
 // connection of its own to the contacts file.
 //
-// Stopping is never lost: the connection's progress handler checks the job's stop token, so
-// a stop asked for before a statement starts ends the statement as soon as it runs (an
-// engine interrupt alone acts only on a statement already running); the interrupt is sent
-// as well, for the engine's long single steps such as a file check.
+// Stopping is never lost: the job's stop token ends the connection's statements
+// (CStopOnRequest), also one that starts after the stop was asked for.
 //
 // The result comes back by a queued signal tagged with the job's generation: a job stopped
 // or replaced meanwhile has an old generation and its result is dropped. The user-interface

@@ -30,6 +30,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/ListReads.cpp
     src/data/NoCaseCollation.cpp
     src/data/QueryDef.cpp
+    src/data/RecordReads.cpp
     src/data/RecordSet.cpp
     src/data/RecordSource.cpp
     src/data/Schema.cpp
@@ -37,6 +38,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/SortTerms.cpp
     src/data/SqlDialect.cpp
     src/data/Statement.cpp
+    src/data/StopOnRequest.cpp
     src/data/StoredDateTime.cpp
     src/data/TableDef.cpp
     src/data/Transaction.cpp

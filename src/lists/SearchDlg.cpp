@@ -17,7 +17,6 @@
 #include "lists/SearchResultModel.h"
 #include "platform/CommandIcon.h"
 #include "platform/FrameServices.h"
-#include "platform/WaitCursor.h"
 
 namespace {
 
@@ -54,8 +53,17 @@ CSearchDlg::CSearchDlg()
     setWindowIcon(namedIcon(QStringLiteral("search")));
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
-    // Esc ends the dialog without a close event; the tool goes then too.
+    // Esc ends the dialog without a close event; the tool goes then too, and its search
+    // stops at once.
+    connect(this, &QDialog::finished, m_model, &CSearchResultModel::stopSearch);
     connect(this, &QDialog::finished, this, &QObject::deleteLater);
+    // The window answers while it searches; the pointer shows that it does.
+    connect(m_model, &CSearchResultModel::searchingChanged, this, [this](bool searching) {
+        if (searching)
+            setCursor(Qt::BusyCursor);
+        else
+            unsetCursor();
+    });
 
     m_text->setObjectName(QStringLiteral("1108"));
     m_categories->setObjectName(QStringLiteral("1106"));
@@ -132,7 +140,6 @@ void CSearchDlg::SelectAll() {
 }
 
 void CSearchDlg::Search() {
-    WaitCursor wait;
     std::vector<SearchKind> kinds;
     QList<int> rows = m_categories->selectedRows();
     std::sort(rows.begin(), rows.end());

@@ -10,8 +10,9 @@ class QPushButton;
 
 // The search tool: a modeless window that finds a text in the contacts, persons, firms and
 // alarms chosen, lists the hits with an icon per kind and opens a hit in its form. The
-// results are a model read as they are shown, so a search that finds a million records
-// lists at once.
+// search runs in the background and the window answers meanwhile; the results are a model
+// read as they are shown, so a search that finds a million records lists at once, and they
+// follow the changes made to the file.
 class CSearchDlg : public QDialog {
     Q_OBJECT
 public:

@@ -1,14 +1,12 @@
 #include "lists/SearchQuery.h"
 
-#include <QHash>
 #include <array>
 #include <future>
 
 #include "data/Connection.h"
 #include "data/Database.h"
-#include "data/RecordSource.h"
-#include "data/SqlDialect.h"
-#include "data/Statement.h"
+#include "data/RecordReads.h"
+#include "data/StopOnRequest.h"
 
 namespace {
 
@@ -25,21 +23,40 @@ constexpr std::array<const char*, 13> kFirmColumns{
 constexpr std::array<const char*, 6> kAlarmColumns{"date",   "description", "firm",
                                                    "person", "time",        "name"};
 
+constexpr std::array<const char*, 2> kContactLine{"person", "firm"};
+constexpr std::array<const char*, 3> kPersonLine{"lastname", "firstname", "firm"};
+constexpr std::array<const char*, 2> kFirmLine{"name", "group"};
+constexpr std::array<const char*, 2> kAlarmLine{"name", "person"};
+
 const std::array<SearchCategory, kSearchKindCount> kCategories{{
     {SearchKind::Contact, "Contacts", "contact", kContactColumns, "Contact: %1 Firm: %2",
-     "[person], [firm]", "contact", "contact"},
-    {SearchKind::Person, "Persons", "person", kPersonColumns, "Person: %1 Firm: %2",
-     "[lastname], [firstname], [firm]", "person", "person"},
-    {SearchKind::Firm, "Firms", "firm", kFirmColumns, "Firm: %1 Group: %2", "[name], [group]",
-     "firm", "firm"},
-    {SearchKind::Alarm, "Alarms", "alarm", kAlarmColumns, "Alarm: %1 Person: %2",
-     "[name], [person]", "alarm", "alarm"},
+     kContactLine, "contact", "contact"},
+    {SearchKind::Person, "Persons", "person", kPersonColumns, "Person: %1 Firm: %2", kPersonLine,
+     "person", "person"},
+    {SearchKind::Firm, "Firms", "firm", kFirmColumns, "Firm: %1 Group: %2", kFirmLine, "firm",
+     "firm"},
+    {SearchKind::Alarm, "Alarms", "alarm", kAlarmColumns, "Alarm: %1 Person: %2", kAlarmLine,
+     "alarm", "alarm"},
 }};
+
+QString tableOf(SearchKind kind) {
+    return QString::fromLatin1(searchCategory(kind).table);
+}
 
 }  // namespace
 
 const SearchCategory& searchCategory(SearchKind kind) {
     return kCategories[static_cast<std::size_t>(kind)];
+}
+
+bool searchKindOfTable(QStringView table, SearchKind& kind) {
+    for (const SearchCategory& category : kCategories) {
+        if (table.compare(QLatin1String(category.table), Qt::CaseInsensitive) == 0) {
+            kind = category.kind;
+            return true;
+        }
+    }
+    return false;
 }
 
 QString searchPattern(const QString& typedText) {
@@ -64,71 +81,55 @@ QString searchCondition(SearchKind kind, const QString& typedText) {
     return parts.join(QStringLiteral(" or "));
 }
 
-namespace {
-
-std::vector<qint32> keysWhere(CDatabase& db, const QString& table, const QString& condition) {
-    const CRecordSource source(db, table, condition, QString(), CRecordSource::Mode::Keyset);
-    const std::vector<qint64> keys = source.readKeys();
-    return std::vector<qint32>(keys.begin(), keys.end());
-}
-
-qint64 lastId(CDatabase& db, const QString& table) {
-    CStatement last(db, toSqlite(QStringLiteral("Select max([id]) From [%1]").arg(table)));
-    return last.step() ? last.int64(0) : 0;
-}
-
-}  // namespace
-
-std::vector<qint32> findRecords(CDatabase& db, SearchKind kind, const QString& typedText) {
-    const QString table = QString::fromLatin1(searchCategory(kind).table);
+std::vector<qint32> findRecords(CDatabase& db, SearchKind kind, const QString& typedText,
+                                const std::stop_token& stop) {
+    const QString table = tableOf(kind);
     const QString condition = searchCondition(kind, typedText);
     // A large table is searched in two halves at once, the first on a read-only connection
-    // of its own on a thread of its own; the halves together give the ids in the order
-    // of one search.
+    // of its own on a thread of its own, which the same stop ends; the halves together give
+    // the ids in the order of one search.
     constexpr qint64 kRowsWorthASecondThread = 200000;
-    const qint64 last = lastId(db, table);
+    const qint64 last = lastRecordId(db, table);
     if (last < kRowsWorthASecondThread)
-        return keysWhere(db, table, condition);
+        return recordIdsWhere(db, table, condition);
     const qint64 middle = last / 2;
     auto firstHalf = std::async(std::launch::async, [path = db.GetName(), password = db.password(),
-                                                     table, condition, middle] {
+                                                     table, condition, middle, stop] {
         CDatabase own;
         own.Open(path, false, true, connectText(password));
-        return keysWhere(own, table,
-                         QStringLiteral("(%1) And [id] <= %2").arg(condition).arg(middle));
+        const CStopOnRequest stopper(own, stop);
+        return recordIdsWhere(own, table, condition, {1, middle});
     });
-    const std::vector<qint32> secondHalf =
-        keysWhere(db, table, QStringLiteral("(%1) And [id] > %2").arg(condition).arg(middle));
+    const std::vector<qint32> secondHalf = recordIdsWhere(db, table, condition, {middle + 1, last});
     std::vector<qint32> ids = firstHalf.get();
     ids.insert(ids.end(), secondHalf.begin(), secondHalf.end());
     return ids;
 }
 
+std::vector<qint32> recordsStillFound(CDatabase& db, SearchKind kind, const QString& typedText,
+                                      std::span<const qint32> ids) {
+    return recordIdsAmong(db, tableOf(kind), searchCondition(kind, typedText), ids);
+}
+
 QStringList resultLines(CDatabase& db, SearchKind kind, std::span<const qint32> ids) {
-    QStringList lines(static_cast<qsizetype>(ids.size()));
-    if (ids.empty())
-        return lines;
     const SearchCategory& category = searchCategory(kind);
-    QString list;
-    for (qint32 id : ids) {
-        if (!list.isEmpty())
-            list += u',';
-        list += QString::number(id);
-    }
-    CStatement select(db, toSqlite(QStringLiteral("Select [id], %1 From [%2] Where [id] In (%3)")
-                                       .arg(QLatin1String(category.lineColumns),
-                                            QLatin1String(category.table), list)));
-    QHash<qint32, QString> byId;
+    QStringList columns;
+    for (const char* column : category.lineColumns)
+        columns << QString::fromLatin1(column);
+    const QHash<qint32, QStringList> texts = readRecordTexts(db, tableOf(kind), columns, ids);
     const QString format = QString::fromLatin1(category.lineFormat);
-    while (select.step()) {
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(ids.size()));
+    for (qint32 id : ids) {
+        const auto it = texts.constFind(id);
+        if (it == texts.constEnd()) {
+            lines << QString();
+            continue;
+        }
+        const QStringList& t = *it;
         // A person is shown by the display name: last name, one blank, first name.
-        const QString line =
-            kind == SearchKind::Person
-                ? format.arg(select.text(1) + u' ' + select.text(2), select.text(3))
-                : format.arg(select.text(1), select.text(2));
-        byId.insert(static_cast<qint32>(select.int64(0)), line);
+        lines << (kind == SearchKind::Person ? format.arg(t[0] + u' ' + t[1], t[2])
+                                             : format.arg(t[0], t[1]));
     }
-    for (std::size_t i = 0; i < ids.size(); ++i)
-        lines[static_cast<qsizetype>(i)] = byId.value(ids[i]);
     return lines;
 }

@@ -1,20 +1,56 @@
 #include "lists/SearchResultModel.h"
 
+#include <QCoreApplication>
+#include <algorithm>
+#include <tuple>
+
+#include "data/ChangeNotifier.h"
 #include "data/Connection.h"
+#include "data/DbException.h"
+#include "data/ErrorReport.h"
+
+namespace {
+
+constexpr int kPageSize = 256;
+// Lines kept before the cache starts again: what a screen shows many times over, a small
+// part of what a search of a large file may find.
+constexpr qsizetype kMaxCachedLines = 64 * kPageSize;
+// Up to so many rows come and go one by one, so the view keeps its selection; more are put
+// in place at once.
+constexpr std::size_t kRowsChangedOneByOne = 64;
+
+bool before(const SearchHit& a, const SearchHit& b) {
+    return std::tie(a.kind, a.id) < std::tie(b.kind, b.id);
+}
+
+quint64 keyOf(const SearchHit& hit) {
+    return (quint64(hit.kind) << 32) | quint32(hit.id);
+}
+
+}  // namespace
 
 CSearchResultModel::CSearchResultModel(QObject* parent)
-    : QAbstractListModel(parent), m_requests(this, [this](int page) {
-          if (!m_lines.hasPage(page))
-              fetchPage(page);
-      }) {}
+    : QAbstractListModel(parent), m_requests(this, [this](int page) { fetchPage(page); }) {
+    connect(&m_worker, &CBackgroundWorker::finished, this,
+            [this] { emit searchingChanged(false); });
+    connect(&changeNotifier(), &CChangeNotifier::changed, this, [this](const DataChange& change) {
+        try {
+            follow(change);
+        } catch (const CDbException& error) {
+            ReportDbException(error);
+        }
+    });
+}
 
 CSearchResultModel::~CSearchResultModel() = default;
 
 void CSearchResultModel::clear() {
+    stopSearch();
     beginResetModel();
-    m_lines.reset({});
-    m_kinds.clear();
+    m_hits.clear();
+    m_lines.clear();
     m_requests.reset();
+    m_kinds.clear();
     m_db.reset();
     endResetModel();
 }
@@ -24,25 +60,166 @@ void CSearchResultModel::search(const QString& path, const QString& password,
     clear();
     if (kinds.empty())
         return;
-    m_db = std::make_unique<CDatabase>();
-    m_db->Open(path, false, false, connectText(password));
-    for (SearchKind kind : kinds)
-        appendHits(kind, findRecords(*m_db, kind, typedText));
+    // Pages of lines and the records of a change are read here, on the user-interface
+    // thread: a few hundred records by id at a time.
+    auto db = std::make_unique<CDatabase>();
+    db->Open(path, false, true, connectText(password));
+    m_db = std::move(db);
+    m_path = path;
+    m_password = password;
+    m_kinds = kinds;
+    m_text = typedText;
+    startSearch();
 }
 
-void CSearchResultModel::appendHits(SearchKind kind, const std::vector<qint32>& ids) {
-    if (ids.empty())
+void CSearchResultModel::stopSearch() {
+    if (!m_worker.busy())
         return;
+    m_worker.stop();
+    emit searchingChanged(false);
+}
+
+void CSearchResultModel::wait() {
+    while (m_worker.busy()) {
+        m_worker.wait();
+        QCoreApplication::sendPostedEvents(&m_worker, QEvent::MetaCall);
+    }
+}
+
+void CSearchResultModel::startSearch() {
+    const bool wasSearching = m_worker.busy();
+    m_worker.start(
+        m_path, m_password,
+        [this, kinds = m_kinds, text = m_text](
+            CDatabase& db, const std::stop_token& stop) -> CBackgroundWorker::Delivery {
+            std::vector<SearchHit> hits;
+            try {
+                for (SearchKind kind : kinds) {
+                    for (qint32 id : findRecords(db, kind, text, stop))
+                        hits.push_back({id, kind});
+                }
+            } catch (const CDbException& error) {
+                if (stop.stop_requested())
+                    return {};
+                return [this, hits = std::move(hits), error]() mutable {
+                    showHits(std::move(hits));
+                    ReportDbException(error);
+                };
+            }
+            return [this, hits = std::move(hits)]() mutable { showHits(std::move(hits)); };
+        },
+        [](const CDbException& error) { ReportDbException(error); });
+    if (!wasSearching)
+        emit searchingChanged(true);
+}
+
+void CSearchResultModel::showHits(std::vector<SearchHit> hits) {
+    std::sort(hits.begin(), hits.end(), before);
     beginResetModel();
-    std::vector<qint32> all = m_lines.ids();
-    all.insert(all.end(), ids.begin(), ids.end());
-    m_kinds.insert(m_kinds.end(), ids.size(), kind);
-    m_lines.reset(std::move(all));
+    m_hits = std::move(hits);
+    m_lines.clear();
+    m_requests.reset();
     endResetModel();
 }
 
-SearchHit CSearchResultModel::hit(int row) const {
-    return {m_lines.idAt(row), m_kinds[static_cast<std::size_t>(row)]};
+void CSearchResultModel::follow(const DataChange& change) {
+    if (!m_db)
+        return;
+    const bool touched = std::any_of(m_kinds.begin(), m_kinds.end(), [&](SearchKind kind) {
+        return change.touches(QString::fromLatin1(searchCategory(kind).table));
+    });
+    if (!touched)
+        return;
+    // A search under way may have read the file before the change or after it.
+    if (change.everything || m_worker.busy()) {
+        startSearch();
+        return;
+    }
+    for (SearchKind kind : m_kinds) {
+        if (const TableChange* table =
+                change.table(QString::fromLatin1(searchCategory(kind).table)))
+            follow(kind, *table);
+    }
+}
+
+void CSearchResultModel::follow(SearchKind kind, const TableChange& change) {
+    // What the records are now decides, whatever happened to them in the transaction.
+    std::vector<qint32> changed;
+    changed.reserve(change.size());
+    for (const auto* ids : {&change.inserted, &change.updated, &change.deleted})
+        changed.insert(changed.end(), ids->begin(), ids->end());
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+
+    const std::vector<qint32> found = recordsStillFound(*m_db, kind, m_text, changed);
+    std::vector<qint32> lost;
+    std::set_difference(changed.begin(), changed.end(), found.begin(), found.end(),
+                        std::back_inserter(lost));
+    removeHits(kind, lost);
+    addOrUpdateHits(kind, found, resultLines(*m_db, kind, found));
+}
+
+void CSearchResultModel::removeHits(SearchKind kind, const std::vector<qint32>& ids) {
+    std::vector<SearchHit> gone;
+    for (qint32 id : ids) {
+        const SearchHit hit{id, kind};
+        if (std::binary_search(m_hits.begin(), m_hits.end(), hit, before))
+            gone.push_back(hit);
+        m_lines.remove(keyOf(hit));
+    }
+    if (gone.size() <= kRowsChangedOneByOne) {
+        for (const SearchHit& hit : gone) {
+            const auto it = std::lower_bound(m_hits.begin(), m_hits.end(), hit, before);
+            const int row = static_cast<int>(it - m_hits.begin());
+            beginRemoveRows({}, row, row);
+            m_hits.erase(it);
+            endRemoveRows();
+        }
+        return;
+    }
+    beginResetModel();
+    std::erase_if(m_hits, [&](const SearchHit& hit) {
+        return std::binary_search(gone.begin(), gone.end(), hit, before);
+    });
+    endResetModel();
+}
+
+void CSearchResultModel::addOrUpdateHits(SearchKind kind, const std::vector<qint32>& ids,
+                                         const QStringList& lines) {
+    std::vector<SearchHit> added;
+    int firstUpdated = hitCount();
+    int lastUpdated = -1;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const SearchHit hit{ids[i], kind};
+        m_lines.insert(keyOf(hit), lines[static_cast<qsizetype>(i)]);
+        const auto it = std::lower_bound(m_hits.begin(), m_hits.end(), hit, before);
+        if (it != m_hits.end() && *it == hit) {
+            const int row = static_cast<int>(it - m_hits.begin());
+            firstUpdated = std::min(firstUpdated, row);
+            lastUpdated = std::max(lastUpdated, row);
+        } else {
+            added.push_back(hit);
+        }
+    }
+    if (lastUpdated >= 0)
+        emit dataChanged(index(firstUpdated), index(lastUpdated), {Qt::DisplayRole});
+    if (added.size() <= kRowsChangedOneByOne) {
+        for (const SearchHit& hit : added) {
+            const auto it = std::lower_bound(m_hits.begin(), m_hits.end(), hit, before);
+            const int row = static_cast<int>(it - m_hits.begin());
+            beginInsertRows({}, row, row);
+            m_hits.insert(it, hit);
+            endInsertRows();
+        }
+        return;
+    }
+    beginResetModel();
+    std::vector<SearchHit> merged;
+    merged.reserve(m_hits.size() + added.size());
+    std::merge(m_hits.begin(), m_hits.end(), added.begin(), added.end(), std::back_inserter(merged),
+               before);
+    m_hits = std::move(merged);
+    endResetModel();
 }
 
 int CSearchResultModel::rowCount(const QModelIndex& parent) const {
@@ -52,45 +229,45 @@ int CSearchResultModel::rowCount(const QModelIndex& parent) const {
 QVariant CSearchResultModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= hitCount())
         return {};
+    const SearchHit& hit = m_hits[static_cast<std::size_t>(index.row())];
     if (role == KindRole)
-        return static_cast<int>(m_kinds[static_cast<std::size_t>(index.row())]);
+        return static_cast<int>(hit.kind);
     if (role != Qt::DisplayRole)
         return {};
-    if (const QString* text = m_lines.row(index.row()))
-        return *text;
-    m_requests.request(m_lines.pageOf(index.row()));
+    const auto it = m_lines.constFind(keyOf(hit));
+    if (it != m_lines.constEnd())
+        return *it;
+    m_requests.request(index.row() / kPageSize);
     return QString();
 }
 
 void CSearchResultModel::fetchPage(int page) {
-    if (!m_db)
+    const int first = page * kPageSize;
+    const int end = std::min(first + kPageSize, hitCount());
+    if (!m_db || first >= end)
         return;
-    const quint64 generation = m_lines.generation();
-    const auto ids = m_lines.pageIds(page);
-    const std::size_t first = static_cast<std::size_t>(m_lines.firstRowOf(page));
-    std::vector<QString> lines(ids.size());
-    // The page's rows by kind, one read per kind; a page holds at most a few kinds.
-    std::size_t i = 0;
-    while (i < ids.size()) {
-        const SearchKind kind = m_kinds[first + i];
-        std::size_t end = i;
-        while (end < ids.size() && m_kinds[first + end] == kind)
-            ++end;
-        const QStringList part = resultLines(*m_db, kind, ids.subspan(i, end - i));
-        for (std::size_t k = i; k < end; ++k)
-            lines[k] = part[static_cast<qsizetype>(k - i)];
-        i = end;
+    if (m_lines.size() > kMaxCachedLines)
+        m_lines.clear();
+    // The page's missing lines by kind, one read per kind; a page holds at most a few kinds.
+    int i = first;
+    while (i < end) {
+        const SearchKind kind = m_hits[static_cast<std::size_t>(i)].kind;
+        std::vector<qint32> ids;
+        for (; i < end && m_hits[static_cast<std::size_t>(i)].kind == kind; ++i) {
+            const SearchHit& hit = m_hits[static_cast<std::size_t>(i)];
+            if (!m_lines.contains(keyOf(hit)))
+                ids.push_back(hit.id);
+        }
+        const QStringList lines = resultLines(*m_db, kind, ids);
+        for (std::size_t k = 0; k < ids.size(); ++k)
+            m_lines.insert(keyOf({ids[k], kind}), lines[static_cast<qsizetype>(k)]);
     }
-    if (!m_lines.store(generation, page, std::move(lines)))
-        return;
-    const int firstRow = static_cast<int>(first);
-    emit dataChanged(index(firstRow), index(firstRow + static_cast<int>(ids.size()) - 1),
-                     {Qt::DisplayRole});
+    emit dataChanged(index(first), index(end - 1), {Qt::DisplayRole});
 }
 
 QString CSearchResultModel::line(int row) {
-    if (!m_lines.row(row))
-        fetchPage(m_lines.pageOf(row));
-    const QString* text = m_lines.row(row);
-    return text ? *text : QString();
+    const SearchHit& hit = m_hits[static_cast<std::size_t>(row)];
+    if (!m_lines.contains(keyOf(hit)))
+        fetchPage(row / kPageSize);
+    return m_lines.value(keyOf(hit));
 }
