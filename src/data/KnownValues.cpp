@@ -159,7 +159,8 @@ bool LoadKnownValues() {
 void ApplyKnownValueChange(const DataChange& change) {
     KnownValueState& known = state();
     if (change.everything) {
-        NoteAllKnownValuesChanged();
+        // Nothing more is applied until a load has read the file again.
+        known.valid = false;
         return;
     }
     if (known.pending) {
@@ -168,10 +169,6 @@ void ApplyKnownValueChange(const DataChange& change) {
         return;
     }
     applyToProcessLists(change);
-}
-
-void NoteAllKnownValuesChanged() {
-    state().valid = false;
 }
 
 struct KnownValueSnapshot {

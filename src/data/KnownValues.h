@@ -64,9 +64,6 @@ bool LoadKnownValues();
 // failure is reported, and then only a new load gives current lists.
 void ApplyKnownValueChange(const DataChange& change);
 
-// Forgets what the lists were built from: no change is applied to them until the next load.
-void NoteAllKnownValuesChanged();
-
 // The lists as one background load read and built them.
 struct KnownValueSnapshot;
 // Marks the start of a background load: from now on LoadKnownValues leaves the lists to it,
