@@ -3,7 +3,7 @@
 #include <QTableView>
 #include <optional>
 
-#include "forms/CallerLink.h"
+#include "platform/CallerLink.h"
 #include "lists/ListModel.h"
 #include "lists/ListPrinter.h"
 #include "lists/ListSource.h"
