@@ -212,7 +212,9 @@ TEST_F(RecordStateMachineTest, MovesStopAtEitherEnd) {
 TEST_F(RecordStateMachineTest, OwnWritesAreMarkedWhileTheirAnnouncementArrives) {
     open({"Adams"});
     std::vector<bool> concerned;
-    QObject::connect(&changeNotifier(), &CChangeNotifier::changed,
+    // The listener ends with the test, and the connection with it.
+    QObject listener;
+    QObject::connect(&changeNotifier(), &CChangeNotifier::changed, &listener,
                      [&](const DataChange& c) { concerned.push_back(machine->Concerns(c)); });
     machine->Edit();
     steps->typed = QStringLiteral("Allen");
