@@ -36,6 +36,7 @@
 #include "app/Settings.h"
 #include "app/SystemTray.h"
 #include "app/TipOfDayDialog.h"
+#include "app/WindowPlacement.h"
 #include "data/Connection.h"
 #include "data/DBDoc.h"
 #include "data/Database.h"
@@ -872,4 +873,30 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (m_recordKeys->translate(watched, event))
         return true;
     return QMainWindow::eventFilter(watched, event);
+}
+
+CView* CMainFrame::OpenNewWindow(const QString& kind) {
+    CSpawnMDIChildWnd* frame = OpenWindowByKind(kind);
+    return frame ? frame->view() : nullptr;
+}
+
+QWidget* CMainFrame::FrameOf(QWidget* view) const {
+    return childFrameOf(view);
+}
+
+void CMainFrame::PlaceFrame(QWidget* view) {
+    if (CSpawnMDIChildWnd* frame = childFrameOf(view)) {
+        frame->RestorePlacement();
+        frame->fitToViewOnce();
+    }
+}
+
+void CMainFrame::FitFrameToView(QWidget* view) {
+    if (CSpawnMDIChildWnd* frame = childFrameOf(view))
+        frame->fitToView();
+}
+
+QRect CMainFrame::SavedPlacement(const QString& title) const {
+    const WindowPlacement saved = loadPlacement(title);
+    return QRect(saved.left, saved.top, saved.right - saved.left, saved.bottom - saved.top);
 }

@@ -52,6 +52,11 @@ public:
     // Makes the frame of the view the active child window.
     void ActivateView(CView* view) override;
     CSpawnMDIChildWnd* frameOf(CView* view) const;
+    CView* OpenNewWindow(const QString& kind) override;
+    QWidget* FrameOf(QWidget* view) const override;
+    void PlaceFrame(QWidget* view) override;
+    void FitFrameToView(QWidget* view) override;
+    QRect SavedPlacement(const QString& title) const override;
     CSpawnMDIChildWnd* activeChild() const;
 
     void NewPersonWithName(const QString& name) override;

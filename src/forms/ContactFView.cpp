@@ -9,13 +9,8 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include "app/MainFrame.h"
-#include "app/Settings.h"
-#include "app/SpawnMDIChildWnd.h"
-#include "app/WindowPlacement.h"
 #include "data/Connection.h"
 #include "data/ContactRcs.h"
-#include "data/DbException.h"
 #include "data/ErrorReport.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
@@ -26,6 +21,7 @@
 #include "forms/RecordPrintout.h"
 #include "platform/Clock.h"
 #include "platform/CommandIds.h"
+#include "platform/FrameServices.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 #include "platform/WaitCursor.h"
@@ -110,12 +106,9 @@ CContactFView::CContactFView(CDocument* document)
 void CContactFView::OnInitialUpdate() {
     CMyFormView::OnInitialUpdate();
     // A window that was last left wider than the contact alone opens with its history.
-    CMainFrame* main = CMainFrame::instance();
-    CSpawnMDIChildWnd* frame = main ? main->frameOf(this) : nullptr;
-    if (!frame)
-        return;
-    const WindowPlacement saved = loadPlacement(GetDocument()->GetTitle());
-    if (saved.right - saved.left <= frame->width())
+    CFrameServices* services = frameServices();
+    QWidget* frame = services ? services->FrameOf(this) : nullptr;
+    if (!frame || services->SavedPlacement(GetDocument()->GetTitle()).width() <= frame->width())
         return;
     showHistoryPane(true);
     reportDbErrors([this] { FillHistory(); });
@@ -123,8 +116,8 @@ void CContactFView::OnInitialUpdate() {
 }
 
 void CContactFView::refitFrame() {
-    if (CSpawnMDIChildWnd* frame = childFrameOf(this))
-        frame->fitToView();
+    if (CFrameServices* services = frameServices())
+        services->FitFrameToView(this);
 }
 
 void CContactFView::showHistoryPane(bool shown) {
@@ -211,8 +204,8 @@ void CContactFView::DoPrint() {
 }
 
 void CContactFView::DoListRecords() {
-    if (CMainFrame* main = CMainFrame::instance())
-        main->SendCommand(cmd::ListContacts);
+    if (CFrameServices* services = frameServices())
+        services->SendCommand(cmd::ListContacts);
 }
 
 void CContactFView::DoNewDefaults() {

@@ -2,11 +2,10 @@
 
 #include <QStringList>
 
-#include "app/MainFrame.h"
-#include "data/DbException.h"
 #include "data/ErrorReport.h"
 #include "dossiers/DossierFView.h"
 #include "forms/MyFormView.h"
+#include "platform/FrameServices.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 
@@ -24,24 +23,25 @@ void ShowDossier(CMyFormView& form, const QString& dossierKind,
     }
     qint32 ownerId = 0;
     QStringList names;
-    try {
-        CRecordSet* rs = form.OnGetRecordset();
-        // Without a current record there is nobody whose dossier could be shown.
-        if (!rs->IsOpen() || rs->IsBOF() || rs->IsEOF())
-            return;
-        ownerId = rs->longValue(QStringLiteral("id"));
-        for (const char* column : nameColumns)
-            names << rs->text(QString::fromLatin1(column));
-    } catch (const CDbException& e) {
-        ReportDbException(e);
+    bool onRecord = false;
+    if (!reportDbErrors([&] {
+            CRecordSet* rs = form.OnGetRecordset();
+            // Without a current record there is nobody whose dossier could be shown.
+            onRecord = rs->IsOpen() && !rs->IsBOF() && !rs->IsEOF();
+            if (!onRecord)
+                return;
+            ownerId = rs->longValue(QStringLiteral("id"));
+            for (const char* column : nameColumns)
+                names << rs->text(QString::fromLatin1(column));
+        }) ||
+        !onRecord)
         return;
-    }
-    CMainFrame* main = CMainFrame::instance();
-    if (!main)
+    CFrameServices* services = frameServices();
+    if (!services)
         return;
-    auto* dossier = dynamic_cast<CDossierFView*>(main->OpenOrActivate(dossierKind));
+    auto* dossier = dynamic_cast<CDossierFView*>(services->OpenOrActivate(dossierKind));
     if (!dossier)
         return;
-    main->ActivateView(dossier);
+    services->ActivateView(dossier);
     dossier->Load(ownerId, names.join(u' '));
 }

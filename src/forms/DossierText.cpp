@@ -1,23 +1,25 @@
 #include "forms/DossierText.h"
 
-#include "app/MainFrame.h"
-#include "app/SpawnMDIChildWnd.h"
+#include <QWidget>
+
 #include "notepad/RichText.h"
 #include "notepad/TableTextDump.h"
 #include "notepad/VondDoc.h"
 #include "notepad/VondView.h"
+#include "platform/FrameServices.h"
 #include "platform/WaitCursor.h"
 
-CSpawnMDIChildWnd* ShowDossierText(const QString& table, const QString& filter,
-                                   const QString& title, bool toTopLeft) {
+QWidget* ShowDossierText(const QString& table, const QString& filter, const QString& title,
+                         bool toTopLeft) {
     WaitCursor wait;
-    CMainFrame* main = CMainFrame::instance();
-    CSpawnMDIChildWnd* frame = main ? main->OpenWindowByKind(QStringLiteral("Notepad")) : nullptr;
+    CFrameServices* services = frameServices();
+    CView* notepad = services ? services->OpenNewWindow(QStringLiteral("Notepad")) : nullptr;
+    QWidget* frame = notepad ? services->FrameOf(dynamic_cast<QWidget*>(notepad)) : nullptr;
     if (!frame)
         return nullptr;
     // Hidden while it is filled, so the text does not appear line by line.
     frame->hide();
-    auto* doc = qobject_cast<CVondDoc*>(frame->document());
+    auto* doc = qobject_cast<CVondDoc*>(notepad->GetDocument());
     if (CVondView* view = doc ? doc->view() : nullptr) {
         RichTextBuilder dump;
         dump.setFormat(RichCharFormat());

@@ -3,8 +3,6 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-#include "app/MainFrame.h"
-#include "app/Settings.h"
 #include "data/Connection.h"
 #include "data/DbException.h"
 #include "data/ErrorReport.h"
@@ -17,6 +15,7 @@
 #include "forms/PickListEdit.h"
 #include "forms/RecordPrintout.h"
 #include "platform/CommandIds.h"
+#include "platform/FrameServices.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 
@@ -123,8 +122,8 @@ void CFirmFView::DoPrint() {
 }
 
 void CFirmFView::DoListRecords() {
-    if (CMainFrame* main = CMainFrame::instance())
-        main->SendCommand(cmd::ListCompanies);
+    if (CFrameServices* services = frameServices())
+        services->SendCommand(cmd::ListCompanies);
 }
 
 QString CFirmFView::nameCondition(const CRecordLocator& locator) const {
@@ -138,8 +137,8 @@ void CFirmFView::OnNotFound(const CRecordLocator& locator) {
     // becomes a new firm (without a name there is none to start).
     RefreshPosition();
     if (locator.m_lId == -1) {
-        if (CMainFrame* main = CMainFrame::instance())
-            main->NewFirmWithName(locator.m_strText1);
+        if (CFrameServices* services = frameServices())
+            services->NewFirmWithName(locator.m_strText1);
     }
 }
 
@@ -165,7 +164,7 @@ void CFirmFView::OnResolve(int message) {
 }
 
 void CFirmFView::OnFieldLeft(int controlId) {
-    if (controlId == ContactPerson && settings().unknownNameChoice() == 1)
+    if (controlId == ContactPerson && userOptions().unknownNameChoice == 1)
         ResolvePersonName();
 }
 
@@ -178,8 +177,8 @@ void CFirmFView::ResolvePersonName() {
     if (name.isEmpty() || findPersonFirm(name).has_value())
         return;
     callerLink(FormKind::Person).set(this);
-    if (CMainFrame* main = CMainFrame::instance())
-        main->NewPersonWithName(name);
+    if (CFrameServices* services = frameServices())
+        services->NewPersonWithName(name);
 }
 
 QWidget* createFirmView(CDocument* document) {

@@ -5,15 +5,14 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
-#include "app/MainFrame.h"
-#include "app/SpawnMDIChildWnd.h"
 #include "data/Connection.h"
-#include "data/DbException.h"
 #include "data/ErrorReport.h"
 #include "forms/DataEntryDialog.h"
 #include "forms/TypeAheadComboBox.h"
 #include "platform/CommandIds.h"
+#include "platform/FrameServices.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 #include "platform/WaitCursor.h"
@@ -24,6 +23,7 @@ constexpr int kFirstAddGroup = 60001;
 constexpr int kDeleteRecord = 60002;
 constexpr int kTitle = 60040;
 
+const QString kTable = QStringLiteral("Group");
 const QString kIdColumn = QStringLiteral("id");
 const QString kNameColumn = QStringLiteral("Name");
 const QString kCommentColumn = QStringLiteral("Description");
@@ -48,9 +48,13 @@ const CGroupFView::ButtonDef CGroupFView::kButtons[] = {
 };
 
 CGroupFView::CGroupFView(CDocument* document)
-    : m_recordSet(&sharedDatabase()), m_slot(QStringLiteral("Group"), this) {
+    : m_recordSet(&sharedDatabase()),
+      m_machine(m_recordSet, *this, kTable),
+      m_moves([this] { return isEditing(); }),
+      m_slot(QStringLiteral("Group"), this) {
     SetDocument(document);
     buildLayout();
+    connect(&changeNotifier(), &CChangeNotifier::changed, this, &CGroupFView::onDataChanged);
 }
 
 CGroupFView::~CGroupFView() = default;
@@ -80,7 +84,11 @@ void CGroupFView::buildLayout() {
         auto* button = new QPushButton(QString::fromLatin1(def.caption), this);
         button->setObjectName(QStringLiteral("button%1").arg(def.id));
         button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this, def.handler);
+        connect(button, &QPushButton::clicked, this, [this, handler = def.handler] {
+            // Changes of other writers wait while a handler (and its question) runs.
+            CDeferredMoves::Command command(m_moves);
+            reportDbErrors([&] { (this->*handler)(); });
+        });
         (def.onNameRow ? nameRow : editRow)->addWidget(button);
         m_buttons.append(button);
     }
@@ -113,25 +121,19 @@ CGroupRcs* CGroupFView::OnGetRecordset() {
 }
 
 bool CGroupFView::isEditing() const {
-    return m_recordSet.IsOpen() && m_recordSet.GetEditMode() != CRecordSet::dbEditNone;
+    return m_machine.isEditing();
 }
 
 void CGroupFView::OnInitialUpdate() {
     {
         WaitCursor wait;
-        try {
-            OnGetRecordset();
-        } catch (const CDbException& e) {
-            ReportDbException(e);
-        }
+        reportDbErrors([this] { OnGetRecordset(); });
         GetDocument()->SetTitle(loadString(kTitle));
     }
-    FillNameList();
+    reportDbErrors([this] { FillNameList(); });
     EnableControls(false);
-    if (CSpawnMDIChildWnd* frame = childFrameOf(this)) {
-        frame->RestorePlacement();
-        frame->fitToViewOnce();
-    }
+    if (CFrameServices* services = frameServices())
+        services->PlaceFrame(this);
 }
 
 void CGroupFView::OnUpdate(CView*, int hint, CHintObject*) {
@@ -148,20 +150,40 @@ void CGroupFView::EnableControls(bool editing) {
         m_comment->setFocus();
 }
 
+void CGroupFView::DoNewMask() {
+    m_comment->clear();
+}
+
 void CGroupFView::ShowValues() {
     m_comment->setPlainText(m_recordSet.text(kCommentColumn));
 }
 
-void CGroupFView::ReadValues() {
+bool CGroupFView::ReadValues() {
     m_recordSet.setValue(kCommentColumn, m_comment->toPlainText());
+    return true;
+}
+
+bool CGroupFView::RefreshPosition() {
+    ShowValues();
+    return true;
+}
+
+void CGroupFView::DoAfterPost() {
+    if (m_machine.lastPost() == CRecordStateMachine::Post::Deleted)
+        FillNameList();
+}
+
+bool CGroupFView::ConfirmDelete() {
+    return messageBox(loadString(kDeleteRecord), Prompter::Buttons::YesNo,
+                      Prompter::Icon::Question) == Prompter::Yes;
 }
 
 void CGroupFView::FillNameList() {
     if (!m_recordSet.IsOpen())
         return;
-    try {
-        m_recordSet.m_strSort = kNameColumn;
-        m_recordSet.Requery();
+    m_recordSet.m_strSort = kNameColumn;
+    m_recordSet.Requery();
+    {
         const QSignalBlocker quiet(m_names);
         m_ids.clear();
         m_names->clear();
@@ -171,23 +193,18 @@ void CGroupFView::FillNameList() {
         }
         if (!m_ids.isEmpty())
             m_names->setCurrentIndex(0);
-    } catch (const CDbException& e) {
-        ReportDbException(e);
     }
-    if (!m_ids.isEmpty())
-        ShowSelected();
+    ShowSelected();
 }
 
 void CGroupFView::ShowSelected() {
     const int index = m_names->currentIndex();
     if (index < 0 || index >= m_ids.size())
         return;
-    try {
+    reportDbErrors([&] {
         if (m_recordSet.FindFirst(QStringLiteral("id = %1").arg(m_ids[index])))
             ShowValues();
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-    }
+    });
 }
 
 void CGroupFView::SelectId(qint32 id) {
@@ -210,16 +227,16 @@ void CGroupFView::OnNew() {
         return;
     }
     qint32 newId = -1;
-    try {
+    const bool added = reportDbErrors([&] {
+        const QScopedValueRollback own(m_adding, true);
         m_recordSet.AddNew();
         m_recordSet.setValue(kNameColumn, name);
         m_recordSet.Update();
         m_recordSet.SetBookmark(m_recordSet.GetLastModifiedBookmark());
         newId = m_recordSet.longValue(kIdColumn);
-    } catch (const CDbException& e) {
-        if (m_recordSet.GetEditMode() != CRecordSet::dbEditNone)
-            m_recordSet.CancelUpdate();
-        ReportDbException(e);
+    });
+    if (!added) {
+        m_machine.Abandon();
         return;
     }
     FillNameList();
@@ -229,17 +246,11 @@ void CGroupFView::OnNew() {
 }
 
 void CGroupFView::OnEdit() {
-    if (!m_recordSet.IsOpen() || (m_recordSet.IsBOF() && m_recordSet.IsEOF())) {
+    if (!m_machine.hasRecord()) {
         messageBox(loadString(kFirstAddGroup), Prompter::Buttons::Ok);
         return;
     }
-    try {
-        m_recordSet.Edit();
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-        return;
-    }
-    EnableControls(true);
+    m_machine.Edit();
 }
 
 void CGroupFView::OnSave() {
@@ -247,50 +258,53 @@ void CGroupFView::OnSave() {
         EnableControls(false);
         return;
     }
-    ReadValues();
-    try {
-        m_recordSet.Update();
-    } catch (const CDbException& e) {
-        ReportDbException(e);
-        return;
-    }
-    EnableControls(false);
+    m_machine.Save();
 }
 
 void CGroupFView::OnCancel() {
-    if (isEditing())
-        m_recordSet.CancelUpdate();
-    EnableControls(false);
-    ShowValues();
+    if (!m_machine.Cancel()) {
+        EnableControls(false);
+        ShowValues();
+    }
 }
 
 void CGroupFView::OnDelete() {
-    if (messageBox(loadString(kDeleteRecord), Prompter::Buttons::YesNo, Prompter::Icon::Question) !=
-        Prompter::Yes)
+    // Asked even when there is no group, as the form always has; nothing is deleted then.
+    if (!m_machine.hasRecord()) {
+        ConfirmDelete();
         return;
-    if (!m_recordSet.IsOpen() || m_recordSet.IsBOF() || m_recordSet.IsEOF())
-        return;
-    try {
-        m_recordSet.Delete();
-        if (!m_recordSet.IsEOF())
-            m_recordSet.MoveNext();
-        if (m_recordSet.IsBOF() && m_recordSet.IsEOF())
-            m_recordSet.SetFieldNull();
-        ShowValues();
-    } catch (const CDbException& e) {
-        m_recordSet.SetFieldNull();
-        ReportDbException(e);
-        ShowValues();
     }
-    FillNameList();
+    m_machine.Delete();
 }
 
 void CGroupFView::CloseNow() {
-    if (isEditing())
-        m_recordSet.CancelUpdate();
-    if (CMainFrame* main = CMainFrame::instance()) {
-        if (CSpawnMDIChildWnd* frame = main->frameOf(this))
+    m_machine.Abandon();
+    if (CFrameServices* services = frameServices()) {
+        if (QWidget* frame = services->FrameOf(this))
             frame->close();
+    }
+}
+
+void CGroupFView::onDataChanged(const DataChange& change) {
+    if (m_adding || m_refillQueued || !m_machine.Concerns(change))
+        return;
+    m_refillQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_refillQueued = false;
+            m_moves.runOrDefer([this] { reportDbErrors([this] { refillKeepingSelection(); }); });
+        },
+        Qt::QueuedConnection);
+}
+
+void CGroupFView::refillKeepingSelection() {
+    const int index = m_names->currentIndex();
+    const qint32 selected = index >= 0 && index < m_ids.size() ? m_ids[index] : -1;
+    FillNameList();
+    if (m_ids.contains(selected)) {
+        SelectId(selected);
+        ShowSelected();
     }
 }
 

@@ -1,58 +1,35 @@
 #include "forms/MyFormView.h"
 
-#include <QDateEdit>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimeEdit>
 #include <QVBoxLayout>
 #include <utility>
 
-#include "app/MainFrame.h"
-#include "app/SpawnMDIChildWnd.h"
 #include "data/DBDoc.h"
-#include "data/DbException.h"
 #include "data/ErrorReport.h"
-#include "data/KnownValues.h"
 #include "data/RecordLocator.h"
-#include "data/StoredDateTime.h"
 #include "forms/PickListEdit.h"
 #include "platform/CommandIds.h"
+#include "platform/FrameServices.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 #include "platform/WaitCursor.h"
 
 namespace {
 
-constexpr int kPickListHint = 60035;
 constexpr int kCancelEditing = 60003;
 constexpr int kDeleteRecord = 60002;
 
-// The day that stands for "no date" in the date pickers.
-const QDate kNoDate(1899, 12, 30);
-
-const QStringList* knownList(KnownList list) {
-    switch (list) {
-        case KnownList::None:
-            return nullptr;
-        case KnownList::LastName:
-            return &LastNameList().items();
-        case KnownList::FirstName:
-            return &FirstNameList().items();
-        case KnownList::FirmName:
-            return &FirmNameList().items();
-        case KnownList::PersonName:
-            return &PersonNameList().items();
-        case KnownList::GroupName:
-            return &GroupNameList().items();
-        case KnownList::AlarmName:
-            return &AlarmNameList().items();
-    }
-    return nullptr;
+// The table a form's record set opens, e.g. "Person" for "[Person]".
+QString tableOf(const CRecordSet& recordSet) {
+    QString source = recordSet.GetDefaultSQL();
+    if (source.startsWith(u'[') && source.endsWith(u']'))
+        source = source.mid(1, source.size() - 2);
+    return source;
 }
 
 int returnHint(FormKind kind) {
@@ -66,10 +43,13 @@ CMyFormView::CMyFormView(CDocument* document, FormDefinition definition, FormKin
     : m_definition(std::move(definition)),
       m_kind(kind),
       m_recordSet(std::move(recordSet)),
+      m_binder(m_definition.fields),
+      m_machine(*m_recordSet, *this, tableOf(*m_recordSet)),
       m_slot(QString::fromLatin1(m_definition.kind), this),
       m_moves([this] { return isEditing(); }) {
     SetDocument(document);
     buildLayout();
+    connect(&changeNotifier(), &CChangeNotifier::changed, this, &CMyFormView::onDataChanged);
 }
 
 CMyFormView::~CMyFormView() {
@@ -85,53 +65,6 @@ CPickListEdit* CMyFormView::edit(int controlId) const {
     return qobject_cast<CPickListEdit*>(control(controlId));
 }
 
-QWidget* CMyFormView::makeControl(const FormField& field) {
-    const QString name = QString::fromLatin1(field.column);
-    QWidget* widget = nullptr;
-    switch (field.kind) {
-        case FieldKind::Text: {
-            auto* edit = new CPickListEdit(this);
-            edit->setList(knownList(field.list));
-            if (field.list != KnownList::None)
-                edit->setToolTip(loadString(kPickListHint));
-            if (field.resolveMessage != 0) {
-                edit->setResolveOnF7(true);
-                edit->setResolveMessage(field.resolveMessage);
-                connect(edit, &CPickListEdit::resolveRequested, this, [this](int message) {
-                    runCommand([this, message] { OnResolve(message); });
-                });
-            }
-            widget = edit;
-            break;
-        }
-        case FieldKind::MultiLine: {
-            auto* edit = new QPlainTextEdit(this);
-            edit->setTabChangesFocus(true);
-            edit->setFixedHeight(72);
-            widget = edit;
-            break;
-        }
-        case FieldKind::Date: {
-            auto* date = new QDateEdit(this);
-            date->setCalendarPopup(true);
-            date->setMinimumDate(kNoDate);
-            date->setSpecialValueText(QStringLiteral(" "));
-            date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-            widget = date;
-            break;
-        }
-        case FieldKind::Time: {
-            auto* time = new QTimeEdit(this);
-            time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-            widget = time;
-            break;
-        }
-    }
-    widget->setObjectName(name);
-    widget->installEventFilter(this);
-    return widget;
-}
-
 void CMyFormView::buildLayout() {
     auto* outer = new QVBoxLayout(this);
     // Single-line fields stand in two columns (label, field, buttons on each side), in tab
@@ -140,9 +73,14 @@ void CMyFormView::buildLayout() {
     m_grid->setHorizontalSpacing(8);
     int lineFields = 0;
     std::vector<std::pair<QLabel*, QWidget*>> multiLine;
+    m_binder.createControls(this);
     for (const FormField& field : m_definition.fields) {
-        QWidget* widget = makeControl(field);
-        m_controls.insert(field.controlId, widget);
+        QWidget* widget = m_binder.control(field.controlId);
+        widget->installEventFilter(this);
+        if (auto* edit = qobject_cast<CPickListEdit*>(widget); edit && edit->resolveOnF7()) {
+            connect(edit, &CPickListEdit::resolveRequested, this,
+                    [this](int message) { runCommand([this, message] { OnResolve(message); }); });
+        }
         auto* label = new QLabel(QString::fromUtf8(field.label), this);
         label->setBuddy(widget);
         if (field.kind == FieldKind::MultiLine) {
@@ -231,7 +169,7 @@ CRecordSet* CMyFormView::OnGetRecordset() {
 }
 
 bool CMyFormView::isEditing() const {
-    return m_opened && m_recordSet->GetEditMode() != CRecordSet::dbEditNone;
+    return m_opened && m_machine.isEditing();
 }
 
 void CMyFormView::OnInitialUpdate() {
@@ -242,21 +180,19 @@ void CMyFormView::OnInitialUpdate() {
         opened = reportDbErrors([this] { OnGetRecordset(); }) && m_recordSet->IsOpen();
         GetDocument()->SetTitle(loadString(m_definition.titleStringId));
     }
-    CSpawnMDIChildWnd* frame = childFrameOf(this);
+    CFrameServices* services = frameServices();
     if (!opened) {
         // A table that cannot be read is not shown as an empty one: after the report the
         // window goes, so that nothing is typed into a form that cannot save it.
         EnableControls(false);
-        if (frame)
+        if (QWidget* frame = services ? services->FrameOf(this) : nullptr)
             QMetaObject::invokeMethod(frame, &QWidget::close, Qt::QueuedConnection);
         return;
     }
     reportDbErrors([this] { RefreshPosition(); });
     EnableControls(false);
-    if (frame) {
-        frame->RestorePlacement();
-        frame->fitToViewOnce();
-    }
+    if (services)
+        services->PlaceFrame(this);
 }
 
 void CMyFormView::OnUpdate(CView*, int hint, CHintObject* hintObject) {
@@ -267,30 +203,23 @@ void CMyFormView::OnUpdate(CView*, int hint, CHintObject* hintObject) {
         requestMove(hint, locator);
         return;
     }
-    CRecordSet* rs = m_recordSet.get();
+    using Move = CRecordStateMachine::Move;
     runCommand([&] {
         switch (hint) {
             case cmd::FirstRecord:
-                if (!(rs->IsBOF() && rs->IsEOF()))
-                    moveAndRefresh(&CRecordSet::MoveFirst);
+                m_machine.MoveTo(Move::First);
                 break;
             case cmd::PreviousRecord:
-                if (!rs->IsBOF())
-                    moveAndRefresh(&CRecordSet::MovePrev);
+                m_machine.MoveTo(Move::Previous);
                 break;
             case cmd::NextRecord:
-                if (!rs->IsEOF())
-                    moveAndRefresh(&CRecordSet::MoveNext);
+                m_machine.MoveTo(Move::Next);
                 break;
             case cmd::LastRecord:
-                if (!(rs->IsBOF() && rs->IsEOF()))
-                    moveAndRefresh(&CRecordSet::MoveLast);
+                m_machine.MoveTo(Move::Last);
                 break;
             case cmd::EditRecord:
-                if (isEditing())
-                    break;
-                rs->Edit();
-                EnableControls(true);
+                m_machine.Edit();
                 break;
             case cmd::SaveRecord:
                 Save();
@@ -343,27 +272,8 @@ void CMyFormView::requestMove(int hint, const CRecordLocator* locator) {
     });
 }
 
-void CMyFormView::moveAndRefresh(void (CRecordSet::*move)()) {
-    CRecordSet* rs = m_recordSet.get();
-    (rs->*move)();
-    // Stepping past either end keeps the form on the first or last record.
-    if (rs->IsBOF() && !rs->IsEOF())
-        rs->MoveFirst();
-    if (rs->IsEOF() && !rs->IsBOF())
-        rs->MoveLast();
-    RefreshPosition();
-}
-
 void CMyFormView::EnableControls(bool enable) {
-    for (QWidget* widget : std::as_const(m_controls)) {
-        if (auto* line = qobject_cast<QLineEdit*>(widget)) {
-            line->setReadOnly(!enable);
-        } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
-            text->setReadOnly(!enable);
-        } else {
-            widget->setEnabled(enable);
-        }
-    }
+    m_binder.setEditable(enable);
     if (QWidget* focus = control(m_definition.focusId))
         focus->setFocus();
     if (CDBDoc* doc = document())
@@ -371,13 +281,7 @@ void CMyFormView::EnableControls(bool enable) {
 }
 
 void CMyFormView::DoNewMask() {
-    for (QWidget* widget : std::as_const(m_controls)) {
-        if (auto* line = qobject_cast<QLineEdit*>(widget)) {
-            line->clear();
-        } else if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
-            text->clear();
-        }
-    }
+    m_binder.clearTexts();
 }
 
 void CMyFormView::setPositionTexts() {
@@ -409,8 +313,8 @@ bool CMyFormView::RefreshPosition() {
         if (link.returnPending) {
             link.returnPending = false;
             if (CView* caller = link.callerView()) {
-                if (CMainFrame* main = CMainFrame::instance())
-                    main->ActivateView(caller);
+                if (CFrameServices* services = frameServices())
+                    services->ActivateView(caller);
             }
         }
     }
@@ -418,67 +322,16 @@ bool CMyFormView::RefreshPosition() {
 }
 
 void CMyFormView::ShowValues() {
-    for (const FormField& field : m_definition.fields) {
-        QWidget* widget = control(field.controlId);
-        const QVariant value = m_recordSet->value(QString::fromLatin1(field.column));
-        switch (field.kind) {
-            case FieldKind::Text:
-                static_cast<QLineEdit*>(widget)->setText(value.toString());
-                break;
-            case FieldKind::MultiLine:
-                static_cast<QPlainTextEdit*>(widget)->setPlainText(value.toString());
-                break;
-            case FieldKind::Date:
-                static_cast<QDateEdit*>(widget)->setDate(
-                    value.isNull() ? kNoDate : value.toDateTime().date());
-                break;
-            case FieldKind::Time:
-                static_cast<QTimeEdit*>(widget)->setTime(
-                    value.isNull() ? QTime(0, 0) : value.toDateTime().time());
-                break;
-        }
-    }
+    m_binder.show(*m_recordSet);
 }
 
 bool CMyFormView::ReadValues() {
-    for (const FormField& field : m_definition.fields) {
-        QWidget* widget = control(field.controlId);
-        const QString column = QString::fromLatin1(field.column);
-        switch (field.kind) {
-            case FieldKind::Text:
-                m_recordSet->setValue(column, static_cast<QLineEdit*>(widget)->text());
-                break;
-            case FieldKind::MultiLine:
-                m_recordSet->setValue(column, static_cast<QPlainTextEdit*>(widget)->toPlainText());
-                break;
-            case FieldKind::Date: {
-                const QDate date = static_cast<QDateEdit*>(widget)->date();
-                const QDateTime old = m_recordSet->value(column).toDateTime();
-                m_recordSet->setValue(column,
-                                      wallClock(date, old.isValid() ? old.time() : QTime(0, 0)));
-                break;
-            }
-            case FieldKind::Time: {
-                const QTime time = static_cast<QTimeEdit*>(widget)->time();
-                const QDateTime old = m_recordSet->value(column).toDateTime();
-                m_recordSet->setValue(column,
-                                      wallClock(old.isValid() ? old.date() : kNoDate, time));
-                break;
-            }
-        }
-    }
+    m_binder.read(*m_recordSet);
     return true;
 }
 
 void CMyFormView::NewRecord(const CRecordLocator* locator) {
-    CRecordSet* rs = m_recordSet.get();
-    // Refused before the form changes, so that a set that cannot take a record never
-    // looks as if it were adding one.
-    rs->CheckWritable();
-    DoNewMask();
-    EnableControls(true);
-    DoNewDefaults();
-    rs->AddNew();
+    m_machine.AddNew();
     if (locator)
         FillNewRecordNames(*locator);
 }
@@ -486,13 +339,11 @@ void CMyFormView::NewRecord(const CRecordLocator* locator) {
 void CMyFormView::EditForReturnedName() {
     if (isEditing())
         return;
-    CRecordSet* rs = m_recordSet.get();
-    if (rs->IsBOF() || rs->IsEOF()) {
+    if (!m_machine.hasRecord()) {
         NewRecord(nullptr);
         return;
     }
-    rs->Edit();
-    EnableControls(true);
+    m_machine.Edit();
 }
 
 void CMyFormView::AfterUpdate(bool added) {
@@ -508,59 +359,22 @@ void CMyFormView::AfterUpdate(bool added) {
 }
 
 void CMyFormView::Save() {
-    CRecordSet* rs = m_recordSet.get();
-    if (!isEditing())
-        return;
-    if (!ReadValues())
-        return;
-    if (!DoBeforePost())
-        return;
-    const bool added = rs->GetEditMode() == CRecordSet::dbEditAdd;
-    rs->Update();
-    AfterUpdate(added);
-    DoAfterPost();
-    EnableControls(false);
-    RefreshPosition();
-    if (returnsToCaller())
+    if (m_machine.Save() && returnsToCaller())
         ReturnToCaller(savedName());
 }
 
+bool CMyFormView::ConfirmCancel() {
+    return messageBox(loadString(kCancelEditing), Prompter::Buttons::YesNo,
+                      Prompter::Icon::Question) == Prompter::Yes;
+}
+
+bool CMyFormView::ConfirmDelete() {
+    return messageBox(loadString(kDeleteRecord), Prompter::Buttons::YesNo,
+                      Prompter::Icon::Exclamation) == Prompter::Yes;
+}
+
 void CMyFormView::CancelOrDelete() {
-    CRecordSet* rs = m_recordSet.get();
-    if (isEditing()) {
-        if (messageBox(loadString(kCancelEditing), Prompter::Buttons::YesNo,
-                       Prompter::Icon::Question) != Prompter::Yes)
-            return;
-        rs->CancelUpdate();
-        EnableControls(false);
-    } else {
-        // Nothing to delete: no question about a record that is not there.
-        if (rs->IsBOF() || rs->IsEOF())
-            return;
-        if (messageBox(loadString(kDeleteRecord), Prompter::Buttons::YesNo,
-                       Prompter::Icon::Exclamation) != Prompter::Yes)
-            return;
-        // A delete that fails leaves the record, the record set and the controls as they
-        // were: the dispatcher reports the error and nothing below runs.
-        rs->Delete();
-        try {
-            if (!rs->IsEOF())
-                rs->MoveNext();
-            if (rs->IsBOF() && rs->IsEOF()) {
-                rs->SetFieldNull();
-            } else if (rs->IsEOF()) {
-                rs->MovePrev();
-            }
-        } catch (const CDbException& e) {
-            // The record is gone; only the move to its neighbour failed.
-            ReportDbException(e);
-            rs->SetFieldNull();
-        }
-        ShowValues();
-        DoAfterPost();
-    }
-    RefreshPosition();
-    if (returnsToCaller())
+    if (m_machine.CancelOrDelete() && returnsToCaller())
         ReturnToCaller(std::nullopt);
 }
 
@@ -569,8 +383,8 @@ void CMyFormView::Close() {
         CancelOrDelete();
         return;
     }
-    if (CMainFrame* main = CMainFrame::instance()) {
-        if (CSpawnMDIChildWnd* frame = main->frameOf(this))
+    if (CFrameServices* services = frameServices()) {
+        if (QWidget* frame = services->FrameOf(this))
             frame->close();
     }
 }
@@ -593,10 +407,10 @@ void CMyFormView::OnNotFound(const CRecordLocator&) {
 void CMyFormView::DoAfterPost() {}
 
 void CMyFormView::OpenNewRelated(FormKind targetKind, const QString& targetWindowKind) {
-    CMainFrame* main = CMainFrame::instance();
-    if (!main)
+    CFrameServices* services = frameServices();
+    if (!services)
         return;
-    CView* target = main->OpenOrActivate(targetWindowKind);
+    CView* target = services->OpenOrActivate(targetWindowKind);
     if (!target || !target->GetDocument())
         return;
     callerLink(targetKind).set(this);
@@ -604,13 +418,13 @@ void CMyFormView::OpenNewRelated(FormKind targetKind, const QString& targetWindo
 }
 
 void CMyFormView::ViewRelated(const QString& targetWindowKind, const QString& name) {
-    CMainFrame* main = CMainFrame::instance();
-    if (!main)
+    CFrameServices* services = frameServices();
+    if (!services)
         return;
-    CView* target = main->OpenOrActivate(targetWindowKind);
+    CView* target = services->OpenOrActivate(targetWindowKind);
     if (!target)
         return;
-    main->ActivateView(target);
+    services->ActivateView(target);
     if (auto* doc = qobject_cast<CDBDoc*>(target->GetDocument()))
         doc->ShowRecordByTexts(name, QString(), QString());
 }
@@ -623,8 +437,8 @@ void CMyFormView::ReturnToCaller(const std::optional<QString>& name) {
     CView* caller = link.callerView();
     if (!caller)
         return;
-    if (CMainFrame* main = CMainFrame::instance())
-        main->ActivateView(caller);
+    if (CFrameServices* services = frameServices())
+        services->ActivateView(caller);
     if (name && caller->GetDocument()) {
         CRecordLocator locator(*name, QString());
         caller->GetDocument()->UpdateAllViews(nullptr, returnHint(m_kind), &locator);
@@ -634,15 +448,31 @@ void CMyFormView::ReturnToCaller(const std::optional<QString>& name) {
 bool CMyFormView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && isEditing()) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            for (auto it = m_controls.cbegin(); it != m_controls.cend(); ++it) {
-                if (it.value() == watched) {
-                    const int controlId = it.key();
-                    runCommand([this, controlId] { OnFieldLeft(controlId); });
-                    break;
-                }
-            }
-        }
+        const auto* edit = qobject_cast<const CPickListEdit*>(watched);
+        const bool toOwnList = edit && edit->listShown();
+        const int controlId = m_binder.controlId(watched);
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !toOwnList &&
+            controlId != 0)
+            runCommand([this, controlId] { OnFieldLeft(controlId); });
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void CMyFormView::onDataChanged(const DataChange& change) {
+    if (!m_opened || !m_machine.Concerns(change))
+        return;
+    const bool queued = !m_changes.empty();
+    m_changes.push_back(change);
+    if (!queued)
+        QMetaObject::invokeMethod(this, &CMyFormView::takeInChanges, Qt::QueuedConnection);
+}
+
+void CMyFormView::takeInChanges() {
+    // An edit in progress keeps the user's typing: the changes wait for its end.
+    m_moves.runOrDefer([this, changes = std::exchange(m_changes, {})] {
+        reportDbErrors([&] {
+            for (const DataChange& change : changes)
+                m_machine.ApplyChange(change);
+        });
+    });
 }

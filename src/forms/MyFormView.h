@@ -6,9 +6,12 @@
 #include <memory>
 #include <optional>
 
+#include "data/ChangeNotifier.h"
 #include "data/RecordSet.h"
-#include "forms/CallerLink.h"
+#include "forms/FieldBinder.h"
 #include "forms/FormDefinition.h"
+#include "forms/RecordStateMachine.h"
+#include "platform/CallerLink.h"
 #include "platform/DeferredMoves.h"
 #include "platform/Document.h"
 #include "platform/OpenWindowRegistry.h"
@@ -29,7 +32,12 @@ class QPushButton;
 // Requests to show a record or start a new one wait while the form runs a command of its
 // own (its question may be open) or edits, and run when it is idle again (CDeferredMoves):
 // an answer always acts on the record the user chose, and typed text is never dropped.
-class CMyFormView : public QWidget, public CView {
+//
+// The controls are bound to the record's fields by a CFieldBinder; the record's life
+// (browse, edit, add, save, cancel, delete, moves) is a CRecordStateMachine, which calls
+// back the steps below. What other writers change in the form's table reaches the form
+// through the change notifier and is shown once the form is idle.
+class CMyFormView : public QWidget, public CView, protected CRecordSteps {
     Q_OBJECT
 public:
     CMyFormView(CDocument* document, FormDefinition definition, FormKind kind,
@@ -45,9 +53,10 @@ public:
     const FormDefinition& definition() const { return m_definition; }
 
     // The data control of a column or control id; nullptr when the form has none.
-    QWidget* control(int controlId) const { return m_controls.value(controlId, nullptr); }
+    QWidget* control(int controlId) const { return m_binder.control(controlId); }
     CPickListEdit* edit(int controlId) const;
     bool isEditing() const;
+    CRecordStateMachine& stateMachine() { return m_machine; }
     qint32 position() const { return m_position; }
     qint32 overall() const { return m_overall; }
     // The show-record and new-record requests waiting for the form to be idle.
@@ -55,13 +64,15 @@ public:
 
 protected:
     // The operations each form fills in.
-    virtual void EnableControls(bool enable);
-    virtual void DoNewMask();
-    virtual bool RefreshPosition();
-    virtual bool DoBeforePost() { return true; }
+    void EnableControls(bool enable) override;
+    void DoNewMask() override;
+    bool RefreshPosition() override;
+    bool DoBeforePost() override { return true; }
     virtual void DoAfterMove() {}
-    virtual void DoAfterPost();
-    virtual void DoNewDefaults() {}
+    void DoAfterPost() override;
+    void DoNewDefaults() override {}
+    bool ConfirmCancel() override;
+    bool ConfirmDelete() override;
     virtual void DoListRecords() = 0;
     virtual void DoPrint() = 0;
 
@@ -71,7 +82,7 @@ protected:
     // No record matched a show-record request.
     virtual void OnNotFound(const CRecordLocator& locator);
     // After the record set wrote a record; `added` tells an insertion.
-    virtual void AfterUpdate(bool added);
+    void AfterUpdate(bool added) override;
     // 32790 carried names for the form's name fields.
     virtual void FillNewRecordNames(const CRecordLocator&) {}
     // A name sent back by the person (60008) or firm (60009) form.
@@ -89,8 +100,8 @@ protected:
     virtual void OnFieldLeft(int) {}
 
     // Record to controls and controls to record; false when a control does not validate.
-    virtual void ShowValues();
-    virtual bool ReadValues();
+    void ShowValues() override;
+    bool ReadValues() override;
 
     // Extra buttons and widgets of a form, placed below the fields.
     QPushButton* addButton(int id, const QString& text);
@@ -119,18 +130,21 @@ protected:
 
 private:
     void buildLayout();
-    QWidget* makeControl(const FormField& field);
-    void moveAndRefresh(void (CRecordSet::*move)());
     // Show-record and new-record requests: at once when the form is idle, else later.
     void requestMove(int hint, const CRecordLocator* locator);
+    // Hears the notifier inside another writer's write: the change is taken in later, once
+    // the write is done and the form idle.
+    void onDataChanged(const DataChange& change);
+    void takeInChanges();
     void setPositionTexts();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     FormDefinition m_definition;
     FormKind m_kind;
     std::unique_ptr<CRecordSet> m_recordSet;
+    CFieldBinder m_binder;
+    CRecordStateMachine m_machine;
     OpenWindowSlot m_slot;
-    QHash<int, QWidget*> m_controls;
     QHash<int, QPushButton*> m_buttons;
     QGridLayout* m_grid = nullptr;
     QHBoxLayout* m_buttonRow = nullptr;
@@ -140,4 +154,7 @@ private:
     qint32 m_overall = 0;
     bool m_opened = false;
     CDeferredMoves m_moves;
+    // What other writers changed since the form last took it in; while it is not empty,
+    // taking it in is queued.
+    std::vector<DataChange> m_changes;
 };

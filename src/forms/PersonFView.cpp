@@ -3,8 +3,6 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-#include "app/MainFrame.h"
-#include "app/Settings.h"
 #include "data/Connection.h"
 #include "data/DbException.h"
 #include "data/ErrorReport.h"
@@ -17,6 +15,7 @@
 #include "forms/PickListEdit.h"
 #include "forms/RecordPrintout.h"
 #include "platform/CommandIds.h"
+#include "platform/FrameServices.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 
@@ -113,8 +112,8 @@ void CPersonFView::DoPrint() {
 }
 
 void CPersonFView::DoListRecords() {
-    if (CMainFrame* main = CMainFrame::instance())
-        main->SendCommand(cmd::ListPersons);
+    if (CFrameServices* services = frameServices())
+        services->SendCommand(cmd::ListPersons);
 }
 
 QString CPersonFView::nameCondition(const CRecordLocator& locator) const {
@@ -129,8 +128,8 @@ void CPersonFView::OnNotFound(const CRecordLocator& locator) {
     // screen; a name that was not found then becomes a new person.
     RefreshPosition();
     if (locator.m_lId == -1) {
-        if (CMainFrame* main = CMainFrame::instance())
-            main->NewPersonWithName(locator.m_strText1);
+        if (CFrameServices* services = frameServices())
+            services->NewPersonWithName(locator.m_strText1);
     }
 }
 
@@ -159,7 +158,7 @@ void CPersonFView::OnResolve(int message) {
 }
 
 void CPersonFView::OnFieldLeft(int controlId) {
-    if (controlId == Company && settings().unknownNameChoice() == 1)
+    if (controlId == Company && userOptions().unknownNameChoice == 1)
         ResolveFirmName();
 }
 
@@ -171,8 +170,8 @@ void CPersonFView::ResolveFirmName() {
     if (name.trimmed().isEmpty() || firmExists(name))
         return;
     callerLink(FormKind::Firm).set(this);
-    if (CMainFrame* main = CMainFrame::instance())
-        main->NewFirmWithName(name);
+    if (CFrameServices* services = frameServices())
+        services->NewFirmWithName(name);
 }
 
 QWidget* createPersonView(CDocument* document) {

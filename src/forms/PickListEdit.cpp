@@ -1,28 +1,11 @@
 #include "forms/PickListEdit.h"
 
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 
-#include "app/Settings.h"
 #include "forms/PickListPopup.h"
 
 namespace {
-
-// "Do nothing" about unknown names while the pop-up has the focus, so that the field losing
-// the focus to it starts no name resolution; the saved action comes back afterwards.
-constexpr int kDoNothing = 3;
-
-class UnknownNameActionPause {
-public:
-    UnknownNameActionPause() : m_saved(settings().unknownNameAction) {
-        settings().unknownNameAction = kDoNothing;
-    }
-    ~UnknownNameActionPause() { settings().unknownNameAction = m_saved; }
-    UnknownNameActionPause(const UnknownNameActionPause&) = delete;
-    UnknownNameActionPause& operator=(const UnknownNameActionPause&) = delete;
-
-private:
-    int m_saved;
-};
 
 bool typesCharacter(const QKeyEvent& event) {
     if (event.key() == Qt::Key_Backspace || event.text().isEmpty())
@@ -107,7 +90,7 @@ void CPickListEdit::complete() {
 }
 
 void CPickListEdit::showList() {
-    UnknownNameActionPause pause;
+    const QScopedValueRollback shown(m_listShown, true);
     const QRect area(mapToGlobal(QPoint(0, 0)), QSize(width(), kPopupHeight));
     CPickListPopup popup(area, *m_list, text(), this);
     if (popup.exec() == QDialog::Accepted)

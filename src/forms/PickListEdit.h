@@ -33,6 +33,10 @@ public:
     int resolveMessage() const { return m_resolveMessage; }
     void setResolveMessage(int message) { m_resolveMessage = message; }
 
+    // True while the F4 pop-up is open: the field losing the focus to it has not been left,
+    // so its form starts no name resolution.
+    bool listShown() const { return m_listShown; }
+
 signals:
     // F7 in a field that resolves names: the form looks the name up before this returns.
     void resolveRequested(int message);
@@ -54,4 +58,5 @@ private:
     const QStringList* m_list = nullptr;
     bool m_resolveOnF7 = false;
     int m_resolveMessage = -1;
+    bool m_listShown = false;
 };

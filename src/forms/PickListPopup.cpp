@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "forms/TypeAheadListBox.h"
+#include "platform/TypeAheadListBox.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "forms/RecordPrintout.h"
 
-#include "lists/TextPrinter.h"
+#include "platform/TextPrinter.h"
 
 QString printLine(const char* label, const QString& value) {
     return QString::fromLatin1(label) + value + QStringLiteral("\r\n");

@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QComboBox>
 
-#include "forms/TypeAheadPrefix.h"
+#include "platform/TypeAheadPrefix.h"
 
 // A drop-down list (no typing into it) with type-ahead search: keys typed less than a second
 // apart select the first entry that begins with them, ignoring letter case, both in the

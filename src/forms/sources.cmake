@@ -1,10 +1,10 @@
 list(APPEND TARVEX_CORE_SOURCES
     src/forms/NameResolution.cpp
-    src/forms/TypeAheadPrefix.cpp
+    src/forms/RecordStateMachine.cpp
 )
 list(APPEND TARVEX_UI_SOURCES
-    src/forms/CallerLink.cpp
     src/forms/DossierButton.cpp
+    src/forms/FieldBinder.cpp
     src/forms/MyFormView.cpp
     src/forms/PersonFView.cpp
     src/forms/RecordPrintout.cpp
@@ -17,5 +17,4 @@ list(APPEND TARVEX_UI_SOURCES
     src/forms/PickListEdit.cpp
     src/forms/PickListPopup.cpp
     src/forms/TypeAheadComboBox.cpp
-    src/forms/TypeAheadListBox.cpp
 )

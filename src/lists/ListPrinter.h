@@ -3,7 +3,7 @@
 #include <QString>
 #include <vector>
 
-#include "lists/TextPrinter.h"
+#include "platform/TextPrinter.h"
 
 // A record list as the list printout reads it: its header items (list columns) with their
 // widths in pixels and display positions, and the shown text of each cell.

@@ -5,10 +5,10 @@
 
 #include "data/BackgroundWorker.h"
 #include "data/SortTerms.h"
-#include "forms/CallerLink.h"
 #include "lists/ListModel.h"
 #include "lists/ListPrinter.h"
 #include "lists/ListSource.h"
+#include "platform/CallerLink.h"
 #include "platform/Document.h"
 #include "platform/ListRefill.h"
 #include "platform/OpenWindowRegistry.h"

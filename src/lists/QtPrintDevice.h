@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <memory>
 
-#include "lists/PrintDevice.h"
+#include "platform/PrintDevice.h"
 #include "platform/WaitCursor.h"
 
 class QPrinter;

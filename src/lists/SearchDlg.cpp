@@ -13,7 +13,7 @@
 #include "data/Connection.h"
 #include "data/DBDoc.h"
 #include "data/ErrorReport.h"
-#include "forms/TypeAheadListBox.h"
+#include "platform/TypeAheadListBox.h"
 #include "lists/SearchResultModel.h"
 #include "platform/CommandIcon.h"
 #include "platform/FrameServices.h"

@@ -5,10 +5,8 @@ list(APPEND TARVEX_CORE_SOURCES
     src/lists/ListPrinter.cpp
     src/lists/ListSource.cpp
     src/lists/PageRequests.cpp
-    src/lists/PrintDevice.cpp
     src/lists/SearchQuery.cpp
     src/lists/SearchResultModel.cpp
-    src/lists/TextPrinter.cpp
     src/lists/WildcardPattern.cpp
 )
 list(APPEND TARVEX_UI_SOURCES

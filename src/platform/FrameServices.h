@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 
 class CView;
+class QWidget;
 
 // The options of the settings object that windows outside the shell act on.
 struct UserOptions {
@@ -11,7 +13,7 @@ struct UserOptions {
     int unknownNameChoice = 3;  // 1 create a new one, 2 notify the user, 3 do nothing
 };
 
-// What windows outside the application shell (lists, search tool, alarms) ask of the main
+// What windows outside the application shell (lists, forms, search tool, alarms) ask of the main
 // frame. The main frame installs itself while it lives; windows reach it through
 // frameServices(), so that their folders need not know the shell.
 class CFrameServices {
@@ -28,6 +30,16 @@ public:
     virtual CView* OpenOrActivate(const QString& kind) = 0;
     // Makes the view's frame the active child window.
     virtual void ActivateView(CView* view) = 0;
+    // A new window of the kind; its view, or nullptr when none can be opened.
+    virtual CView* OpenNewWindow(const QString& kind) = 0;
+    // The child window that hosts the view widget, or nullptr.
+    virtual QWidget* FrameOf(QWidget* view) const = 0;
+    // Gives the view's window the placement last saved for its title, and its first size.
+    virtual void PlaceFrame(QWidget* view) = 0;
+    // Fits the view's window to the view again, after the view's layout changed.
+    virtual void FitFrameToView(QWidget* view) = 0;
+    // The normal rectangle last saved for windows of the title.
+    virtual QRect SavedPlacement(const QString& title) const = 0;
     // Restores a minimised main window and brings it to the front.
     virtual void RestoreMainWindow() = 0;
     // Runs a command as if chosen from a menu; false when nobody handled it.

@@ -11,6 +11,9 @@ list(APPEND TARVEX_CORE_SOURCES
     src/platform/IniFile.cpp
     src/platform/ResourceLibrary.cpp
     src/platform/StringTable.cpp
+    src/platform/PrintDevice.cpp
+    src/platform/TextPrinter.cpp
+    src/platform/TypeAheadPrefix.cpp
 )
 list(APPEND TARVEX_UI_SOURCES
     src/platform/DialogButtons.cpp
@@ -18,4 +21,6 @@ list(APPEND TARVEX_UI_SOURCES
     src/platform/PageSetup.cpp
     src/platform/QtPrompter.cpp
     src/platform/WaitCursor.cpp
+    src/platform/CallerLink.cpp
+    src/platform/TypeAheadListBox.cpp
 )

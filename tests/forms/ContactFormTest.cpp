@@ -9,7 +9,7 @@
 #include "data/FirmRcs.h"
 #include "data/PersonRcs.h"
 #include "data/StoredDateTime.h"
-#include "forms/CallerLink.h"
+#include "platform/CallerLink.h"
 #include "forms/ContactFView.h"
 #include "forms/FirmFView.h"
 #include "forms/PersonFView.h"

@@ -5,7 +5,7 @@
 #include "FormFixture.h"
 #include "data/FirmRcs.h"
 #include "data/PersonRcs.h"
-#include "forms/CallerLink.h"
+#include "platform/CallerLink.h"
 #include "forms/FirmFView.h"
 #include "forms/PersonFView.h"
 #include "platform/CommandIds.h"

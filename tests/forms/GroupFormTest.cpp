@@ -242,3 +242,27 @@ TEST_F(GroupFormTest, EscWhileEditingClosesAndDropsTheEdit) {
     EXPECT_EQ(view<CGroupFView>("Group"), nullptr);
     EXPECT_EQ(storedGroups(), QStringList{"Alpha: old"});
 }
+
+TEST_F(GroupFormTest, GroupsChangedElsewhereShowAndTheSelectionStays) {
+    open({{"Alpha", "a"}, {"Mike", "m"}});
+    form->nameList()->setCurrentIndex(1);
+    addGroups({{"Bravo", "b"}});
+    EXPECT_EQ(names().size(), 2) << "read again after the writer's write is done";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(names(), (QStringList{"Alpha", "Bravo", "Mike"}));
+    EXPECT_EQ(form->nameList()->currentText(), "Mike");
+    EXPECT_EQ(shownComment(), "m");
+
+    click(CGroupFView::EditButton);
+    form->comment()->setPlainText("typed");
+    addGroups({{"Charlie"}});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(names().size(), 3) << "the list waits while the comment is edited";
+    EXPECT_EQ(shownComment(), "typed");
+    click(CGroupFView::SaveButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(names(), (QStringList{"Alpha", "Bravo", "Charlie", "Mike"}));
+    EXPECT_EQ(form->nameList()->currentText(), "Mike");
+    EXPECT_EQ(storedGroups().last(), "Charlie: ");
+    EXPECT_EQ(storedGroups()[1], "Mike: typed");
+}

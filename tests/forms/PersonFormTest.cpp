@@ -3,6 +3,9 @@
 #include <QPushButton>
 
 #include "FormFixture.h"
+#include "OutsideClient.h"
+#include "StatementTrace.h"
+#include "data/ChangeNotifier.h"
 #include "data/PersonRcs.h"
 #include "forms/PersonFView.h"
 #include "platform/CommandIds.h"
@@ -221,4 +224,80 @@ TEST_F(PersonFormTest, EraseOnAnEmptyTableAsksNothing) {
     QTest::keyClick(form, Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_TRUE(prompts.messages().isEmpty());
     EXPECT_EQ(form->overall(), 0);
+}
+
+namespace {
+
+// Another window's write on the shared connection: announced on the notifier at once.
+void renamePerson(const char* last, const char* first) {
+    CPersonRcs rs(&sharedDatabase());
+    rs.m_strFilter = QStringLiteral("[lastname] = '%1'").arg(QString::fromLatin1(last));
+    rs.Open();
+    rs.Edit();
+    rs.setValue("firstname", QString::fromLatin1(first));
+    rs.Update();
+}
+
+void deletePerson(const char* last) {
+    CPersonRcs rs(&sharedDatabase());
+    rs.m_strFilter = QStringLiteral("[lastname] = '%1'").arg(QString::fromLatin1(last));
+    rs.Open();
+    rs.Delete();
+}
+
+}  // namespace
+
+TEST_F(PersonFormTest, BrowsingFormShowsWhatAnotherWindowChanged) {
+    open({{"Adams", "Bob"}, {"Brown", "Ann"}, {"Clark", "Cy"}});
+    renamePerson("Adams", "Robert");
+    EXPECT_EQ(shown("firstname"), "Bob") << "taken in after the writer's write is done";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown("firstname"), "Robert");
+
+    key(Qt::Key_PageDown, Qt::ControlModifier);
+    deletePerson("Brown");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown("lastname"), "Clark") << "a record deleted elsewhere gives way to the next";
+    EXPECT_EQ(form->overall(), 2);
+    EXPECT_EQ(form->position(), 2);
+}
+
+TEST_F(PersonFormTest, AnotherProgramsChangeIsShownWhenItIsNoticed) {
+    open({{"Adams", "Bob"}});
+    OutsideClient::query(databasePath(),
+                         QStringLiteral("update Person set firstname = 'Bobby';"
+                                        "insert into Person (lastname) values ('Zorn');"));
+    changeNotifier().announce(DataChange::all());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown("firstname"), "Bobby");
+    EXPECT_EQ(form->overall(), 2);
+    EXPECT_EQ(form->position(), 1);
+}
+
+TEST_F(PersonFormTest, EditKeepsTheTypingUntilItEnds) {
+    open({{"Adams", "Bob"}});
+    key(Qt::Key_F2);
+    field("firstname")->setText("typed");
+    renamePerson("Adams", "Robert");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form->isEditing());
+    EXPECT_EQ(shown("firstname"), "typed");
+    prompts.answer(Prompter::Yes);
+    key(Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->isEditing());
+    EXPECT_EQ(shown("firstname"), "Robert") << "the waiting change is shown after the cancel";
+}
+
+TEST_F(PersonFormTest, OwnSaveIsNotReadAgain) {
+    open({{"Adams", "Bob"}});
+    key(Qt::Key_F2);
+    field("firstname")->setText("Robert");
+    key(Qt::Key_S, Qt::AltModifier);
+    ASSERT_FALSE(form->isEditing());
+    StatementTrace trace(sharedDatabase().handle());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(trace.statements().isEmpty()) << trace.statements().join('\n').toStdString();
+    EXPECT_EQ(shown("firstname"), "Robert");
+    EXPECT_EQ(storedPersons(), QStringList{"Adams|Robert"});
 }

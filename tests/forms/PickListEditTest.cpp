@@ -7,10 +7,9 @@
 #include <QVBoxLayout>
 #include <functional>
 
-#include "app/Settings.h"
 #include "forms/PickListEdit.h"
 #include "forms/PickListPopup.h"
-#include "forms/TypeAheadListBox.h"
+#include "platform/TypeAheadListBox.h"
 #include "support/ScriptedPrompter.h"
 
 namespace {
@@ -135,20 +134,17 @@ TEST_F(PickListEditTest, EscapeLeavesTheFieldAlone) {
     EXPECT_EQ(m_edit->text(), "Orv");
 }
 
-TEST_F(PickListEditTest, F4PausesTheUnknownNameActionAndRestoresIt) {
-    settings().unknownNameAction = 1;
-    int during = 0;
+TEST_F(PickListEditTest, F4MarksTheListShownWhileThePopupIsOpen) {
+    bool during = false;
     EXPECT_TRUE(pressF4([&](CPickListPopup& popup) {
-        during = settings().unknownNameAction;
+        during = m_edit->listShown();
         popup.reject();
     }));
-    EXPECT_EQ(during, 3);
-    EXPECT_EQ(settings().unknownNameAction, 1);
+    EXPECT_TRUE(during);
+    EXPECT_FALSE(m_edit->listShown());
 
-    settings().unknownNameAction = 2;
     EXPECT_TRUE(pressF4([](CPickListPopup& popup) { popup.accept(); }));
-    EXPECT_EQ(settings().unknownNameAction, 2);
-    settings().unknownNameAction = 3;
+    EXPECT_FALSE(m_edit->listShown());
 }
 
 TEST_F(PickListEditTest, F7AsksTheFormToResolveOnlyWhenEnabled) {

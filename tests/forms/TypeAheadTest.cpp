@@ -10,7 +10,7 @@
 
 #include "forms/PickListPopup.h"
 #include "forms/TypeAheadComboBox.h"
-#include "forms/TypeAheadListBox.h"
+#include "platform/TypeAheadListBox.h"
 #include "support/ScriptedPrompter.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "ListFixture.h"
 #include "data/Statement.h"
 #include "forms/PersonFView.h"
-#include "lists/PrintDevice.h"
+#include "platform/PrintDevice.h"
 #include "lists/RecordLists.h"
 #include "support/LinePrintDevice.h"
 

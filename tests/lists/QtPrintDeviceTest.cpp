@@ -9,7 +9,7 @@
 
 #include "ScriptedPrompter.h"
 #include "TempWorkDir.h"
-#include "lists/TextPrinter.h"
+#include "platform/TextPrinter.h"
 
 namespace {
 

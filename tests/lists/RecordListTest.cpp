@@ -8,7 +8,7 @@
 #include "ListFixture.h"
 #include "data/Connection.h"
 #include "forms/PersonFView.h"
-#include "lists/PrintDevice.h"
+#include "platform/PrintDevice.h"
 #include "lists/QtPrintDevice.h"
 #include "lists/RecordLists.h"
 #include "lists/WildcardPattern.h"

@@ -10,7 +10,7 @@
 #include "data/Statement.h"
 #include "forms/FirmFView.h"
 #include "forms/PersonFView.h"
-#include "forms/TypeAheadListBox.h"
+#include "platform/TypeAheadListBox.h"
 #include "lists/SearchDlg.h"
 #include "lists/SearchQuery.h"
 #include "lists/SearchResultModel.h"

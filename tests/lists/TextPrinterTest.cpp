@@ -1,4 +1,4 @@
-#include "lists/TextPrinter.h"
+#include "platform/TextPrinter.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include "data/Database.h"
 #include "data/KnownValues.h"
 #include "data/PersonRcs.h"
-#include "forms/CallerLink.h"
+#include "platform/CallerLink.h"
 #include "platform/DocTemplate.h"
 #include "platform/OpenWindowRegistry.h"
 

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "lists/PrintDevice.h"
+#include "platform/PrintDevice.h"
 
 // A printer that keeps the texts it is asked to draw: characters 10 units wide (so a line
 // holds `charsPerLine` of them), lines 10 units high, one tall page unless told otherwise.

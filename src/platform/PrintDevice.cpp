@@ -1,4 +1,4 @@
-#include "lists/PrintDevice.h"
+#include "platform/PrintDevice.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "forms/TypeAheadPrefix.h"
+#include "platform/TypeAheadPrefix.h"
 
 CTypeAheadPrefix::CTypeAheadPrefix(QObject* parent) : QObject(parent) {
     m_timer.setSingleShot(true);

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "lists/PrintDevice.h"
+#include "platform/PrintDevice.h"
 
 // Prints plain text page by page in a small fixed-pitch font: header lines at the top of
 // every page, one empty line, then as many body lines as fit. Lines are not wrapped.

@@ -1,4 +1,4 @@
-#include "forms/CallerLink.h"
+#include "platform/CallerLink.h"
 
 #include <array>
 

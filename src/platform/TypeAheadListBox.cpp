@@ -1,4 +1,4 @@
-#include "forms/TypeAheadListBox.h"
+#include "platform/TypeAheadListBox.h"
 
 #include <QKeyEvent>
 #include <QStringListModel>

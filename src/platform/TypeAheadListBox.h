@@ -4,7 +4,7 @@
 #include <QListView>
 #include <QStringList>
 
-#include "forms/TypeAheadPrefix.h"
+#include "platform/TypeAheadPrefix.h"
 
 class QStringListModel;
 
