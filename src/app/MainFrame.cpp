@@ -157,7 +157,7 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     // Coming back from another program that may have written to the file.
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
-                if (state == Qt::ApplicationActive)
+                if (state == Qt::ApplicationActive && m_changeWatch->isActive())
                     m_changeWatch->check();
             });
     UpdateCommandStates();
@@ -723,7 +723,8 @@ void CMainFrame::UpdateCommandStates() {
 }
 
 void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
-    m_changeWatch->check();
+    if (m_changeWatch->isActive())
+        m_changeWatch->check();
     auto* frame = qobject_cast<CSpawnMDIChildWnd*>(window);
     const int menuId =
         frame ? menuFor(static_cast<FrameKind>(frame->property("frameKind").toInt())) : menus::Main;

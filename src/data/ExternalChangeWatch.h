@@ -19,6 +19,7 @@ public:
     // Starts and stops the polling.
     void start(int intervalMs = 1000);
     void stop();
+    bool isActive() const { return m_timer.isActive(); }
     // Looks at the data version now; true when it moved since the last look.
     bool check();
 

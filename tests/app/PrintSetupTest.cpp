@@ -7,7 +7,7 @@
 #include "FormFixture.h"
 #include "app/WindowKinds.h"
 #include "lists/QtPrintDevice.h"
-#include "lists/TextPrinter.h"
+#include "platform/TextPrinter.h"
 #include "notepad/VondDoc.h"
 #include "notepad/VondView.h"
 #include "platform/CommandIds.h"
