@@ -29,6 +29,7 @@
 #include "forms/MyFormView.h"
 #include "lists/MyListView.h"
 #include "lists/SearchDlg.h"
+#include "lists/SearchResultModel.h"
 #include "platform/CommandIds.h"
 #include "platform/OpenWindowRegistry.h"
 #include "platform/ResourceLibrary.h"
@@ -238,6 +239,9 @@ private:
             tool->findChild<QLineEdit*>(QStringLiteral("1108"))->setText(text);
             const Timing ours = once([&] {
                 tool->findChild<QPushButton*>(QStringLiteral("3"))->click();  // "&Search"
+                // The search runs in the background: timed until its hits are shown.
+                while (tool->resultModel()->searching())
+                    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
                 showOnScreen(tool);
             });
             m_table.add(QStringLiteral("search all four categories for '%1'").arg(text), ours,

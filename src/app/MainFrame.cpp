@@ -28,6 +28,8 @@
 #include "app/BackupCommands.h"
 #include "app/ChildFrames.h"
 #include "app/CommandActions.h"
+#include "app/FrameMenus.h"
+#include "app/FrameTray.h"
 #include "app/HelpWindow.h"
 #include "app/MenuLayout.h"
 #include "app/OptionsDialog.h"
@@ -98,12 +100,6 @@ const KindCommand* kindCommand(int id) {
     return nullptr;
 }
 
-// The lists refilled after data changed, in this order.
-// The windows that hold record sets; they close before the database password changes.
-constexpr std::array<const char*, 11> kRecordWindowKinds{
-    "Person",   "Alarm",       "Group",     "Contact",  "Firm",      "Zikinfo",
-    "Zikinfo2", "Contactlist", "Alarmlist", "Firmlist", "Personlist"};
-
 int menuFor(FrameKind kind) {
     switch (kind) {
         case FrameKind::Record:
@@ -121,9 +117,13 @@ int menuFor(FrameKind kind) {
 }  // namespace
 
 CMainFrame::CMainFrame(CDocTemplateRegistry templates)
-    : m_templates(std::move(templates)),
-      m_mdi(new QMdiArea(this)),
-      m_knownValues(std::make_unique<CKnownValueLoader>()) {
+    : m_mdi(new QMdiArea(this)),
+      m_windows(*m_mdi, std::move(templates), namedIcon(QStringLiteral("tarvex")),
+                [this](CDocument* doc) {
+                    connect(doc, &CDocument::commandStateChanged, this,
+                            &CMainFrame::UpdateCommandStates);
+                    connect(doc, &CDocument::titleChanged, this, &CMainFrame::updateTitle);
+                }) {
     theMainFrame = this;
     setFrameServices(this);
     setWindowTitle(loadString(113));
@@ -131,9 +131,8 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     setCentralWidget(m_mdi);
     m_mdi->setViewMode(QMdiArea::SubWindowView);
     m_actions = new CommandActions(this, [this](int id) { SendCommand(id); });
-    buildToolBar();
-    buildStatusBar();
-    buildMenus();
+    m_menus = new CFrameMenus(*this, *m_actions, *m_mdi,
+                              [this](const QString& path) { OpenDocumentFile(path); });
     setAcceptDrops(true);
     settings().Load();
     LoadPrintSetup();
@@ -150,15 +149,13 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize available = screen ? screen->availableSize() : QSize(1280, 900);
     resize(std::min(available.width(), 1320), std::min(available.height(), 900));
-    createTray();
-    m_scheduler = std::make_unique<CAlarmScheduler>(this, [this](qint32 id) { OnAlarmDue(id); });
-    connect(&changeNotifier(), &CChangeNotifier::changed, this, &CMainFrame::UpdateAlarmScheduler);
-    m_changeWatch = std::make_unique<CExternalChangeWatch>(sharedDatabase());
+    m_tray = std::make_unique<CFrameTray>(*this, *m_actions, [this](int id) { SendCommand(id); });
+    m_alarms = new CFrameAlarms([this](qint32 id) { OnAlarmDue(id); }, this);
     // Coming back from another program that may have written to the file.
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
-                if (state == Qt::ApplicationActive && m_changeWatch->isActive())
-                    m_changeWatch->check();
+                if (state == Qt::ApplicationActive)
+                    m_fileTasks.LookForOtherWriters();
             });
     UpdateCommandStates();
 }
@@ -178,223 +175,48 @@ CMainFrame::~CMainFrame() {
         setFrameServices(nullptr);
 }
 
+CSystemTray* CMainFrame::tray() const {
+    return m_tray->icon();
+}
+
 CMainFrame* CMainFrame::instance() {
     return theMainFrame;
 }
 
-void CMainFrame::buildToolBar() {
-    m_toolBar = addToolBar(QStringLiteral("Main"));
-    m_toolBar->setObjectName(QStringLiteral("MainToolBar"));
-    m_toolBar->setIconSize(QSize(32, 32));
-    m_toolBar->setMovable(true);
-    for (int id : toolbarLayout(toolbars::Main)) {
-        if (id == 0) {
-            m_toolBar->addSeparator();
-        } else if (QAction* action = m_actions->action(id)) {
-            m_toolBar->addAction(action);
-        }
-    }
-}
-
-void CMainFrame::buildStatusBar() {
-    QStatusBar* bar = statusBar();
-    m_fileNote = new QLabel(bar);
-    m_fileNote->setObjectName(QStringLiteral("fileNote"));
-    m_fileNote->hide();
-    bar->addWidget(m_fileNote);
-    for (const char* pane : {"CAP", "NUM", "SCRL"}) {
-        auto* label = new QLabel(QString::fromLatin1(pane), bar);
-        label->setObjectName(QString::fromLatin1(pane));
-        label->setFrameShape(QFrame::Panel);
-        label->setFrameShadow(QFrame::Sunken);
-        label->setAlignment(Qt::AlignCenter);
-        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12);
-        label->setEnabled(false);
-        bar->addPermanentWidget(label);
-    }
-    bar->showMessage(QStringLiteral("Ready"));
-}
-
-void CMainFrame::buildMenus() {
-    fillMenuBar(menus::Main);
-}
-
-void CMainFrame::fillMenuBar(int menuId) {
-    if (menuId == m_menuId)
-        return;
-    m_menuId = menuId;
-    // The bar owns its pop-ups; the old ones go with the old bar.
-    for (QAction* action : menuBar()->actions()) {
-        if (QMenu* menu = action->menu())
-            menu->deleteLater();
-    }
-    menuBar()->clear();
-    for (const MenuPopup& popup : menuLayout(menuId)) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.title));
-        for (const MenuItem& item : popup.items) {
-            if (item.id == 0) {
-                menu->addSeparator();
-                continue;
-            }
-            if (item.id == kRecentFilesItem) {
-                addRecentFileEntries(menu);
-                continue;
-            }
-            QAction* action = m_actions->action(item.id);
-            if (!action)
-                continue;
-            m_actions->setMenuText(item.id, item.text ? QString::fromUtf8(item.text) : QString());
-            menu->addAction(action);
-        }
-        if (popup.windowList) {
-            connect(menu, &QMenu::aboutToShow, this, [this, menu, count = menu->actions().size()] {
-                const QList<QAction*> actions = menu->actions();
-                for (qsizetype i = count; i < actions.size(); ++i) {
-                    menu->removeAction(actions[i]);
-                    actions[i]->deleteLater();
-                }
-                const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
-                if (!windows.isEmpty())
-                    menu->addSeparator();
-                int number = 1;
-                for (QMdiSubWindow* window : windows) {
-                    QAction* entry = menu->addAction(
-                        QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
-                    entry->setCheckable(true);
-                    entry->setChecked(window == m_mdi->activeSubWindow());
-                    connect(entry, &QAction::triggered, this,
-                            [this, window] { m_mdi->setActiveSubWindow(window); });
-                }
-            });
-        }
-    }
-}
-
 CSpawnMDIChildWnd* CMainFrame::OpenWindowByKind(const QString& kind) {
-    const CDocTemplate* docTemplate = m_templates.find(kind);
-    if (!docTemplate || !docTemplate->createDocument || !docTemplate->createView)
-        return nullptr;
-    std::unique_ptr<CDocument> document = docTemplate->createDocument();
-    if (!document)
-        return nullptr;
-    CDocument* doc = document.get();
-    doc->SetTitle(kind);
-    QWidget* view = docTemplate->createView(doc);
-    if (!view)
-        return nullptr;
-    CSpawnMDIChildWnd* frame = nullptr;
-    switch (docTemplate->frameKind) {
-        case FrameKind::Record:
-            frame = new CDBFrame(std::move(document), view);
-            break;
-        case FrameKind::List:
-            frame = new CListFrame(std::move(document), view);
-            break;
-        case FrameKind::Child:
-            frame = new CChildFrame(std::move(document), view);
-            break;
-        case FrameKind::Notepad:
-            frame = new CNotepadFrame(std::move(document), view);
-            break;
-    }
-    frame->setProperty("frameKind", static_cast<int>(docTemplate->frameKind));
-    frame->setWindowIcon(windowIcon());
-    m_mdi->addSubWindow(frame);
-    connect(doc, &CDocument::commandStateChanged, this, &CMainFrame::UpdateCommandStates);
-    connect(doc, &CDocument::titleChanged, this, &CMainFrame::updateTitle);
-    frame->RestorePlacement();
-    if (CView* v = frame->view())
-        v->OnInitialUpdate();
-    frame->show();
-    m_mdi->setActiveSubWindow(frame);
-    return frame;
+    return m_windows.OpenWindowByKind(kind);
 }
 
 CView* CMainFrame::OpenOrActivate(const QString& kind) {
-    if (CView* view = openwindows::find(kind)) {
-        ActivateView(view);
-        return view;
-    }
-    CSpawnMDIChildWnd* frame = OpenWindowByKind(kind);
-    return frame ? frame->view() : nullptr;
+    return m_windows.OpenOrActivate(kind);
 }
 
 CSpawnMDIChildWnd* CMainFrame::frameOf(CView* view) const {
-    return childFrameOf(dynamic_cast<QWidget*>(view));
+    return m_windows.frameOf(view);
 }
 
 CSpawnMDIChildWnd* CMainFrame::activeChild() const {
-    return qobject_cast<CSpawnMDIChildWnd*>(m_mdi->activeSubWindow());
+    return m_windows.activeChild();
 }
 
 void CMainFrame::ActivateView(CView* view) {
-    if (CSpawnMDIChildWnd* frame = frameOf(view)) {
-        if (frame->isMinimized())
-            frame->showNormal();
-        m_mdi->setActiveSubWindow(frame);
-    }
-}
-
-void CMainFrame::openOrActivateKind(const QString& kind) {
-    OpenOrActivate(kind);
-}
-
-void CMainFrame::newRecordOfKind(const QString& kind) {
-    CView* view = OpenOrActivate(kind);
-    if (view && view->GetDocument())
-        view->GetDocument()->UpdateAllViews(nullptr, cmd::AddNew);
+    m_windows.ActivateView(view);
 }
 
 void CMainFrame::NewPersonWithName(const QString& name) {
-    const QString text = name.trimmed();
-    if (text.isEmpty())
-        return;
-    CView* view = OpenOrActivate(QStringLiteral("Person"));
-    if (!view || !view->GetDocument())
-        return;
-    const qsizetype blank = text.indexOf(QLatin1Char(' '));
-    CRecordLocator locator(blank < 0 ? text : text.left(blank),
-                           blank < 0 ? QString() : text.mid(blank + 1));
-    view->GetDocument()->UpdateAllViews(nullptr, cmd::AddNew, &locator);
+    m_windows.NewPersonWithName(name);
 }
 
 void CMainFrame::NewFirmWithName(const QString& name) {
-    const QString text = name.trimmed();
-    if (text.isEmpty())
-        return;
-    CView* view = OpenOrActivate(QStringLiteral("Firm"));
-    if (!view || !view->GetDocument())
-        return;
-    CRecordLocator locator(text, QString());
-    view->GetDocument()->UpdateAllViews(nullptr, cmd::AddNew, &locator);
-}
-
-void CMainFrame::UpdateAlarmScheduler(const DataChange& change) {
-    if (!change.touches(u"Alarm"))
-        return;
-    bool updated = false;
-    reportDbErrors([&] {
-        updated = sharedDatabase().IsOpen() &&
-                  UpdateSchedulerAfter(change, *m_scheduler, sharedDatabase());
-    });
-    if (!updated)
-        RestartAlarmScheduler();
+    m_windows.NewFirmWithName(name);
 }
 
 void CMainFrame::RestartAlarmScheduler() {
-    WaitCursor wait;
-    StopAlarmScanner();
-    if (!sharedDatabase().IsOpen())
-        return;
-    AlarmTable table;
-    reportDbErrors([&] { table = LoadAlarmTable(sharedDatabase()); });
-    if (!m_scheduler->Start(std::move(table)))
-        messageBox(QStringLiteral("Error, couldn't start the alarm thread"));
+    m_alarms->Restart();
 }
 
 void CMainFrame::StopAlarmScanner() {
-    if (m_scheduler)
-        m_scheduler->Stop();
+    m_alarms->Stop();
 }
 
 void CMainFrame::OnAlarmDue(qint32 id) {
@@ -410,85 +232,33 @@ UserOptions CMainFrame::options() const {
 }
 
 void CMainFrame::AlarmNoticeOpened() {
-    m_tray->ShowIcon();
-    m_tray->Animate(200, 0);
+    m_tray->noticeOpened();
 }
 
 void CMainFrame::AlarmNoticeClosed() {
-    m_tray->StopAnimation();
-    m_tray->HideIcon();
-}
-
-void CMainFrame::createTray() {
-    m_tray = new CSystemTray(this, QSystemTrayIcon::isSystemTrayAvailable());
-    m_trayMenu = new QMenu(this);
-    m_trayMenu->setObjectName(QStringLiteral("TrayMenu174"));
-    m_trayMenu->addAction(m_actions->action(cmd::RestoreProgram));
-    m_trayMenu->addSeparator();
-    m_trayMenu->addAction(m_actions->action(cmd::ExitProgram));
-    // Without a notification area the program runs on without the icon.
-    m_tray->Create(QStringLiteral("Tarvex - Contacts File"), namedIcon(QStringLiteral("tarvex")),
-                   m_trayMenu, [this](int id) { SendCommand(id); });
-    m_tray->SetMenuDefaultItem(cmd::RestoreProgram, false);
-    // Icons 176 to 180, of which 177 and 179 are empty.
-    m_tray->SetIconList({namedIcon(QStringLiteral("tarvex")), QIcon(),
-                         namedIcon(QStringLiteral("alarm")), QIcon(),
-                         namedIcon(QStringLiteral("new-alarm"))});
-    // While the main window is visible there is no tray icon.
-    m_tray->HideIcon();
-}
-
-void CMainFrame::minimizeToTray() {
-    if (!m_tray->enabled()) {
-        if (!isMinimized())
-            showMinimized();
-        return;
-    }
-    hide();
-    m_tray->ShowIcon();
+    m_tray->noticeClosed();
 }
 
 void CMainFrame::exitProgram() {
-    m_tray->HideIcon();
+    m_tray->hideIcon();
     RestoreMainWindow();
     if (messageBox(loadString(60023), Prompter::Buttons::YesNo, Prompter::Icon::Exclamation) ==
         Prompter::Yes) {
         close();
         return;
     }
-    minimizeToTray();
+    m_tray->minimizeWindow();
 }
 
 void CMainFrame::ShowFileNote() {
     const QString network = sharedDatabase().networkFileSystem();
-    m_fileNote->setText(
+    m_menus->showFileNote(
         network.isEmpty()
             ? QString()
             : QStringLiteral("The contacts file is on a network drive (%1): it is kept with a "
                              "rollback journal, since the write-ahead log needs all its "
                              "programs on one machine.")
                   .arg(network));
-    m_fileNote->setVisible(!network.isEmpty());
-}
-
-void CMainFrame::StartIntegrityCheck() {
-    // With the rollback journal, a reader keeps every writer waiting: a check of the whole
-    // file would hold up the user's saves for as long as it reads.
-    if (sharedDatabase().journalMode() == QLatin1String("delete"))
-        return;
-    m_integrityCheck = std::make_unique<CIntegrityCheck>(databasePath(), currentPassword());
-}
-
-void CMainFrame::StopIntegrityCheck() {
-    m_integrityCheck.reset();
-}
-
-void CMainFrame::StartKnownValueLoad() {
-    m_knownValues->start();
-}
-
-void CMainFrame::StartChangeWatch() {
-    m_changeWatch->start();
 }
 
 void CMainFrame::RestoreMainWindow() {
@@ -523,19 +293,12 @@ void CMainFrame::showSearchTool() {
 }
 
 QStringList CMainFrame::OpenRecordWindowKinds() const {
-    QStringList kinds;
-    for (const char* kind : kRecordWindowKinds)
-        if (openwindows::find(QString::fromLatin1(kind)))
-            kinds.append(QString::fromLatin1(kind));
-    return kinds;
+    return m_windows.OpenRecordWindowKinds();
 }
 
 bool CMainFrame::CloseRecordWindowsAsking() {
-    for (const char* kind : kRecordWindowKinds) {
-        if (CSpawnMDIChildWnd* frame = frameOf(openwindows::find(QString::fromLatin1(kind))))
-            if (!frame->close())
-                return false;
-    }
+    if (!m_windows.CloseRecordWindowsAsking())
+        return false;
     CloseRecordWindows();
     return true;
 }
@@ -543,10 +306,7 @@ bool CMainFrame::CloseRecordWindowsAsking() {
 void CMainFrame::CloseRecordWindows() {
     // The search tool reads its results through a connection of its own.
     delete m_search;
-    for (const char* kind : kRecordWindowKinds) {
-        if (CSpawnMDIChildWnd* frame = frameOf(openwindows::find(QString::fromLatin1(kind))))
-            frame->destroyNow();
-    }
+    m_windows.CloseRecordWindows();
 }
 
 bool CMainFrame::SendCommand(int id) {
@@ -561,26 +321,26 @@ bool CMainFrame::SendCommand(int id) {
 bool CMainFrame::OnCommand(int id) {
     if (const KindCommand* k = kindCommand(id)) {
         if (k->newRecord) {
-            newRecordOfKind(QString::fromLatin1(k->kind));
+            m_windows.NewRecordOfKind(QString::fromLatin1(k->kind));
         } else {
-            openOrActivateKind(QString::fromLatin1(k->kind));
+            m_windows.OpenOrActivate(QString::fromLatin1(k->kind));
         }
         return true;
     }
     switch (id) {
         case cmd::Notepad:
         case cmd::FileNew:
-            newNotepad();
+            m_windows.NewNotepad();
             return true;
         case cmd::FileOpen:
             openFile();
             return true;
         case cmd::AlarmDue:
-            OnAlarmDue(m_scheduler->dueAlarmId());
+            OnAlarmDue(m_alarms->scheduler().dueAlarmId());
             return true;
         case cmd::RestoreProgram:
             RestoreMainWindow();
-            m_tray->HideIcon();
+            m_tray->hideIcon();
             return true;
         case cmd::ExitProgram:
             exitProgram();
@@ -646,7 +406,7 @@ bool CMainFrame::OnCommand(int id) {
             }
             return true;
         case cmd::ViewToolbar:
-            m_toolBar->setHidden(!m_toolBar->isHidden());
+            m_menus->toolBar()->setHidden(!m_menus->toolBar()->isHidden());
             UpdateCommandStates();
             return true;
         case cmd::ViewStatusBar:
@@ -665,12 +425,12 @@ bool CMainFrame::OnCommand(int id) {
 
 bool CMainFrame::IsCommandEnabled(int id) const {
     if (const KindCommand* k = kindCommand(id))
-        return m_templates.find(QString::fromLatin1(k->kind));
+        return m_windows.templates().find(QString::fromLatin1(k->kind));
     switch (id) {
         case cmd::Notepad:
         case cmd::FileNew:
         case cmd::FileOpen:
-            return m_templates.find(QStringLiteral("Notepad")) != nullptr;
+            return m_windows.templates().find(QStringLiteral("Notepad")) != nullptr;
         case cmd::Import:
         case cmd::Export:
         case cmd::Backup:
@@ -718,17 +478,16 @@ void CMainFrame::UpdateCommandStates() {
         action->setChecked(state == Qt::Checked);
     }
     // Whether the bars are meant to be shown, also before the window itself is shown.
-    m_actions->setChecked(cmd::ViewToolbar, !m_toolBar->isHidden());
+    m_actions->setChecked(cmd::ViewToolbar, !m_menus->toolBar()->isHidden());
     m_actions->setChecked(cmd::ViewStatusBar, !statusBar()->isHidden());
 }
 
 void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
-    if (m_changeWatch->isActive())
-        m_changeWatch->check();
+    m_fileTasks.LookForOtherWriters();
     auto* frame = qobject_cast<CSpawnMDIChildWnd*>(window);
     const int menuId =
         frame ? menuFor(static_cast<FrameKind>(frame->property("frameKind").toInt())) : menus::Main;
-    fillMenuBar(menuId);
+    m_menus->fillMenuBar(menuId);
     updateTitle();
     UpdateCommandStates();
 }
@@ -768,13 +527,6 @@ void CMainFrame::showOptions() {
     dialog.exec();
 }
 
-void CMainFrame::newNotepad() {
-    if (CSpawnMDIChildWnd* frame = OpenWindowByKind(QStringLiteral("Notepad"))) {
-        if (CDocument* doc = frame->document())
-            doc->OnNewDocument();
-    }
-}
-
 void CMainFrame::openFile() {
     const QString path = prompter().openFileName(QStringLiteral("Open"), CVondDoc::fileFilter());
     if (!path.isEmpty())
@@ -782,40 +534,7 @@ void CMainFrame::openFile() {
 }
 
 CSpawnMDIChildWnd* CMainFrame::OpenDocumentFile(const QString& path) {
-    QString problem;
-    const std::optional<RichText> text = ReadRtfFile(path, &problem);
-    if (!text) {
-        recentfiles::remove(path);
-        messageBox(problem, Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
-        return nullptr;
-    }
-    CSpawnMDIChildWnd* frame = OpenWindowByKind(QStringLiteral("Notepad"));
-    if (auto* doc = frame ? qobject_cast<CVondDoc*>(frame->document()) : nullptr)
-        doc->OnOpenDocument(path, *text);
-    return frame;
-}
-
-void CMainFrame::addRecentFileEntries(QMenu* menu) {
-    // The entries are made each time the menu opens, from the list as it is then.
-    QAction* anchor = menu->addSeparator();
-    anchor->setVisible(false);
-    connect(menu, &QMenu::aboutToShow, this, [this, menu, anchor] {
-        for (QAction* old : menu->actions()) {
-            if (old->property("recentFile").isValid()) {
-                menu->removeAction(old);
-                old->deleteLater();
-            }
-        }
-        int number = 1;
-        for (const QString& path : recentfiles::files()) {
-            auto* entry = new QAction(
-                QStringLiteral("&%1 %2").arg(number++).arg(QFileInfo(path).fileName()), menu);
-            entry->setProperty("recentFile", path);
-            entry->setStatusTip(path);
-            connect(entry, &QAction::triggered, this, [this, path] { OpenDocumentFile(path); });
-            menu->insertAction(anchor, entry);
-        }
-    });
+    return m_windows.OpenDocumentFile(path);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
@@ -847,8 +566,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     StopAlarmScanner();
     // The background readers give way to the copy; the copy of a large file takes a moment,
     // and the window is gone by then.
-    StopIntegrityCheck();
-    m_knownValues->stop();
+    m_fileTasks.StopReaders();
     hide();
     BackupOnExit();
     // The search tool is a window of its own; it goes with the main window.
@@ -859,12 +577,12 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !isMinimized() || !m_tray->enabled())
+    if (event->type() != QEvent::WindowStateChange || !isMinimized() || !m_tray->icon()->enabled())
         return;
     // Hidden once the minimising has finished; restoring then happens through the tray icon.
     QTimer::singleShot(0, this, [this] {
         if (isMinimized() && isVisible())
-            minimizeToTray();
+            m_tray->minimizeWindow();
     });
 }
 
@@ -877,7 +595,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 CView* CMainFrame::OpenNewWindow(const QString& kind) {
-    CSpawnMDIChildWnd* frame = OpenWindowByKind(kind);
+    CSpawnMDIChildWnd* frame = m_windows.OpenWindowByKind(kind);
     return frame ? frame->view() : nullptr;
 }
 
@@ -886,18 +604,13 @@ QWidget* CMainFrame::FrameOf(QWidget* view) const {
 }
 
 void CMainFrame::PlaceFrame(QWidget* view) {
-    if (CSpawnMDIChildWnd* frame = childFrameOf(view)) {
-        frame->RestorePlacement();
-        frame->fitToViewOnce();
-    }
+    m_windows.PlaceFrame(view);
 }
 
 void CMainFrame::FitFrameToView(QWidget* view) {
-    if (CSpawnMDIChildWnd* frame = childFrameOf(view))
-        frame->fitToView();
+    m_windows.FitFrameToView(view);
 }
 
 QRect CMainFrame::SavedPlacement(const QString& title) const {
-    const WindowPlacement saved = loadPlacement(title);
-    return QRect(saved.left, saved.top, saved.right - saved.left, saved.bottom - saved.top);
+    return CWindowFactory::SavedPlacement(title);
 }

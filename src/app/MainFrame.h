@@ -1,12 +1,13 @@
 #pragma once
 
-#include "data/ChangeNotifier.h"
-
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
 
+#include "app/FileTasks.h"
+#include "app/FrameAlarms.h"
+#include "app/WindowFactory.h"
 #include "platform/DocTemplate.h"
 #include "platform/FrameServices.h"
 
@@ -15,23 +16,19 @@ class CView;
 class QMdiArea;
 class QMenu;
 class QMdiSubWindow;
-class QToolBar;
 class CommandActions;
 class CRecordKeys;
 class CHelpWindow;
-class CIntegrityCheck;
-class CExternalChangeWatch;
-class CKnownValueLoader;
-class CAlarmScheduler;
+class CFrameMenus;
+class CFrameTray;
 class CSystemTray;
-class QMenu;
 class CSearchDlg;
-class QLabel;
 
-// The application's main window: the child windows live in its MDI area; it carries the
-// command toolbar, the menus and the status bar, opens windows by kind, routes commands
-// to the active child's document and runs the refresh after data changed. It owns the alarm
-// scheduler and the tray icon, and shows the notice of each alarm that falls due.
+// The application's main window and the composition root: the child windows live in its MDI
+// area; it puts together the pieces that carry its concerns (the window factory, the menus
+// and bars, the tray icon, the alarm scheduler, the background work on the file), routes
+// every command to them or to the active child's document, and answers the other windows
+// through CFrameServices.
 class CMainFrame : public QMainWindow, public CFrameServices {
     Q_OBJECT
 public:
@@ -42,7 +39,7 @@ public:
     static CMainFrame* instance();
 
     QMdiArea* mdiArea() const { return m_mdi; }
-    const CDocTemplateRegistry& templates() const { return m_templates; }
+    const CDocTemplateRegistry& templates() const { return m_windows.templates(); }
 
     // Opens a new window of the named kind; nullptr when no template matches or the
     // window cannot be created.
@@ -62,15 +59,11 @@ public:
     void NewPersonWithName(const QString& name) override;
     void NewFirmWithName(const QString& name) override;
     // Stops the alarm scanner, rebuilds the watched alarms from the database and starts a
-    // new scanner over them.
+    // new scanner over them. (Between restarts the scanner follows the change notifier.)
     void RestartAlarmScheduler() override;
-    // Hears every committed change on the change notifier: hands the running scanner the
-    // alarms the change touched, or restarts it when the change cannot say which. (The lists
-    // and the known-value lists hear the notifier themselves.)
-    void UpdateAlarmScheduler(const DataChange& change);
     void StopAlarmScanner();
-    CAlarmScheduler& alarmScheduler() const { return *m_scheduler; }
-    CSystemTray* tray() const { return m_tray; }
+    CAlarmScheduler& alarmScheduler() const { return m_alarms->scheduler(); }
+    CSystemTray* tray() const;
     UserOptions options() const override;
     void AlarmNoticeOpened() override;
     void AlarmNoticeClosed() override;
@@ -93,19 +86,16 @@ public:
     // Recomputes which commands are enabled.
     void UpdateCommandStates();
 
-    // Checks the contacts file for damage in the background (see CIntegrityCheck).
-    void StartIntegrityCheck();
-    void StopIntegrityCheck();
     // Says in the status bar when the contacts file is kept without the write-ahead log.
     void ShowFileNote();
-    // The check under way or done, or nullptr.
-    CIntegrityCheck* integrityCheck() const { return m_integrityCheck.get(); }
-    // Fills the known-value lists in the background (see CKnownValueLoader).
-    void StartKnownValueLoad();
-    // Starts looking once a second, and whenever a window is activated, for what other
-    // programs committed to the file.
-    void StartChangeWatch();
-    CKnownValueLoader& knownValueLoader() const { return *m_knownValues; }
+    // The background check, the known-value load and the watch for other programs' writes.
+    CFileTasks& fileTasks() { return m_fileTasks; }
+    void StartIntegrityCheck() { m_fileTasks.StartIntegrityCheck(); }
+    void StopIntegrityCheck() { m_fileTasks.StopIntegrityCheck(); }
+    CIntegrityCheck* integrityCheck() const { return m_fileTasks.integrityCheck(); }
+    void StartKnownValueLoad() { m_fileTasks.StartKnownValueLoad(); }
+    void StartChangeWatch() { m_fileTasks.StartChangeWatch(); }
+    CKnownValueLoader& knownValueLoader() const { return m_fileTasks.knownValueLoader(); }
     // Opens an .rtf file in a new notepad window titled with the file's name; a file that
     // does not exist or is not RTF is reported and opens nothing.
     CSpawnMDIChildWnd* OpenDocumentFile(const QString& path);
@@ -123,40 +113,24 @@ protected:
 private:
     bool OnCommand(int id);
     bool IsCommandEnabled(int id) const;
-    void openOrActivateKind(const QString& kind);
-    void newRecordOfKind(const QString& kind);
-    void buildMenus();
-    void fillMenuBar(int menuId);
-    void buildToolBar();
-    void buildStatusBar();
     void onSubWindowActivated(QMdiSubWindow* window);
     void updateTitle();
     void showAbout();
     void showOptions();
-    void createTray();
-    // Hides the window into the tray, or minimises it where there is no tray.
-    void minimizeToTray();
     void exitProgram();
     // Shows the notice of the alarm the scanner found due.
     void OnAlarmDue(qint32 id);
-    void newNotepad();
     void openFile();
-    void addRecentFileEntries(QMenu* menu);
     void showSearchTool();
 
-    CDocTemplateRegistry m_templates;
     QMdiArea* m_mdi;
-    CommandActions* m_actions;
-    QToolBar* m_toolBar = nullptr;
-    int m_menuId = 0;
+    CWindowFactory m_windows;
+    CFileTasks m_fileTasks;
+    CommandActions* m_actions = nullptr;
+    CFrameMenus* m_menus = nullptr;
+    std::unique_ptr<CFrameTray> m_tray;
+    CFrameAlarms* m_alarms = nullptr;
     QPointer<CHelpWindow> m_help;
     QPointer<CSearchDlg> m_search;
     std::unique_ptr<CRecordKeys> m_recordKeys;
-    std::unique_ptr<CIntegrityCheck> m_integrityCheck;
-    std::unique_ptr<CKnownValueLoader> m_knownValues;
-    std::unique_ptr<CExternalChangeWatch> m_changeWatch;
-    CSystemTray* m_tray = nullptr;
-    QMenu* m_trayMenu = nullptr;
-    QLabel* m_fileNote = nullptr;
-    std::unique_ptr<CAlarmScheduler> m_scheduler;
 };

@@ -1,5 +1,6 @@
 list(APPEND TARVEX_CORE_SOURCES
     src/app/AppPaths.cpp
+    src/app/FileTasks.cpp
     src/app/Registry.cpp
     src/app/Settings.cpp
     src/app/WindowPlacement.cpp
@@ -10,6 +11,9 @@ list(APPEND TARVEX_UI_SOURCES
     src/app/BackupCommands.cpp
     src/app/Application.cpp
     src/app/DatabaseAccessDialog.cpp
+    src/app/FrameAlarms.cpp
+    src/app/FrameMenus.cpp
+    src/app/FrameTray.cpp
     src/app/GuardedApplication.cpp
     src/app/MainFrame.cpp
     src/app/OptionsDialog.cpp
@@ -23,5 +27,6 @@ list(APPEND TARVEX_UI_SOURCES
     src/app/SaveScript.cpp
     src/app/SystemTray.cpp
     src/app/TipOfDayDialog.cpp
+    src/app/WindowFactory.cpp
     src/app/WindowKinds.cpp
 )
