@@ -115,7 +115,7 @@ void RunRestore(CMainFrame& frame) {
     int restored = 0;
     {
         WaitCursor wait;
-        restored = restoreDatabase(backup, keep, ReportDbException);
+        restored = restoreDatabase(backup, keep, reportDbException);
     }
     frame.ShowFileNote();
     frame.StartIntegrityCheck();

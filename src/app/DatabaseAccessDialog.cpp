@@ -99,7 +99,7 @@ void CDatabaseAccessDialog::accept() {
             reject();
             return;
         }
-        ReportDbException(e);
+        reportDbException(e);
         m_password->selectAll();
         m_password->setFocus();
         return;

@@ -42,7 +42,7 @@ bool CGuardedApplication::deliverGuarded(const QObject* receiver, const QEvent* 
         return deliver();
     } catch (const CDbException& error) {
         logEscape(receiver, event, error.description());
-        ReportDbException(error);
+        reportDbException(error);
     } catch (const std::exception& error) {
         logEscape(receiver, event, QString::fromLocal8Bit(error.what()));
         reportUnexpected(QString::fromLocal8Bit(error.what()));

@@ -60,7 +60,7 @@ void CPasswordChangeDialog::accept() {
         m_new->setFocus();
         return;
     }
-    if (changeDatabasePassword(databasePath(), m_old->text(), m_new->text(), ReportDbException) ==
+    if (changeDatabasePassword(databasePath(), m_old->text(), m_new->text(), reportDbException) ==
         1) {
         messageBox(loadString(60020));
         QDialog::accept();

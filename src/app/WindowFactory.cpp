@@ -88,24 +88,22 @@ void CWindowFactory::NewPersonWithName(const QString& name) {
     const QString text = name.trimmed();
     if (text.isEmpty())
         return;
-    CView* view = OpenOrActivate(QStringLiteral("Person"));
-    if (!view || !view->GetDocument())
-        return;
     const qsizetype blank = text.indexOf(QLatin1Char(' '));
-    CRecordLocator locator(blank < 0 ? text : text.left(blank),
-                           blank < 0 ? QString() : text.mid(blank + 1));
-    view->GetDocument()->UpdateAllViews(nullptr, cmd::AddNew, &locator);
+    NewRecordWith(QStringLiteral("Person"),
+                  CRecordLocator(blank < 0 ? text : text.left(blank),
+                                 blank < 0 ? QString() : text.mid(blank + 1)));
 }
 
 void CWindowFactory::NewFirmWithName(const QString& name) {
     const QString text = name.trimmed();
-    if (text.isEmpty())
-        return;
-    CView* view = OpenOrActivate(QStringLiteral("Firm"));
-    if (!view || !view->GetDocument())
-        return;
-    CRecordLocator locator(text, QString());
-    view->GetDocument()->UpdateAllViews(nullptr, cmd::AddNew, &locator);
+    if (!text.isEmpty())
+        NewRecordWith(QStringLiteral("Firm"), CRecordLocator(text, QString()));
+}
+
+void CWindowFactory::NewRecordWith(const QString& kind, CRecordLocator locator) {
+    CView* view = OpenOrActivate(kind);
+    if (view && view->GetDocument())
+        view->GetDocument()->UpdateAllViews(nullptr, cmd::AddNew, &locator);
 }
 
 void CWindowFactory::NewNotepad() {

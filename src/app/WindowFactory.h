@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "data/RecordLocator.h"
 #include "platform/DocTemplate.h"
 
 class CDocument;
@@ -58,6 +59,9 @@ public:
     void CloseRecordWindows();
 
 private:
+    // Opens the window of the kind and has its form start a new record from the locator.
+    void NewRecordWith(const QString& kind, CRecordLocator locator);
+
     QMdiArea& m_mdi;
     CDocTemplateRegistry m_templates;
     QIcon m_icon;

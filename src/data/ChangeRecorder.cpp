@@ -83,7 +83,7 @@ void CChangeRecorder::announceCommitted() {
     try {
         changeNotifier().announce(change);
     } catch (const CDbException& error) {
-        ReportDbException(error);
+        reportDbException(error);
     }
 }
 

@@ -32,7 +32,7 @@ void setDbHelpOpener(std::function<void(const QString& helpContext)> opener) {
     helpOpener() = std::move(opener);
 }
 
-void ReportDbException(const CDbException& error) {
+void reportDbException(const CDbException& error) {
     if (error.hasErrorInfo()) {
         const QString text = QStringLiteral("%1   (%2)\n\nWould you like to see help?")
                                  .arg(shownDescription(error), QString::number(error.code()));

@@ -31,7 +31,7 @@ void CKnownValueLoader::start() {
         },
         [](const CDbException& error) {
             AbandonKnownValueLoad();
-            ReportDbException(error);
+            reportDbException(error);
         });
 }
 

@@ -132,7 +132,7 @@ void applyToProcessLists(const DataChange& change) {
         known.sources.apply(db, change, processLists());
     } catch (const CDbException& error) {
         known.valid = false;
-        ReportDbException(error);
+        reportDbException(error);
     }
 }
 
@@ -147,7 +147,7 @@ bool LoadKnownValues() {
     try {
         known.sources.read(db);
     } catch (const CDbException& error) {
-        ReportDbException(error);
+        reportDbException(error);
         loaded = false;
     }
     known.sources.fill(processLists());

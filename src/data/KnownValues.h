@@ -53,7 +53,7 @@ KnownValueList& FirstNameList();
 KnownValueList& AlarmNameList();
 
 // Rebuilds the lists from the shared connection: reads the names of every table. A database
-// failure is reported (ReportDbException); the lists keep what was read so far and the
+// failure is reported (reportDbException); the lists keep what was read so far and the
 // result is false. While a background load is under way it does nothing: that load's result
 // brings the lists up to date.
 bool LoadKnownValues();

@@ -77,7 +77,7 @@ void CMyListView::guarded(Handler&& handler) {
     try {
         handler();
     } catch (const CDbException& e) {
-        ReportDbException(e);
+        reportDbException(e);
     }
 }
 
@@ -116,7 +116,7 @@ bool CMyListView::InitializeAll() {
     try {
         m_source.open(m_databasePath, currentPassword());
     } catch (const CDbException& e) {
-        ReportDbException(e);
+        reportDbException(e);
         return false;
     }
     FillList(QString(), false);
@@ -132,7 +132,7 @@ void CMyListView::FillList(const QString& sort, bool keepColumns) {
         try {
             m_source.open(m_databasePath, currentPassword());
         } catch (const CDbException& e) {
-            ReportDbException(e);
+            reportDbException(e);
             return;
         }
     }
@@ -150,7 +150,7 @@ void CMyListView::FillList(const QString& sort, bool keepColumns) {
     try {
         m_sortTerms = m_source.parseSort(m_currentSort);
     } catch (const CDbException& e) {
-        ReportDbException(e);
+        reportDbException(e);
         m_model->setIds({});
         return;
     }
@@ -165,7 +165,7 @@ bool CMyListView::buildColumns() {
     try {
         m_source.readColumns();
     } catch (const CDbException& e) {
-        ReportDbException(e);
+        reportDbException(e);
         read = false;
     }
     for (const CFieldInfo& column : m_source.columns())
@@ -181,7 +181,7 @@ void CMyListView::fillRows() {
     try {
         ids = m_source.readIds(m_sortTerms);
     } catch (const CDbException& e) {
-        ReportDbException(e);
+        reportDbException(e);
         ids.clear();
         m_followable = false;
     }
@@ -298,7 +298,7 @@ void CMyListView::refillAfterChange() {
                 reselect(selected);
             };
         },
-        [](const CDbException& e) { ReportDbException(e); });
+        [](const CDbException& e) { reportDbException(e); });
 }
 
 std::optional<qint32> CMyListView::selectedId() const {

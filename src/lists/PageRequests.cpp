@@ -35,6 +35,6 @@ void CPageRequests::fetchPendingGuarded() {
         m_pending.clear();
         if (std::exchange(m_reported, true))
             return;
-        ReportDbException(e);
+        reportDbException(e);
     }
 }

@@ -148,7 +148,7 @@ void CSearchDlg::Search() {
     try {
         m_model->search(databasePath(), currentPassword(), kinds, m_text->text());
     } catch (const CDbException& e) {
-        ReportDbException(e);
+        reportDbException(e);
     }
     m_results->setFocus();
 }
@@ -169,7 +169,7 @@ void CSearchDlg::JumpToSelected() {
                 doc->ShowRecordById(hit.id);
         }
     } catch (const CDbException& e) {
-        ReportDbException(e);
+        reportDbException(e);
     }
     services->RestoreMainWindow();
 }

@@ -37,7 +37,7 @@ CSearchResultModel::CSearchResultModel(QObject* parent)
         try {
             follow(change);
         } catch (const CDbException& error) {
-            ReportDbException(error);
+            reportDbException(error);
         }
     });
 }
@@ -103,12 +103,12 @@ void CSearchResultModel::startSearch() {
                     return {};
                 return [this, hits = std::move(hits), error]() mutable {
                     showHits(std::move(hits));
-                    ReportDbException(error);
+                    reportDbException(error);
                 };
             }
             return [this, hits = std::move(hits)]() mutable { showHits(std::move(hits)); };
         },
-        [](const CDbException& error) { ReportDbException(error); });
+        [](const CDbException& error) { reportDbException(error); });
     if (!wasSearching)
         emit searchingChanged(true);
 }

@@ -78,7 +78,7 @@ TEST_F(AppTest, ErrorReportYesOpensTheBundledHelp) {
     auto frame = makeFrame({});
     setDbHelpOpener([&](const QString& context) { frame->ShowHelp(context); });
     prompts.answer(Prompter::Yes);
-    ReportDbException(CDbException(26, "file is not a database", "db-damaged"));
+    reportDbException(CDbException(26, "file is not a database", "db-damaged"));
     auto* help = frame->findChild<CHelpWindow*>();
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
@@ -102,7 +102,7 @@ TEST_F(AppTest, HelpFromTheOpenPromptIsNotBlockedByIt) {
     setDbHelpOpener([&](const QString& context) { frame->ShowHelp(context); });
     onNextModal([&](QWidget* modal) {
         prompts.answer(Prompter::Yes);
-        ReportDbException(CDbException(26, "file is not a database", "db-damaged"));
+        reportDbException(CDbException(26, "file is not a database", "db-damaged"));
         auto* help = modal->findChild<CHelpWindow*>();
         ASSERT_NE(help, nullptr);
         // Windows of the modal dialog itself are the ones it does not block.

@@ -11,7 +11,7 @@ TEST(ErrorReport, EngineErrorOffersHelp) {
     const CDbException error(26, QStringLiteral("file is encrypted or is not a database"),
                              QStringLiteral("errors"));
     prompter.answer(Prompter::No);
-    ReportDbException(error);
+    reportDbException(error);
     EXPECT_EQ(prompter.messages().last(),
               QStringLiteral(
                   "file is encrypted or is not a database   (26)\n\nWould you like to see help?"));
@@ -19,14 +19,14 @@ TEST(ErrorReport, EngineErrorOffersHelp) {
     EXPECT_EQ(prompter.lastIcon(), Prompter::Icon::Stop);
     EXPECT_TRUE(opened.isEmpty());
     prompter.answer(Prompter::Yes);
-    ReportDbException(error);
+    reportDbException(error);
     EXPECT_EQ(opened, QStringList{QStringLiteral("errors")});
 }
 
 TEST(ErrorReport, EngineFailureShowsItsStatusCode) {
     ScriptedPrompter prompter;
     prompter.answer(Prompter::Ok);
-    ReportDbException(CDbException::engineFailure(static_cast<qint32>(0x800A0BB9u)));
+    reportDbException(CDbException::engineFailure(static_cast<qint32>(0x800A0BB9u)));
     EXPECT_EQ(prompter.messages().last(),
               QStringLiteral("ERROR:CDaoException\n\nSCODE_CODE      =3001\nSCODE_FACILITY  =10\n"
                              "SCODE_SEVERITY  =1\nResultFromScode =-2146825287\n"));
@@ -37,7 +37,7 @@ TEST(ErrorReport, ALockedFileIsExplainedInTheReportsOwnFormat) {
     ScriptedPrompter prompter;
     for (const int code : {5, 6, 517}) {  // busy, locked, busy with a snapshot
         prompter.answer(Prompter::No);
-        ReportDbException(CDbException(code, QStringLiteral("database is locked")));
+        reportDbException(CDbException(code, QStringLiteral("database is locked")));
         const QString shown = prompter.messages().last();
         EXPECT_TRUE(
             shown.startsWith(QStringLiteral("Another program is writing to the contacts "
