@@ -13,10 +13,10 @@
 #include "data/Connection.h"
 #include "data/DBDoc.h"
 #include "data/ErrorReport.h"
-#include "platform/TypeAheadListBox.h"
 #include "lists/SearchResultModel.h"
 #include "platform/CommandIcon.h"
 #include "platform/FrameServices.h"
+#include "platform/TypeAheadListBox.h"
 
 namespace {
 
