@@ -73,3 +73,19 @@ QHash<qint32, QStringList> readRecordTexts(CDatabase& db, const QString& table,
     }
     return texts;
 }
+
+void forEachRecordTexts(CDatabase& db, const QString& table, const QStringList& columns,
+                        const std::function<void(qint32 id, const QStringList& texts)>& row) {
+    QStringList selected;
+    for (const QString& column : columns)
+        selected << quotedName(column);
+    CStatement select(db, QStringLiteral("SELECT id, %1 FROM %2 ORDER BY id")
+                              .arg(selected.join(QStringLiteral(", ")), quotedName(table)));
+    QStringList texts;
+    while (select.step()) {
+        texts.clear();
+        for (int i = 0; i < columns.size(); ++i)
+            texts << select.text(i + 1);
+        row(static_cast<qint32>(select.int64(0)), texts);
+    }
+}

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -33,3 +34,8 @@ std::vector<qint32> recordIdsAmong(CDatabase& db, const QString& table, const QS
 // column in the order given (a null gives an empty text); an id without a record is absent.
 QHash<qint32, QStringList> readRecordTexts(CDatabase& db, const QString& table,
                                            const QStringList& columns, std::span<const qint32> ids);
+
+// Calls `row` with the id and the texts of the columns (plain names; a null gives an empty
+// text) of every record of the table, in id order: one pass of the engine.
+void forEachRecordTexts(CDatabase& db, const QString& table, const QStringList& columns,
+                        const std::function<void(qint32 id, const QStringList& texts)>& row);

@@ -30,6 +30,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/ListReads.cpp
     src/data/NoCaseCollation.cpp
     src/data/QueryDef.cpp
+    src/data/RecordMerge.cpp
     src/data/RecordReads.cpp
     src/data/RecordSet.cpp
     src/data/RecordSource.cpp
