@@ -7,6 +7,7 @@
 
 #include "data/ContactBatch.h"
 #include "data/ContactsFileIdentity.h"
+#include "duplicates/RecordMatcher.h"
 #include "exchange/CsvReader.h"
 #include "exchange/TextEncoding.h"
 #include "exchange/VCardReader.h"
@@ -40,9 +41,14 @@ QString CImportSummary::text() const {
                           .arg(locale.toString(entries()),
                                cards ? QStringLiteral("cards") : QStringLiteral("rows"), encoding,
                                locale.toString(persons), locale.toString(firms));
-    if (duplicates)
-        summary +=
-            QStringLiteral(", %1 skipped as already present").arg(locale.toString(duplicates));
+    if (duplicates) {
+        QStringList reasons;
+        for (auto count = duplicatesByReason.cbegin(); count != duplicatesByReason.cend(); ++count)
+            reasons << QStringLiteral("%1 %2").arg(locale.toString(count.value()),
+                                                   ::duplicates::reasonText(count.key()));
+        summary += QStringLiteral(", %1 skipped as probably already present (%2)")
+                       .arg(locale.toString(duplicates), reasons.join(QStringLiteral(", ")));
+    }
     if (!unreadableLines.isEmpty())
         summary += QStringLiteral(", %1 not readable").arg(locale.toString(unreadableLines.size()));
     summary += u'.';
@@ -62,19 +68,26 @@ CImportSummary importRecords(CDatabase& db, const CReadResult& read, bool addDup
     summary.unreadableLines = read.unreadableLines;
     summary.notAdded = read.unreadable;
     CContactBatch batch(db);
+    // Read inside the batch's transaction: what the file holds while the records go in.
+    duplicates::CRecordMatcher persons = duplicates::loadMatcher(db, duplicates::PartyKind::Person);
+    duplicates::CRecordMatcher firms = duplicates::loadMatcher(db, duplicates::PartyKind::Firm);
     const qsizetype total = read.records.size();
     for (qsizetype i = 0; i < total; ++i) {
         const CExchangeRecord& record = read.records[i];
         const bool firm = record.kind == CExchangeRecord::Kind::Firm;
-        const bool present = firm ? batch.hasFirm(record.value(QStringLiteral("name")))
-                                  : batch.hasPerson(record.value(QStringLiteral("lastname")),
-                                                    record.value(QStringLiteral("firstname")));
-        if (present && !addDuplicates) {
+        duplicates::CRecordMatcher& matcher = firm ? firms : persons;
+        const duplicates::PartyKeys keys = duplicates::keysOf(matcher.kind(), record.values);
+        const auto match = matcher.find(keys);
+        if (match && match->isProbablySame() && !addDuplicates) {
             ++summary.duplicates;
-            summary.notAdded << QStringLiteral("line %1: %2 is already present")
+            ++summary.duplicatesByReason[match->reason()];
+            summary.notAdded << QStringLiteral("line %1: %2 is probably already present (%3)")
                                     .arg(record.line)
-                                    .arg(shownName(record));
+                                    .arg(shownName(record),
+                                         duplicates::reasonsText(match->reasons));
         } else {
+            // A record met twice in the file counts as present the second time.
+            matcher.add(0, keys);
             if (batch.addGroupIfMissing(record.value(QStringLiteral("group"))))
                 ++summary.groups;
             if (firm)

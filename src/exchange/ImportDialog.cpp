@@ -21,7 +21,7 @@ CImportDialog::CImportDialog(CDatabase& db, QWidget* parent) : QDialog(parent), 
     fileRow->addWidget(m_file, 1);
     fileRow->addWidget(browse);
     m_addAnyway = new QCheckBox(
-        QStringLiteral("&Add anyway (also persons and companies already present)"), this);
+        QStringLiteral("&Add anyway (also persons and companies probably already present)"), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CImportDialog::runImport);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

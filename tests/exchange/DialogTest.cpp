@@ -94,8 +94,8 @@ TEST_F(ExchangeDialogTest, ImportShowsTheSummaryAndRefreshesOnceOnlyWhenSomethin
     ASSERT_EQ(prompts.messages().size(), 1);
     EXPECT_EQ(prompts.messages()[0],
               QStringLiteral("4 cards read as UTF-8: 1 persons and 1 companies added, 1 skipped as "
-                             "already present, 1 not readable.\n"
-                             "line 11: Smith Anna is already present\n"
+                             "probably already present (1 same name), 1 not readable.\n"
+                             "line 11: Smith Anna is probably already present (same name)\n"
                              "line 16: text outside of a card"));
     EXPECT_EQ(refreshed.count(), 1);
 
@@ -103,10 +103,10 @@ TEST_F(ExchangeDialogTest, ImportShowsTheSummaryAndRefreshesOnceOnlyWhenSomethin
     dialog.runImport();
     EXPECT_EQ(prompts.messages()[1],
               QStringLiteral("4 cards read as UTF-8: 0 persons and 0 companies added, 3 skipped as "
-                             "already present, 1 not readable.\n"
-                             "line 1: Smith Anna is already present\n"
-                             "line 6: Acme is already present\n"
-                             "line 11: Smith Anna is already present\n"
+                             "probably already present (3 same name), 1 not readable.\n"
+                             "line 1: Smith Anna is probably already present (same name)\n"
+                             "line 6: Acme is probably already present (same name)\n"
+                             "line 11: Smith Anna is probably already present (same name)\n"
                              "line 16: text outside of a card"));
     EXPECT_EQ(refreshed.count(), 1);
 }

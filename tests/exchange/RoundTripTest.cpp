@@ -112,10 +112,22 @@ TEST_F(ExchangeDbTest, ImportCreatesMissingGroupsOnce) {
     EXPECT_EQ(count("Group"), 2);
 }
 
-TEST_F(ExchangeDbTest, DuplicatesAreSkippedIgnoringCaseUnlessAddedAnyway) {
+TEST_F(ExchangeDbTest, ProbableDuplicatesAreSkippedByReasonUnlessAddedAnyway) {
     importOnly({fullPerson(), fullFirm()});
     CExchangeRecord samePerson;
     samePerson.values = {{"lastname", "öLUND"}, {"firstname", "åSA MARIA"}};
+    CExchangeRecord spelledOut;
+    spelledOut.values = {{"lastname", "Oelund"}, {"firstname", "Asa-Maria"}};
+    CExchangeRecord swapped;
+    swapped.values = {{"lastname", "Åsa Maria"}, {"firstname", "Ölund"}};
+    // Another name with her e-mail and phone: she married, or her card says "Dr. Ölund".
+    CExchangeRecord sameAddress;
+    sameAddress.values = {{"lastname", "Berg"},
+                          {"email_bussines", "ASA@acme.example"},
+                          {"phone_mobile", "+46 (70) 789"}};
+    // Her e-mail alone, which an assistant may share, is not enough.
+    CExchangeRecord assistant;
+    assistant.values = {{"lastname", "Lind"}, {"email_home", "asa@acme.example"}};
     CExchangeRecord sameFirm;
     sameFirm.kind = Kind::Firm;
     sameFirm.values = {{"name", "WIDGETS; GMBH, MÜNCHEN"}};
@@ -123,26 +135,31 @@ TEST_F(ExchangeDbTest, DuplicatesAreSkippedIgnoringCaseUnlessAddedAnyway) {
     otherPerson.values = {{"lastname", "Ölund"}, {"firstname", "Bo"}};
     CReadResult read;
     // The same new person twice in one file counts as present the second time.
-    read.records = {samePerson, sameFirm, otherPerson, otherPerson};
+    read.records = {samePerson, spelledOut, swapped,     sameAddress,
+                    assistant,  sameFirm,   otherPerson, otherPerson};
     read.fail(7, QStringLiteral("not a vCard line"));
     const CImportSummary summary = importRecords(db, read, false);
-    EXPECT_EQ(summary.persons, 1);
+    EXPECT_EQ(summary.persons, 2);
     EXPECT_EQ(summary.firms, 0);
-    EXPECT_EQ(summary.duplicates, 3);
+    EXPECT_EQ(summary.duplicates, 6);
     const QStringList lines = summary.text().split(u'\n');
-    EXPECT_EQ(lines.value(0), QStringLiteral("5 cards read as UTF-8: 1 persons and 0 companies "
-                                             "added, 3 skipped as already present, 1 not "
-                                             "readable."));
+    EXPECT_EQ(lines.value(0),
+              QStringLiteral("9 cards read as UTF-8: 2 persons and 0 companies added, 6 skipped "
+                             "as probably already present (4 same name, 1 first and last name "
+                             "swapped, 1 same e-mail), 1 not readable."));
     // A line for each card not added, in the order of the file.
-    EXPECT_EQ(lines.size(), 5);
-    EXPECT_EQ(lines.value(1), QStringLiteral("line 0: öLUND åSA MARIA is already present"));
-    EXPECT_EQ(lines.value(4), QStringLiteral("line 7: not a vCard line"));
-    EXPECT_EQ(count("Person"), 2);
+    EXPECT_EQ(lines.size(), 8);
+    EXPECT_EQ(lines.value(1),
+              QStringLiteral("line 0: öLUND åSA MARIA is probably already present (same name)"));
+    EXPECT_EQ(lines.value(4), QStringLiteral("line 0: Berg is probably already present (same "
+                                             "e-mail, same phone)"));
+    EXPECT_EQ(lines.value(7), QStringLiteral("line 7: not a vCard line"));
+    EXPECT_EQ(count("Person"), 3);
 
     const CImportSummary anyway = importRecords(db, read, true);
-    EXPECT_EQ(anyway.persons, 3);
+    EXPECT_EQ(anyway.persons, 7);
     EXPECT_EQ(anyway.firms, 1);
-    EXPECT_EQ(count("Person"), 5);
+    EXPECT_EQ(count("Person"), 10);
     EXPECT_EQ(count("Firm"), 2);
 }
 
