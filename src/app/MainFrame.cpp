@@ -49,6 +49,7 @@
 #include "data/KnownValueLoader.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
+#include "duplicates/DuplicatesDialog.h"
 #include "exchange/ExportDialog.h"
 #include "exchange/ImportDialog.h"
 #include "lists/SearchDlg.h"
@@ -137,6 +138,8 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     settings().Load();
     LoadPrintSetup();
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
+    connect(&m_mergeHistory, &duplicates::CMergeHistory::changed, this,
+            &CMainFrame::UpdateCommandStates);
     m_recordKeys = std::make_unique<CRecordKeys>(
         this,
         [this](int id) {
@@ -283,6 +286,11 @@ CSearchDlg* CMainFrame::searchTool() const {
     return m_search;
 }
 
+void CMainFrame::showDuplicates() {
+    duplicates::CDuplicatesDialog dialog(sharedDatabase(), m_mergeHistory, settingsFile(), this);
+    dialog.exec();
+}
+
 void CMainFrame::showSearchTool() {
     // The tool is a window of its own, without a parent, of which one exists at a time.
     if (!m_search)
@@ -381,6 +389,12 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::Search:
             showSearchTool();
             return true;
+        case cmd::FindDuplicates:
+            showDuplicates();
+            return true;
+        case cmd::UndoMerge:
+            m_mergeHistory.undoAndReport(sharedDatabase());
+            return true;
         case cmd::PrintSetup:
             RunPrintSetup();
             return true;
@@ -435,7 +449,10 @@ bool CMainFrame::IsCommandEnabled(int id) const {
         case cmd::Export:
         case cmd::Backup:
         case cmd::RestoreBackup:
+        case cmd::FindDuplicates:
             return sharedDatabase().IsOpen();
+        case cmd::UndoMerge:
+            return sharedDatabase().IsOpen() && m_mergeHistory.canUndo();
         case cmd::Options:
         case cmd::Search:
         case cmd::PrintSetup:

@@ -8,6 +8,7 @@
 #include "app/FileTasks.h"
 #include "app/FrameAlarms.h"
 #include "app/WindowFactory.h"
+#include "duplicates/MergeHistory.h"
 #include "platform/DocTemplate.h"
 #include "platform/FrameServices.h"
 
@@ -96,6 +97,7 @@ public:
     void StartKnownValueLoad() { m_fileTasks.StartKnownValueLoad(); }
     void StartChangeWatch() { m_fileTasks.StartChangeWatch(); }
     CKnownValueLoader& knownValueLoader() const { return m_fileTasks.knownValueLoader(); }
+    duplicates::CMergeHistory& mergeHistory() { return m_mergeHistory; }
     // Opens an .rtf file in a new notepad window titled with the file's name; a file that
     // does not exist or is not RTF is reported and opens nothing.
     CSpawnMDIChildWnd* OpenDocumentFile(const QString& path);
@@ -122,6 +124,7 @@ private:
     void OnAlarmDue(qint32 id);
     void openFile();
     void showSearchTool();
+    void showDuplicates();
 
     QMdiArea* m_mdi;
     CWindowFactory m_windows;
@@ -133,4 +136,6 @@ private:
     QPointer<CHelpWindow> m_help;
     QPointer<CSearchDlg> m_search;
     std::unique_ptr<CRecordKeys> m_recordKeys;
+    // The last merge of duplicates, undoable until the program ends.
+    duplicates::CMergeHistory m_mergeHistory;
 };

@@ -1,25 +1,57 @@
 #include "duplicates/MergeChoices.h"
 
-#include "data/Schema.h"
+#include <span>
 
 namespace duplicates {
 
 namespace {
 
-bool isMultiLine(PartyKind kind, const QString& column) {
-    static const QStringList personTexts{QStringLiteral("address_home"),
-                                         QStringLiteral("description")};
-    static const QStringList firmTexts{QStringLiteral("address"), QStringLiteral("description")};
-    return (kind == PartyKind::Person ? personTexts : firmTexts).contains(column);
-}
+struct FieldRow {
+    const char* column;
+    const char* label;
+    bool multiLine = false;
+};
+
+// In the order of the forms' fields.
+constexpr FieldRow kPersonFields[] = {
+    {"lastname", "Last name"},
+    {"firstname", "First name"},
+    {"title", "Title"},
+    {"function", "Function"},
+    {"firm", "Company"},
+    {"phone_home1", "Home phone"},
+    {"phone_bussines1", "Business phone"},
+    {"phone_mobile", "Mobile phone"},
+    {"email_home", "Home email"},
+    {"email_bussines", "Business email"},
+    {"group", "Group"},
+    {"address_home", "Home address", true},
+    {"description", "Comment", true},
+};
+constexpr FieldRow kFirmFields[] = {
+    {"name", "Company name"},
+    {"person", "Contact person"},
+    {"title", "Title"},
+    {"function", "Position"},
+    {"phone1", "Phone 1"},
+    {"phone2", "Phone 2"},
+    {"fax1", "Fax 1"},
+    {"fax2", "Fax 2"},
+    {"email1", "Email"},
+    {"web", "Web"},
+    {"group", "Group"},
+    {"address", "Address", true},
+    {"description", "Comment", true},
+};
 
 }  // namespace
 
 std::vector<MergeField> mergeFields(PartyKind kind) {
-    const SourceDef& table = kind == PartyKind::Person ? schema::Person : schema::Firm;
     std::vector<MergeField> fields;
-    for (const QString& column : schema::tableColumns(table).mid(1))
-        fields.push_back({column, isMultiLine(kind, column)});
+    const std::span<const FieldRow> rows =
+        kind == PartyKind::Person ? std::span<const FieldRow>(kPersonFields) : kFirmFields;
+    for (const FieldRow& row : rows)
+        fields.push_back({QLatin1String(row.column), QLatin1String(row.label), row.multiLine});
     return fields;
 }
 

@@ -12,6 +12,7 @@ namespace duplicates {
 // One column the user decides on when records are merged.
 struct MergeField {
     QString column;
+    QString label;
     // Texts of several lines (addresses, descriptions) may keep every record's text.
     bool multiLine = false;
 };

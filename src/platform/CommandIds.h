@@ -29,6 +29,8 @@ inline constexpr int Import = 32830;
 inline constexpr int Export = 32831;
 inline constexpr int Backup = 32832;
 inline constexpr int RestoreBackup = 32833;
+inline constexpr int FindDuplicates = 32840;
+inline constexpr int UndoMerge = 32841;
 
 // Record commands: handled by the record document, broadcast to its views.
 inline constexpr int Print = 32774;

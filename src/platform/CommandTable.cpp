@@ -58,6 +58,8 @@ constexpr CommandEntry kCommands[] = {
     {cmd::RestoreBackup, "&Restore...", "Put a backup in place of the contacts file", "Restore", ""},
     {cmd::Notepad, "&Notepad", "Make new text document", "Notepad", "notepad"},
     {cmd::Options, "&Options...", "Change the program's options", "Options", ""},
+    {cmd::FindDuplicates, "Find &duplicates...", "Find persons and companies that are probably one, and merge them", "Find duplicates", ""},
+    {cmd::UndoMerge, "&Undo last merge", "Put back the records of the last merge as they were", "Undo last merge", ""},
     {cmd::Help, "&Help", "Shows help file", "Help", "help"},
     {cmd::RestoreProgram, "Restore program", "Show program window", "Restore program", ""},
     {cmd::ExitProgram, "E&xit program", "Exit program", "Exit program", ""},

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "data/DataTestSupport.h"
+#include "DuplicatesTest.h"
 #include "data/RecordMerge.h"
+#include "data/Schema.h"
 #include "data/SqlDialect.h"
 #include "duplicates/MergeChoices.h"
 #include "support/OutsideClient.h"
@@ -12,10 +13,10 @@ namespace {
 
 // A person twice, with contacts, an alarm, a firm naming them as its contact person and a
 // dossier each; a namesake of neither; and a second firm under two spellings.
-class RecordMergeTest : public DataTest {
+class RecordMergeTest : public DuplicatesTest {
 protected:
     void SetUp() override {
-        DataTest::SetUp();
+        DuplicatesTest::SetUp();
         survivor = insert("Person", {"lastname", "firstname", "email_home", "group"},
                           {"Müller", "Jürgen", "", "Customers"});
         merged = insert("Person", {"lastname", "firstname", "email_home", "description"},
@@ -33,42 +34,6 @@ protected:
                {QString::number(merged), "chess", "1970-01-02"});
         firmTwin = insert("Firm", {"name", "person"}, {"ACME GmbH", ""});
         insert("Sharks2", {"id_firm", "basic_profit"}, {QString::number(firmTwin), "high"});
-    }
-
-    qint32 insert(const QString& table, const QStringList& columns, const QStringList& values) {
-        QStringList names, marks;
-        for (const QString& column : columns) {
-            names << quotedName(column);
-            marks << QStringLiteral("?");
-        }
-        CStatement statement(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                     .arg(quotedName(table), names.join(u','), marks.join(u',')));
-        for (int i = 0; i < values.size(); ++i)
-            statement.bind(i + 1, values[i].isEmpty() ? QVariant() : QVariant(values[i]));
-        statement.execute();
-        return qint32(
-            query(QStringLiteral("SELECT max(id) FROM %1").arg(quotedName(table))).toInt());
-    }
-
-    QString query(const QString& sql) {
-        CStatement statement(db, sql);
-        QStringList rows;
-        while (statement.step()) {
-            QStringList row;
-            for (int i = 0; i < statement.columnCount(); ++i)
-                row << (statement.isNull(i) ? QStringLiteral("∅") : statement.text(i));
-            rows << row.join(u'|');
-        }
-        return rows.join(u'\n');
-    }
-
-    // Every row of every table.
-    QString everything() {
-        QString all;
-        for (const char* table :
-             {"Person", "Firm", "Group", "Contact", "Alarm", "Sharks", "Sharks2"})
-            all += query(QStringLiteral("SELECT * FROM \"%1\" ORDER BY id").arg(table)) + u'\n';
-        return all;
     }
 
     MergeRequest personMerge() {
@@ -193,6 +158,18 @@ TEST(MergeChoicesTest, DefaultsPreferTheSurvivorThenAnyValueAndTextsCombine) {
     EXPECT_EQ(choices.value(column("description")), "second line");
     EXPECT_EQ(choices.survivorValues().value("title"), "Dr.");
     EXPECT_EQ(combinedDossierText("same", "same", "X"), "same");
+
+    // Every column but the key is offered, so a merge never drops a value unasked.
+    for (const auto& [kind, table] : {std::pair(PartyKind::Person, &schema::Person),
+                                      std::pair(PartyKind::Firm, &schema::Firm)}) {
+        QStringList offered;
+        for (const MergeField& field : mergeFields(kind))
+            offered << field.column;
+        QStringList stored = schema::tableColumns(*table).mid(1);
+        offered.sort();
+        stored.sort();
+        EXPECT_EQ(offered, stored);
+    }
     EXPECT_EQ(combinedDossierText("", "only", "X"), "only");
 }
 
