@@ -9,6 +9,7 @@
 #include "BackupBench.h"
 #include "BenchTable.h"
 #include "DataBench.h"
+#include "DuplicateBench.h"
 #include "GenerateData.h"
 #include "WindowBench.h"
 #include "data/Connection.h"
@@ -89,6 +90,7 @@ int main(int argc, char** argv) {
         sharedDatabase().Close();
         openSharedDatabase({});
         runDataBench(folder, table);
+        runDuplicateBench(table);
         runBackupBench(folder, table);
         sharedDatabase().Close();
         runAlarmBench(folder, table);

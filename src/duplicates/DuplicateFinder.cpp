@@ -1,16 +1,13 @@
 #include "duplicates/DuplicateFinder.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <numeric>
 
 namespace duplicates {
 
 namespace {
-
-constexpr QChar kNameKey = u'n';
-constexpr QChar kEmailKey = u'e';
-constexpr QChar kPhoneKey = u'p';
 
 // Joined sets of rows with the reasons that joined them.
 class RowSets {
@@ -40,14 +37,6 @@ private:
     std::vector<MatchReasons> m_reasons;
 };
 
-MatchReason reasonOf(QChar keyKind) {
-    if (keyKind == kEmailKey)
-        return MatchReason::SameEmail;
-    if (keyKind == kPhoneKey)
-        return MatchReason::SamePhone;
-    return MatchReason::SameName;
-}
-
 }  // namespace
 
 CDuplicateFinder::CDuplicateFinder(PartyKind kind, CNotDuplicates notDuplicates)
@@ -57,13 +46,13 @@ void CDuplicateFinder::add(qint32 id, std::span<const QString> values) {
     const int row = int(m_ids.size());
     m_ids.push_back(id);
     const PartyKeys keys = keysOf(m_kind, values);
-    const auto file = [this, row](QChar kind, const QStringList& keyTexts) {
+    const auto file = [row](QHash<QString, Members>& index, const QStringList& keyTexts) {
         for (const QString& key : keyTexts)
-            m_rows[kind + key].append(row);
+            index[key].append(row);
     };
-    file(kNameKey, keys.names);
-    file(kEmailKey, keys.emails);
-    file(kPhoneKey, keys.phones);
+    file(m_byName, keys.names);
+    file(m_byEmail, keys.emails);
+    file(m_byPhone, keys.phones);
     for (const QString& key : keys.swapped)
         m_swapped.emplace_back(row, key);
 }
@@ -81,17 +70,19 @@ std::vector<DuplicateGroup> CDuplicateFinder::groups() const {
             }
         }
     };
-    for (auto bucket = m_rows.cbegin(); bucket != m_rows.cend(); ++bucket) {
-        const Members& members = bucket.value();
-        const QChar keyKind = bucket.key().front();
-        if (members.size() < 2 || (keyKind != kNameKey && members.size() > kSharedKeyLimit))
-            continue;
-        for (const int row : members)
-            joinFirstAllowed(row, members, reasonOf(keyKind));
-    }
+    const auto joinAll = [&joinFirstAllowed](const QHash<QString, Members>& index,
+                                             MatchReason reason, int limit) {
+        for (const Members& members : index)
+            if (members.size() >= 2 && members.size() <= limit)
+                for (const int row : members)
+                    joinFirstAllowed(row, members, reason);
+    };
+    joinAll(m_byName, MatchReason::SameName, std::numeric_limits<int>::max());
+    joinAll(m_byEmail, MatchReason::SameEmail, kSharedKeyLimit);
+    joinAll(m_byPhone, MatchReason::SamePhone, kSharedKeyLimit);
     for (const auto& [row, key] : m_swapped) {
-        const auto found = m_rows.constFind(kNameKey + key);
-        if (found != m_rows.cend())
+        const auto found = m_byName.constFind(key);
+        if (found != m_byName.cend())
             joinFirstAllowed(row, *found, MatchReason::SwappedNames);
     }
     std::map<qint32, DuplicateGroup> byLowestId;

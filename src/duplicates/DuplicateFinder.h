@@ -40,8 +40,8 @@ private:
     PartyKind m_kind;
     CNotDuplicates m_notDuplicates;
     std::vector<qint32> m_ids;
-    // Rows by key; the first character says the key's kind (name, e-mail, phone).
-    QHash<QString, Members> m_rows;
+    // Rows by name, e-mail and phone key.
+    QHash<QString, Members> m_byName, m_byEmail, m_byPhone;
     std::vector<std::pair<int, QString>> m_swapped;
 };
 

@@ -1,5 +1,7 @@
 #include "duplicates/DuplicateSearch.h"
 
+#include <algorithm>
+
 #include "data/RecordReads.h"
 
 namespace duplicates {
@@ -23,11 +25,14 @@ DuplicateSearchResult findDuplicates(CDatabase& db, PartyKind kind,
     const QString table = tableOf(kind);
     const qint64 lastId = lastRecordId(db, table);
     CDuplicateFinder finder(kind, notDuplicates);
-    QHash<qint32, QString> names;
+    // In id order, as the records are read.
+    std::vector<qint32> ids;
+    std::vector<QString> names;
     int shown = -1;
     forEachRecordTexts(db, table, matchColumns(kind), [&](qint32 id, const QStringList& values) {
         finder.add(id, std::span<const QString>(values.cbegin(), values.cend()));
-        names.insert(id, displayName(kind, values));
+        ids.push_back(id);
+        names.push_back(displayName(kind, values));
         // Ids ascend, so the share of the last id read tells how far the pass is.
         const int percent = lastId > 0 ? int(id * kProgressSteps / lastId) : kProgressSteps;
         if (progress && percent != shown)
@@ -36,7 +41,8 @@ DuplicateSearchResult findDuplicates(CDatabase& db, PartyKind kind,
     DuplicateSearchResult result{kind, finder.groups(), {}};
     for (const DuplicateGroup& group : result.groups)
         for (qint32 id : group.ids)
-            result.names.insert(id, names.value(id));
+            result.names.insert(
+                id, names[std::size_t(std::lower_bound(ids.begin(), ids.end(), id) - ids.begin())]);
     return result;
 }
 

@@ -56,7 +56,7 @@ CDuplicatesDialog::CDuplicatesDialog(CDatabase& db, CMergeHistory& history, QStr
       m_settingsFile(std::move(settingsFile)),
       m_progressShown(std::make_shared<std::atomic<int>>(0)) {
     setWindowTitle(QStringLiteral("Duplicates"));
-    resize(960, 560);
+    resize(1180, 640);
 
     m_tabs = new QTabWidget(this);
     for (PartyKind kind : {PartyKind::Person, PartyKind::Firm}) {
@@ -82,6 +82,8 @@ CDuplicatesDialog::CDuplicatesDialog(CDatabase& db, CMergeHistory& history, QStr
     splitter->addWidget(m_tabs);
     splitter->addWidget(scroll);
     splitter->setStretchFactor(1, 2);
+    // The groups' names side by side need room to be told apart.
+    splitter->setSizes({420, 740});
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("status"));
