@@ -88,6 +88,9 @@ CDuplicatesDialog::CDuplicatesDialog(CDatabase& db, CMergeHistory& history, QStr
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("status"));
     m_status->setWordWrap(true);
+    // What the last merge or undo did; it stays while the next search runs.
+    m_lastAction = new QLabel(this);
+    m_lastAction->setObjectName(QStringLiteral("lastAction"));
     m_progress = new QProgressBar(this);
     m_progress->setRange(0, 100);
     m_progressTimer = new QTimer(this);
@@ -122,7 +125,7 @@ CDuplicatesDialog::CDuplicatesDialog(CDatabase& db, CMergeHistory& history, QStr
     progressRow->addWidget(m_cancel);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_findAgain);
-    buttons->addStretch();
+    buttons->addWidget(m_lastAction, 1);
     buttons->addWidget(m_merge);
     buttons->addWidget(m_notDuplicates);
     buttons->addWidget(m_undo);
@@ -295,9 +298,9 @@ void CDuplicatesDialog::mergeSelected() {
     updateTabTitles();
     showSelected();
     const int count = int(request.mergedIds.size());
-    m_status->setText(QStringLiteral("%1 %2 merged into %3.")
-                          .arg(count)
-                          .arg(kindText(shown.kind, count), m_history.lastSurvivor()));
+    m_lastAction->setText(QStringLiteral("%1 %2 merged into %3.")
+                              .arg(count)
+                              .arg(kindText(shown.kind, count), m_history.lastSurvivor()));
 }
 
 void CDuplicatesDialog::markNotDuplicates() {
@@ -327,7 +330,7 @@ void CDuplicatesDialog::undoLastMerge() {
     if (!m_history.undoAndReport(m_db))
         return;
     search();
-    m_status->setText(QStringLiteral("The merge of %1 was undone.").arg(merge));
+    m_lastAction->setText(QStringLiteral("The merge of %1 was undone.").arg(merge));
 }
 
 CNotDuplicates CDuplicatesDialog::notDuplicates(PartyKind kind) const {

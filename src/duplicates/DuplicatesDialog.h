@@ -75,6 +75,7 @@ private:
     CDuplicateGroupModel* m_models[2] = {};
     CMergeGrid* m_grid = nullptr;
     QLabel* m_status = nullptr;
+    QLabel* m_lastAction = nullptr;
     QProgressBar* m_progress = nullptr;
     QTimer* m_progressTimer = nullptr;
     QPushButton* m_cancel = nullptr;

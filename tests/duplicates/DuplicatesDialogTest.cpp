@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -76,12 +77,16 @@ TEST_F(DuplicatesDialogTest, AChosenMergeIsStoredOnceAndUndoneFromTheDialog) {
     EXPECT_EQ(query("SELECT person FROM Contact ORDER BY id"), "Müller Juergen\nMüller Juergen");
     EXPECT_EQ(dialog->groups(PartyKind::Person).rowCount(), 0);
     EXPECT_TRUE(history.canUndo());
+    EXPECT_EQ(dialog->findChild<QLabel*>("lastAction")->text(),
+              "1 person merged into Müller Juergen.");
 
     click(*dialog, "undoMerge");
     waitForSearch(*dialog);
     EXPECT_EQ(everything(), before);
     EXPECT_FALSE(history.canUndo());
     EXPECT_EQ(dialog->groups(PartyKind::Person).rowCount(), 1);
+    EXPECT_EQ(dialog->findChild<QLabel*>("lastAction")->text(),
+              "The merge of Müller Juergen and 1 more was undone.");
 }
 
 TEST_F(DuplicatesDialogTest, AGroupMarkedNotDuplicatesIsNotOfferedAgain) {
