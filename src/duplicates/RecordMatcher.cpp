@@ -15,15 +15,29 @@ bool CRecordMatcher::Match::isProbablySame() const {
 }
 
 void CRecordMatcher::add(qint32 id, const PartyKeys& keys) {
-    // A key names the first record that had it.
-    const auto addTo = [id](QHash<QString, qint32>& index, const QStringList& added) {
+    const auto addTo = [id](Index& index, const QStringList& added) {
         for (const QString& key : added)
-            if (!index.contains(key))
-                index.insert(key, id);
+            index[key].append(id);
     };
     addTo(m_names, keys.names);
     addTo(m_emails, keys.emails);
     addTo(m_phones, keys.phones);
+}
+
+void CRecordMatcher::remove(qint32 id, const PartyKeys& keys) {
+    const auto removeFrom = [id](Index& index, const QStringList& removed) {
+        for (const QString& key : removed) {
+            const auto found = index.find(key);
+            if (found == index.end())
+                continue;
+            found->removeOne(id);
+            if (found->isEmpty())
+                index.erase(found);
+        }
+    };
+    removeFrom(m_names, keys.names);
+    removeFrom(m_emails, keys.emails);
+    removeFrom(m_phones, keys.phones);
 }
 
 std::optional<CRecordMatcher::Match> CRecordMatcher::find(const PartyKeys& keys) const {
@@ -36,11 +50,11 @@ std::optional<CRecordMatcher::Match> CRecordMatcher::find(const PartyKeys& keys)
             }
         candidates.append({id, bitOf(reason)});
     };
-    const auto look = [&note](const QHash<QString, qint32>& index, const QStringList& wanted,
-                              MatchReason reason) {
+    // A key speaks for the first record that has it.
+    const auto look = [&note](const Index& index, const QStringList& wanted, MatchReason reason) {
         for (const QString& key : wanted)
             if (const auto found = index.constFind(key); found != index.cend())
-                note(*found, reason);
+                note(found->front(), reason);
     };
     look(m_names, keys.names, MatchReason::SameName);
     look(m_names, keys.swapped, MatchReason::SwappedNames);

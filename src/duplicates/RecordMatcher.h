@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -31,13 +32,19 @@ public:
 
     PartyKind kind() const { return m_kind; }
     void add(qint32 id, const PartyKeys& keys);
+    // Forgets a record added with these keys: a record that a sync has paired with a card
+    // is not offered for the next one.
+    void remove(qint32 id, const PartyKeys& keys);
     // The record with the strongest reasons to be the same as one with these keys; of
     // equal ones the first added.
     std::optional<Match> find(const PartyKeys& keys) const;
 
 private:
+    using Index = QHash<QString, QList<qint32>>;
+
     PartyKind m_kind;
-    QHash<QString, qint32> m_names, m_emails, m_phones;
+    // The records of each key, in the order they were added.
+    Index m_names, m_emails, m_phones;
 };
 
 // A matcher that knows every record of the kind in the file. Database failures throw

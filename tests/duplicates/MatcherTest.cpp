@@ -87,6 +87,14 @@ TEST(RecordMatcherTest, FindsByNameSwappedNameAndAddressWithTheStrongestReasonFi
     EXPECT_TRUE(match->isProbablySame()) << "e-mail and phone together";
 
     EXPECT_FALSE(matcher.find(personKeys(person("Smith", "Bob"))));
+
+    // A record paired once is not offered again; its namesake is.
+    matcher.add(4, personKeys(person("Mueller", "Juergen")));
+    matcher.remove(1, personKeys(person("Müller", "Jürgen", "jm@example.com")));
+    match = matcher.find(personKeys(person("Müller", "Jürgen", "jm@example.com")));
+    ASSERT_TRUE(match);
+    EXPECT_EQ(match->id, 4);
+    EXPECT_EQ(match->reasons, bitOf(MatchReason::SameName));
 }
 
 TEST(DuplicateFinderTest, GroupsJoinThroughAnyKeyAndKeepTheirReasons) {
