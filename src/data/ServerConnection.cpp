@@ -168,10 +168,9 @@ void CServerConnection::forEachRow(const QString& sql, const QVariantList& param
     // Every result is taken, also after a failure, so that the connection is ready for the
     // next statement; the first failure is thrown then.
     pg_result* failure = nullptr;
-    bool rowFailed = false;
     while (pg_result* result = PQgetResult(m_conn)) {
         const ExecStatusType status = PQresultStatus(result);
-        if (status == PGRES_SINGLE_TUPLE && !failure && !rowFailed) {
+        if (status == PGRES_SINGLE_TUPLE && !failure) {
             const CServerResult one(result);
             try {
                 row(one);
