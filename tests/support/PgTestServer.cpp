@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -102,6 +103,7 @@ PgTestServer::PgTestServer() : m_bin(serverBinaries()) {
                      .arg(m_dir.path())
                      .toUtf8());
     config.close();
+    watchOverTheTests();
     start();
     try {
         admin()->exec(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'")
@@ -137,6 +139,22 @@ void PgTestServer::runAsServerUser(const QString& program, const QStringList& ar
         throw std::runtime_error(program.toStdString() +
                                  " failed: " + process.readAll().toStdString() +
                                  readAll(m_dir.filePath(QStringLiteral("log"))).toStdString());
+}
+
+void PgTestServer::watchOverTheTests() {
+    // A test program that crashes never reaches the destructor: a detached watcher stops
+    // the server and removes its folder once the program is gone, whichever way it ended.
+    const QString folder = m_dir.path();
+    const QString stop = QStringLiteral("%1 -D '%2/data' -m immediate stop")
+                             .arg(binary(QStringLiteral("pg_ctl")), folder);
+    const QString asServerUser =
+        serverUser() ? QStringLiteral("runuser -u postgres -- ") + stop : stop;
+    const QString script =
+        QStringLiteral("tail --pid=%1 -f /dev/null; %2 >/dev/null 2>&1; rm -rf '%3'")
+            .arg(QCoreApplication::applicationPid())
+            .arg(asServerUser, folder);
+    if (!QProcess::startDetached(QStringLiteral("sh"), {QStringLiteral("-c"), script}))
+        throw std::runtime_error("cannot start the server's watcher");
 }
 
 QString PgTestServer::binary(const QString& name) const {

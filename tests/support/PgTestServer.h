@@ -11,7 +11,8 @@ class CServerConnection;
 // only, on a free port. Every connection over TCP must give its password
 // (scram-sha-256), so that a wrong one is really refused; TLS is on with a self-signed
 // certificate, and optional. The administrator reaches it through the folder's socket.
-// The destructor stops the server (fast) and removes the folder.
+// The destructor stops the server (fast) and removes the folder; should the test program
+// crash, a watcher does it.
 class PgTestServer {
 public:
     static constexpr const char* kUser = "tarvex_test";
@@ -41,6 +42,7 @@ public:
 
 private:
     void runAsServerUser(const QString& program, const QStringList& arguments);
+    void watchOverTheTests();
     QString binary(const QString& name) const;
 
     QTemporaryDir m_dir;
