@@ -11,6 +11,7 @@
 #include "DataBench.h"
 #include "DuplicateBench.h"
 #include "GenerateData.h"
+#include "ServerBench.h"
 #include "WindowBench.h"
 #include "data/Connection.h"
 #include "data/Database.h"
@@ -21,6 +22,7 @@ namespace {
 struct Arguments {
     double scale = 1;
     bool reuse = false;
+    QString server;  // a server URI: the copy to that server is timed too
     QString folder;  // empty: a new temporary folder
 };
 
@@ -32,6 +34,8 @@ std::optional<Arguments> parseArguments(const QStringList& args) {
             parsed.scale = args[++i].toDouble(&ok);
             if (!ok || parsed.scale <= 0)
                 return std::nullopt;
+        } else if (args[i] == u"--server" && i + 1 < args.size()) {
+            parsed.server = args[++i];
         } else if (args[i] == u"--reuse") {
             parsed.reuse = true;
         } else if (!args[i].startsWith(u'-') && parsed.folder.isEmpty()) {
@@ -45,9 +49,9 @@ std::optional<Arguments> parseArguments(const QStringList& args) {
 
 }  // namespace
 
-// tarvex_bench [--scale S] [--reuse] [FOLDER]: generates FOLDER/Tarvex.mdb (replacing it,
-// unless --reuse finds one; without FOLDER in a new temporary folder) with S times the
-// standard volume and prints one table of the operations that must stay fast on it.
+// tarvex_bench [--scale S] [--reuse] [--server URI] [FOLDER]: generates FOLDER/Tarvex.mdb
+// (replacing it, unless --reuse finds one; without FOLDER in a new temporary folder) with S times
+// the standard volume and prints one table of the operations that must stay fast on it.
 int main(int argc, char** argv) {
     // The windows are built and painted without a screen.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
@@ -56,8 +60,10 @@ int main(int argc, char** argv) {
     const std::optional<Arguments> args = parseArguments(app.arguments());
     if (!args) {
         std::fprintf(stderr,
-                     "usage: tarvex_bench [--scale S] [--reuse] [FOLDER]\n"
-                     "  S: a positive number, the share of the standard volume\n");
+                     "usage: tarvex_bench [--scale S] [--reuse] [--server URI] [FOLDER]\n"
+                     "  S: a positive number, the share of the standard volume\n"
+                     "  URI: an empty PostgreSQL database to copy the file into (password\n"
+                     "       from PGPASSWORD or ~/.pgpass)\n");
         return 2;
     }
     QTemporaryDir temporary;
@@ -92,6 +98,8 @@ int main(int argc, char** argv) {
         runDataBench(folder, table);
         runDuplicateBench(table);
         runBackupBench(folder, table);
+        if (!args->server.isEmpty())
+            runServerBench(args->server, table);
         sharedDatabase().Close();
         runAlarmBench(folder, table);
         table.print();

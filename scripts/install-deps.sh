@@ -7,6 +7,7 @@ packages=(
     libsqlcipher-dev libgtest-dev libgmock-dev libical-dev
     python3 python3-vobject python3-icalendar
     sqlite3 sqlcipher
+    libpq-dev postgresql openssl
     fonts-dejavu-core xvfb xauth tzdata poppler-utils
     clang libclang-rt-14-dev
 )

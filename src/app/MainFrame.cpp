@@ -35,6 +35,7 @@
 #include "app/OptionsDialog.h"
 #include "app/PrintSetupCommand.h"
 #include "app/RecordKeys.h"
+#include "app/ServerCopyCommands.h"
 #include "app/Settings.h"
 #include "app/SystemTray.h"
 #include "app/TipOfDayDialog.h"
@@ -395,6 +396,12 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::UndoMerge:
             m_mergeHistory.undoAndReport(sharedDatabase());
             return true;
+        case cmd::CopyToServer:
+            RunCopyToServer(this);
+            return true;
+        case cmd::CopyFromServer:
+            RunCopyFromServer(this);
+            return true;
         case cmd::PrintSetup:
             RunPrintSetup();
             return true;
@@ -450,9 +457,11 @@ bool CMainFrame::IsCommandEnabled(int id) const {
         case cmd::Backup:
         case cmd::RestoreBackup:
         case cmd::FindDuplicates:
+        case cmd::CopyToServer:
             return sharedDatabase().IsOpen();
         case cmd::UndoMerge:
             return sharedDatabase().IsOpen() && m_mergeHistory.canUndo();
+        case cmd::CopyFromServer:
         case cmd::Options:
         case cmd::Search:
         case cmd::PrintSetup:

@@ -75,7 +75,14 @@ const MenuPopup kView{"&View",
                        {cmd::ViewToolbar},
                        {cmd::ViewStatusBar}}};
 
-const MenuPopup kTools{"&Tools", {{cmd::FindDuplicates}, {cmd::UndoMerge}, {0}, {cmd::Options}}};
+const MenuPopup kTools{"&Tools",
+                       {{cmd::FindDuplicates},
+                        {cmd::UndoMerge},
+                        {0},
+                        {cmd::CopyToServer},
+                        {cmd::CopyFromServer},
+                        {0},
+                        {cmd::Options}}};
 
 const MenuPopup kRecord{"&Record",
                         {{cmd::AddNew, "&Add new data"},

@@ -40,6 +40,12 @@ bool CSettings::Save() {
     return written;
 }
 
+QString databaseServerSetting() {
+    return IniFile(settingsFilePath())
+        .readString(QStringLiteral("database"), QStringLiteral("server"), QString(), 2047)
+        .trimmed();
+}
+
 QString settingsNotSavedMessage() {
     return QStringLiteral(
                "The settings could not be saved to '%1'. Allow writing to that file; until "

@@ -31,6 +31,10 @@ private:
     bool m_unsaved = false;
 };
 
+// The team server's address from the settings file ([database] server): a libpq connection
+// URI, or empty for the local contacts file.
+QString databaseServerSetting();
+
 // The words shown when the settings file could not be written.
 QString settingsNotSavedMessage();
 

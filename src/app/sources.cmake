@@ -18,6 +18,7 @@ list(APPEND TARVEX_UI_SOURCES
     src/app/MainFrame.cpp
     src/app/OptionsDialog.cpp
     src/app/PrintSetupCommand.cpp
+    src/app/ServerCopyCommands.cpp
     src/app/PasswordChange.cpp
     src/app/RecordKeys.cpp
     src/app/ChildFrames.cpp

@@ -173,14 +173,7 @@ constexpr FieldDef personFirmFields[] = {{"firm", T}};
 constexpr FieldDef firmPersonFields[] = {{"person", T}};
 constexpr FieldDef personPersonFields[] = {{"Expr1", T}};
 
-// The indexes behind the forms' sort orders and look-ups, and behind the known-value
-// load, which asks for the distinct names of each of these columns.
-struct IndexDef {
-    const char* table;
-    const char* first;
-    const char* second;
-};
-constexpr IndexDef indexes[] = {
+constexpr IndexDef allIndexes[] = {
     {"Person", "lastname", "firstname"}, {"Firm", "name", nullptr},
     {"Contact", "date", "time"},         {"Contact", "person", nullptr},
     {"Contact", "firm", nullptr},        {"Alarm", "date", "time"},
@@ -239,32 +232,40 @@ QStringList tableColumns(const SourceDef& table) {
     return columns;
 }
 
-namespace {
+std::span<const IndexDef> indexes() {
+    return allIndexes;
+}
 
-FieldType typeOf(const SourceDef& table, const QString& column) {
+QString indexName(const IndexDef& index) {
+    QString name = QLatin1String(index.table) + u'_' + QLatin1String(index.first);
+    if (index.second)
+        name += u'_' + QLatin1String(index.second);
+    return name;
+}
+
+FieldType columnType(const SourceDef& table, const QString& column) {
     for (const FieldDef& field : table.fields)
         if (column == QLatin1String(field.name))
             return field.type;
     return FieldType::Text;
 }
 
+namespace {
+
 QString createTable(const SourceDef& table) {
     QStringList columns{QStringLiteral("\"id\" INTEGER PRIMARY KEY AUTOINCREMENT")};
     for (const QString& column : tableColumns(table).mid(1))
-        columns << quotedName(column) + u' ' + declaredTypeOf(typeOf(table, column));
+        columns << quotedName(column) + u' ' + declaredTypeOf(columnType(table, column));
     return QStringLiteral("CREATE TABLE %1 (%2)")
         .arg(quotedName(QLatin1String(table.name)), columns.join(QStringLiteral(", ")));
 }
 
 QString createIndex(const IndexDef& index, bool ifMissing = false) {
-    QString name = QLatin1String(index.table) + u'_' + QLatin1String(index.first);
     QString columns = quotedName(QLatin1String(index.first));
-    if (index.second) {
-        name += u'_' + QLatin1String(index.second);
+    if (index.second)
         columns += QStringLiteral(", ") + quotedName(QLatin1String(index.second));
-    }
     return QStringLiteral("CREATE INDEX %1%2 ON %3 (%4)")
-        .arg(ifMissing ? QStringLiteral("IF NOT EXISTS ") : QString(), quotedName(name),
+        .arg(ifMissing ? QStringLiteral("IF NOT EXISTS ") : QString(), quotedName(indexName(index)),
              quotedName(QLatin1String(index.table)), columns);
 }
 
@@ -274,7 +275,7 @@ QStringList createStatements() {
     QStringList statements;
     for (const SourceDef* table : tables())
         statements << createTable(*table);
-    for (const IndexDef& index : indexes)
+    for (const IndexDef& index : allIndexes)
         statements << createIndex(index);
     for (const SourceDef* query : queries())
         statements << QStringLiteral("CREATE VIEW %1 AS %2")
@@ -297,7 +298,7 @@ void upgrade(sqlite3* handle) {
         // Read again under the write lock: another program may have repaired it meanwhile.
         if (version() < 1) {
             run(QStringLiteral("REINDEX"));
-            for (const IndexDef& index : indexes)
+            for (const IndexDef& index : allIndexes)
                 run(createIndex(index, true));
         }
         run(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));

@@ -30,6 +30,19 @@ std::span<const SourceDef* const> queries();
 
 // A table's columns in stored order: `id` first, then the others.
 QStringList tableColumns(const SourceDef& table);
+// The type of one of a table's columns.
+FieldType columnType(const SourceDef& table, const QString& column);
+
+// An index behind the forms' sort orders and look-ups, and behind the known-value load,
+// which asks for the distinct names of each of these columns.
+struct IndexDef {
+    const char* table;
+    const char* first;
+    const char* second;
+};
+std::span<const IndexDef> indexes();
+// The index's name: the table and its columns joined by "_".
+QString indexName(const IndexDef& index);
 // The statements (SQLite SQL) that create the tables, indexes and stored queries, and
 // record the schema version.
 QStringList createStatements();
@@ -42,8 +55,8 @@ QStringList createStatements();
 inline constexpr int kSchemaVersion = 1;
 
 // Brings a file opened for writing up to kSchemaVersion, once: rebuilds the indexes of a
-// file without a version, adds the indexes it lacks and records the version. A file of a later version is left as
-// it is. Throws CDbException.
+// file without a version, adds the indexes it lacks and records the version. A file of a later
+// version is left as it is. Throws CDbException.
 void upgrade(sqlite3* handle);
 
 }  // namespace schema

@@ -9,6 +9,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/ContactBatch.cpp
     src/data/ContactRows.cpp
     src/data/ContactsFileIdentity.cpp
+    src/data/CopyComparison.cpp
     src/data/Database.cpp
     src/data/DatabaseBackup.cpp
     src/data/DatabaseCopy.cpp
@@ -35,6 +36,9 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/RecordSet.cpp
     src/data/RecordSource.cpp
     src/data/Schema.cpp
+    src/data/ServerConnection.cpp
+    src/data/ServerCopy.cpp
+    src/data/ServerSchema.cpp
     src/data/SortedKeys.cpp
     src/data/SortTerms.cpp
     src/data/SqlDialect.cpp

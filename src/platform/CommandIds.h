@@ -31,6 +31,8 @@ inline constexpr int Backup = 32832;
 inline constexpr int RestoreBackup = 32833;
 inline constexpr int FindDuplicates = 32840;
 inline constexpr int UndoMerge = 32841;
+inline constexpr int CopyToServer = 32850;
+inline constexpr int CopyFromServer = 32851;
 
 // Record commands: handled by the record document, broadcast to its views.
 inline constexpr int Print = 32774;

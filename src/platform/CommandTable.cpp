@@ -60,6 +60,8 @@ constexpr CommandEntry kCommands[] = {
     {cmd::Options, "&Options...", "Change the program's options", "Options", ""},
     {cmd::FindDuplicates, "Find &duplicates...", "Find persons and companies that are probably one, and merge them", "Find duplicates", ""},
     {cmd::UndoMerge, "&Undo last merge", "Put back the records of the last merge as they were", "Undo last merge", ""},
+    {cmd::CopyToServer, "&Copy contacts file to server...", "Copy the contacts file into an empty database on a team's PostgreSQL server", "Copy contacts file to server", ""},
+    {cmd::CopyFromServer, "Copy &server to contacts file...", "Copy a team's PostgreSQL database into a new contacts file", "Copy server to contacts file", ""},
     {cmd::Help, "&Help", "Shows help file", "Help", "help"},
     {cmd::RestoreProgram, "Restore program", "Show program window", "Restore program", ""},
     {cmd::ExitProgram, "E&xit program", "Exit program", "Exit program", ""},

@@ -33,6 +33,11 @@ public:
     // Asks for a password with the text as the question; nothing when cancelled. A prompter
     // that cannot ask cancels.
     virtual std::optional<QString> password(const QString& /*text*/) { return std::nullopt; }
+    // Asks for a line of text with the text as the question, starting from `proposed`;
+    // nothing when cancelled. A prompter that cannot ask cancels.
+    virtual std::optional<QString> text(const QString& /*question*/, const QString& /*proposed*/) {
+        return std::nullopt;
+    }
 };
 
 // The prompter in force; the real one until setPrompter() installs another.

@@ -89,6 +89,16 @@ std::optional<QString> QtPrompter::password(const QString& text) {
     return typed;
 }
 
+std::optional<QString> QtPrompter::text(const QString& question, const QString& proposed) {
+    bool accepted = false;
+    const QString typed =
+        QInputDialog::getText(QApplication::activeWindow(), QStringLiteral("Tarvex"), question,
+                              QLineEdit::Normal, proposed, &accepted);
+    if (!accepted)
+        return std::nullopt;
+    return typed;
+}
+
 QString QtPrompter::saveFileName(const QString& caption, const QString& filter,
                                  const QString& proposed) {
     const QString file = QFileDialog::getSaveFileName(QApplication::activeWindow(), caption,

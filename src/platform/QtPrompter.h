@@ -14,6 +14,7 @@ public:
     bool pageSetupDialog(QPrinter& printer) override;
     void beep() override;
     std::optional<QString> password(const QString& text) override;
+    std::optional<QString> text(const QString& question, const QString& proposed) override;
 };
 
 // Makes QtPrompter the default prompter of the process.

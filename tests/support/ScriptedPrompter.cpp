@@ -59,6 +59,19 @@ std::optional<QString> ScriptedPrompter::password(const QString& text) {
     return typedText;
 }
 
+std::optional<QString> ScriptedPrompter::text(const QString& question, const QString& proposed) {
+    m_messages.append(question);
+    m_textProposed = proposed;
+    if (m_texts.empty()) {
+        if (!m_lenient)
+            ADD_FAILURE() << "unexpected text prompt: " << question.toStdString();
+        return std::nullopt;
+    }
+    std::optional<QString> typed = std::move(m_texts.front());
+    m_texts.pop_front();
+    return typed;
+}
+
 bool ScriptedPrompter::printDialog(QPrinter& printer) {
     if (!m_printFiles.empty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);

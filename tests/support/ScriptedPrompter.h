@@ -31,6 +31,10 @@ public:
     }
     // Queues the text typed at the next password prompt; an empty optional cancels it.
     void answerPassword(std::optional<QString> typed) { m_passwords.push_back(std::move(typed)); }
+    // Queues the text typed at the next text prompt; an empty optional cancels it. The text
+    // the prompt offered is kept in textProposed().
+    void answerText(std::optional<QString> typed) { m_texts.push_back(std::move(typed)); }
+    const QString& textProposed() const { return m_textProposed; }
 
     int message(const QString& text, Buttons buttons, Icon icon) override;
     QString openFileName(const QString& caption, const QString& filter) override;
@@ -44,6 +48,8 @@ public:
     void beep() override { ++m_beeps; }
     // Records the question like a message; an unscripted prompt fails the test.
     std::optional<QString> password(const QString& text) override;
+    // Records the question like a message; an unscripted prompt fails the test.
+    std::optional<QString> text(const QString& question, const QString& proposed) override;
 
     const QStringList& messages() const { return m_messages; }
     Icon lastIcon() const { return m_lastIcon; }
@@ -62,6 +68,8 @@ private:
     std::deque<std::optional<QPageLayout>> m_pageSetups;
     QPageLayout m_pageSetupShown;
     std::deque<std::optional<QString>> m_passwords;
+    std::deque<std::optional<QString>> m_texts;
+    QString m_textProposed;
     QStringList m_messages;
     Icon m_lastIcon = Icon::None;
     Buttons m_lastButtons = Buttons::Ok;

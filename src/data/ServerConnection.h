@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <functional>
+#include <memory>
+
+#include "data/DbException.h"
+
+struct pg_conn;
+struct pg_result;
+
+// A failure reported by the team's server: its words, and its SQLSTATE code ("28P01",
+// "42501", ...; empty when the server was never reached).
+class CServerError : public CDbException {
+public:
+    CServerError(const QString& description, const QString& sqlState = {});
+    const QString& sqlState() const { return m_sqlState; }
+
+private:
+    QString m_sqlState;
+};
+
+// The rows of one statement's result, as the server's texts.
+class CServerResult {
+public:
+    explicit CServerResult(pg_result* result);
+    int rowCount() const;
+    int columnCount() const;
+    bool isNull(int row, int column) const;
+    // The value as text (UTF-8 decoded); an empty text for NULL.
+    QString text(int row, int column) const;
+
+private:
+    std::shared_ptr<pg_result> m_result;
+};
+
+// One connection to a PostgreSQL server, given as a libpq connection URI
+// ("postgresql://user@host:port/dbname?sslmode=require") and the password of its user,
+// which never becomes part of the URI. Every value reaches the server as a bound
+// parameter. Every failure throws CServerError with the server's words; the failures a
+// user can mend (server not reached, wrong password, no such database) get plain words
+// first.
+class CServerConnection {
+public:
+    CServerConnection(const QString& uri, const QString& password);
+    ~CServerConnection();
+    CServerConnection(const CServerConnection&) = delete;
+    CServerConnection& operator=(const CServerConnection&) = delete;
+
+    // Runs one statement; parameters are $1, $2, ...: an invalid QVariant binds NULL,
+    // anything else its text.
+    CServerResult exec(const QString& sql, const QVariantList& parameters = {});
+    // Runs a query and hands its rows to `row` one at a time, so that a large table is
+    // never held whole.
+    void forEachRow(const QString& sql, const QVariantList& parameters,
+                    const std::function<void(const CServerResult&)>& row);
+
+    // The server's bulk copy: begin with a "COPY ... FROM STDIN" statement, send rows in
+    // the text format (see copyLine), end with endCopy(). A failure of the copy is thrown
+    // by endCopy() at the latest.
+    void beginCopy(const QString& copySql);
+    void putCopyData(const QByteArray& data);
+    void endCopy();
+
+    // Whether a transaction is open (also one that failed and waits for its rollback).
+    bool inTransaction() const;
+    // Ends the open transaction (and a bulk copy under way) without its changes.
+    void rollback() noexcept;
+
+    // The notifications that arrived since the last call, as "channel payload" texts, for
+    // a connection that LISTENs.
+    QStringList notifications();
+
+    // The user and database the connection was made with.
+    QString user() const;
+    QString database() const;
+    // The host and port, for messages.
+    QString server() const;
+    // Whether the connection runs over TLS.
+    bool usesTls() const;
+
+private:
+    [[noreturn]] void fail(pg_result* result) const;
+    // Asks the server to stop the running statement and drops what it still sends.
+    void cancelRunning() noexcept;
+    pg_conn* m_conn = nullptr;
+    // Between beginCopy() and endCopy().
+    bool m_copying = false;
+};
+
+// The problem with a server URI as the user gave it, in plain words; empty when there is
+// none. A URI that holds a password is refused: the password is asked for each time.
+QString serverUriProblem(const QString& uri);
+
+// One row in the text format of the server's bulk copy: values separated by tabs, NULL as
+// \N, backslash, tab, carriage return and line feed escaped; ends with a line feed.
+QByteArray copyLine(const QVariantList& values);

@@ -1,0 +1,218 @@
+#include "data/ServerCopy.h"
+
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QVariant>
+
+#include "data/CopyComparison.h"
+#include "data/Database.h"
+#include "data/EngineError.h"
+#include "data/EngineHandle.h"
+#include "data/Schema.h"
+#include "data/ServerConnection.h"
+#include "data/ServerSchema.h"
+#include "data/SqlDialect.h"
+#include "data/Statement.h"
+
+namespace servercopy {
+
+namespace {
+
+// Rows between two progress reports, and bytes sent to the server at once.
+constexpr qint64 kRowsPerStep = 2000;
+constexpr qsizetype kCopyChunk = 256 * 1024;
+
+class ProgressCounter {
+public:
+    ProgressCounter(const Progress& progress, qint64 total) : m_progress(progress), m_total(total) {
+        report();
+    }
+    void row() {
+        if (++m_done % kRowsPerStep == 0)
+            report();
+    }
+    void report() {
+        if (m_progress && !m_progress(m_done, m_total))
+            throw CCopyCancelled();
+    }
+
+private:
+    const Progress& m_progress;
+    qint64 m_total;
+    qint64 m_done = 0;
+};
+
+void runLocal(sqlite3* handle, const QString& sql) {
+    CStatement(handle, sql).execute();
+}
+
+qint64 localRowCount(sqlite3* file) {
+    qint64 rows = 0;
+    for (const SourceDef* table : schema::tables()) {
+        CStatement count(
+            file,
+            QStringLiteral("SELECT count(*) FROM %1").arg(quotedName(QLatin1String(table->name))));
+        count.step();
+        rows += count.int64(0);
+    }
+    return rows;
+}
+
+QStringList quotedColumns(const SourceDef& table, QString (*quote)(const QString&)) {
+    QStringList columns;
+    for (const QString& column : schema::tableColumns(table))
+        columns << quote(column);
+    return columns;
+}
+
+void sendTable(sqlite3* file, CServerConnection& server, const SourceDef& table,
+               ProgressCounter& counter) {
+    const QString name = QLatin1String(table.name);
+    CStatement read(file, QStringLiteral("SELECT %1 FROM %2 ORDER BY \"id\"")
+                              .arg(quotedColumns(table, quotedName).join(u','), quotedName(name)));
+    server.beginCopy(QStringLiteral("COPY %1 (%2) FROM STDIN")
+                         .arg(serverschema::quoted(name),
+                              quotedColumns(table, serverschema::quoted).join(u',')));
+    const int columns = read.columnCount();
+    QByteArray chunk;
+    QVariantList values;
+    while (read.step()) {
+        values.clear();
+        for (int c = 0; c < columns; ++c)
+            values << read.value(c);
+        chunk += copyLine(values);
+        if (chunk.size() >= kCopyChunk) {
+            server.putCopyData(chunk);
+            chunk.clear();
+        }
+        counter.row();
+    }
+    if (!chunk.isEmpty())
+        server.putCopyData(chunk);
+    server.endCopy();
+    // New rows made on the server later must not take an id that the copy used.
+    server.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence($1, 'id'), "
+                               "coalesce(max(\"id\"), 0) + 1, false) FROM %1")
+                    .arg(serverschema::quoted(name)),
+                {serverschema::quoted(name)});
+    server.exec(QStringLiteral("SELECT pg_notify($1, $2)"),
+                {QLatin1String(serverschema::kChangeChannel), name + QStringLiteral(" * COPY")});
+}
+
+void receiveTable(CServerConnection& server, sqlite3* file, const SourceDef& table,
+                  ProgressCounter& counter) {
+    const QString name = QLatin1String(table.name);
+    const QStringList columns = schema::tableColumns(table);
+    QStringList placeholders;
+    std::vector<FieldType> types;
+    for (const QString& column : columns) {
+        placeholders << QStringLiteral("?");
+        types.push_back(schema::columnType(table, column));
+    }
+    CStatement write(file, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                               .arg(quotedName(name), quotedColumns(table, quotedName).join(u','),
+                                    placeholders.join(u',')));
+    server.forEachRow(
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY \"id\"")
+            .arg(quotedColumns(table, serverschema::quoted).join(u','), serverschema::quoted(name)),
+        {}, [&](const CServerResult& row) {
+            for (int c = 0; c < int(types.size()); ++c) {
+                QVariant value;
+                if (!row.isNull(0, c))
+                    value = types[c] == FieldType::Long ? QVariant(row.text(0, c).toLongLong())
+                                                        : QVariant(row.text(0, c));
+                write.bind(c + 1, value);
+            }
+            write.execute();
+            write.reset();
+            counter.row();
+        });
+}
+
+void check(sqlite3* file, CServerConnection& server, Result& result) {
+    const copycomparison::Result compared = copycomparison::compare(file, server);
+    if (!compared.difference.isEmpty())
+        throw CDbException(0, QStringLiteral("The copy was not kept: it differs from its "
+                                             "source.\n\n") +
+                                  compared.difference);
+    result.rows = compared.rows;
+    result.sampledRows = compared.sampledRows;
+}
+
+EngineHandle openFile(const QString& path, const QString& password, int flags) {
+    EngineHandle handle = openEngineFile(path, flags);
+    configureEngineHandle(handle.get(), password);
+    return handle;
+}
+
+void removeFile(const QString& path) {
+    QFile::remove(path);
+    for (const char* suffix : {"-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
+}  // namespace
+
+CCopyCancelled::CCopyCancelled()
+    : CDbException(0, QStringLiteral("The copy was cancelled; nothing was changed.")) {}
+
+Result copyFileToServer(const QString& path, const QString& password, CServerConnection& server,
+                        const Progress& progress) {
+    const EngineHandle file = openFile(path, password, SQLITE_OPEN_READONLY);
+    Result result;
+    // One snapshot of the file, however long the copy takes.
+    runLocal(file.get(), QStringLiteral("BEGIN"));
+    server.exec(QStringLiteral("BEGIN"));
+    try {
+        server.exec(QStringLiteral("SET LOCAL %1 = 'on'")
+                        .arg(QLatin1String(serverschema::kBulkCopySetting)));
+        serverschema::ensure(server);
+        if (serverschema::rowCount(server) > 0)
+            throw CServerError(
+                QStringLiteral("The database \"%1\" on the server %2 already holds Tarvex "
+                               "records. A contacts file is copied only into an empty "
+                               "database; nothing was changed.")
+                    .arg(server.database(), server.server()));
+        ProgressCounter counter(progress, localRowCount(file.get()));
+        for (const SourceDef* table : schema::tables()) {
+            sendTable(file.get(), server, *table, counter);
+            counter.report();
+        }
+        check(file.get(), server, result);
+        server.exec(QStringLiteral("COMMIT"));
+    } catch (const CDbException&) {
+        server.rollback();
+        throw;
+    }
+    runLocal(file.get(), QStringLiteral("COMMIT"));
+    return result;
+}
+
+Result copyServerToFile(CServerConnection& server, const QString& path, const QString& password,
+                        const Progress& progress) {
+    serverschema::require(server);
+    CDatabase::Create(path, password);
+    Result result;
+    try {
+        const EngineHandle file = openFile(path, password, SQLITE_OPEN_READWRITE);
+        server.exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+        runLocal(file.get(), QStringLiteral("BEGIN IMMEDIATE"));
+        ProgressCounter counter(progress, serverschema::rowCount(server));
+        for (const SourceDef* table : schema::tables()) {
+            receiveTable(server, file.get(), *table, counter);
+            counter.report();
+        }
+        check(file.get(), server, result);
+        runLocal(file.get(), QStringLiteral("COMMIT"));
+        server.exec(QStringLiteral("COMMIT"));
+    } catch (const CDbException&) {
+        server.rollback();
+        // The engine's connection is closed by now (EngineHandle), so only our file goes.
+        removeFile(path);
+        throw;
+    }
+    return result;
+}
+
+}  // namespace servercopy

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QStringList>
+
+class CServerConnection;
+
+// The contacts file's tables and stored queries on a team's PostgreSQL server, made from
+// the same table definitions as the local file's (Schema.h), with what several users on one
+// server need besides: a row version on every table (raised by a trigger on each update, so
+// that a save can see that another user changed the row meanwhile), the server user who
+// created each alarm, and a notification on the channel kChangeChannel after each committed
+// write ("<table> <id> <INSERT|UPDATE|DELETE>").
+//
+// Names compare and sort without regard to letter case through indexes on
+// lower(column COLLATE "und-x-icu"): the ICU collation folds letters beyond ASCII whatever
+// the database's own locale, and, unlike a nondeterministic collation, it leaves LIKE usable.
+namespace serverschema {
+
+// 1: the seven tables, four views, indexes, row versions, alarm creators and notifications.
+inline constexpr int kVersion = 1;
+
+inline constexpr char kChangeChannel[] = "tarvex_changes";
+// A transaction that sets this (SET LOCAL tarvex.bulk_copy = 'on') sends no notification
+// per row; it announces each table as a whole ("<table> * COPY") itself.
+inline constexpr char kBulkCopySetting[] = "tarvex.bulk_copy";
+
+// The statements that create the schema at kVersion in an empty database.
+QStringList createStatements();
+
+// The version of the schema in the connection's database: 0 when it has none.
+int version(CServerConnection& server);
+
+// Creates the schema in a database that has none, or brings an older one up to kVersion,
+// inside the open transaction or else in one of its own. A user who may not create tables
+// gets a CServerError that says so and whom to ask. Throws CServerError.
+void ensure(CServerConnection& server);
+
+// Throws a CServerError in plain words when the database holds no Tarvex schema.
+void require(CServerConnection& server);
+
+// The total number of rows in the seven tables.
+qint64 rowCount(CServerConnection& server);
+
+// A table or column name as a PostgreSQL identifier.
+QString quoted(const QString& name);
+
+}  // namespace serverschema

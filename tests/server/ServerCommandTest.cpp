@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "ScriptedPrompter.h"
+#include "ServerTestSupport.h"
+#include "TempWorkDir.h"
+#include "app/AppPaths.h"
+#include "app/ServerCopyCommands.h"
+#include "data/Connection.h"
+#include "data/Database.h"
+#include "data/ServerConnection.h"
+#include "data/ServerSchema.h"
+
+// The two Tools commands, answered through the prompter as a user would.
+TEST_F(TempWorkDirTest, TheToolsCommandsCopyTheOpenFileToTheServerAndBackIntoANewFile) {
+    initAppPaths();
+    setDatabasePath(path(QStringLiteral("Tarvex.mdb")));
+    writeAwkwardFile(databasePath(), QStringLiteral("pw"));
+    openSharedDatabase(QStringLiteral("pw"));
+    const QString uri = testServer().createDatabase();
+    QFile ini(path(QStringLiteral("Tarvex.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[Database]\nServer = %1\n").arg(uri).toUtf8());
+    ini.close();
+    const QString password = QString::fromUtf8(PgTestServer::kPassword);
+
+    ScriptedPrompter prompts;
+    // A wrong password is said in plain words and copies nothing.
+    prompts.answerText(uri);
+    prompts.answerPassword(QStringLiteral("wrong"));
+    prompts.answer(Prompter::Ok);
+    RunCopyToServer(nullptr);
+    EXPECT_EQ(prompts.textProposed(), uri);
+    EXPECT_TRUE(prompts.messages().last().contains(QLatin1String("did not accept the password")));
+
+    prompts.answerText(uri);
+    prompts.answerPassword(password);
+    prompts.answer(Prompter::Ok);
+    RunCopyToServer(nullptr);
+    EXPECT_TRUE(prompts.messages().last().contains(QLatin1String(": 56 records")))
+        << prompts.messages().last().toStdString();
+    CServerConnection server(uri, password);
+    EXPECT_EQ(serverschema::rowCount(server), 56);
+
+    // Never over the open file; the copy goes into the new file the user names.
+    prompts.answerText(uri);
+    prompts.answerPassword(password);
+    prompts.answerFile(databasePath());
+    prompts.answer(Prompter::Ok);
+    RunCopyFromServer(nullptr);
+    EXPECT_TRUE(prompts.messages().last().contains(QLatin1String("is the open contacts file")));
+
+    const QString copy = path(QStringLiteral("from server.mdb"));
+    prompts.answerText(uri);
+    prompts.answerPassword(password);
+    prompts.answerFile(copy);
+    prompts.answerPassword(QString());
+    prompts.answer(Prompter::Ok);
+    RunCopyFromServer(nullptr);
+    EXPECT_TRUE(prompts.messages().last().contains(QLatin1String(": 56 records")))
+        << prompts.messages().last().toStdString();
+    CDatabase opened;
+    opened.Open(copy);
+    EXPECT_EQ(opened.password(), QString());
+    sharedDatabase().Close();
+}
