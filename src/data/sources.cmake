@@ -35,6 +35,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/RecordSource.cpp
     src/data/Schema.cpp
     src/data/SortedKeys.cpp
+    src/data/SyncState.cpp
     src/data/SortTerms.cpp
     src/data/SqlDialect.cpp
     src/data/Statement.cpp
