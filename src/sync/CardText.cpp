@@ -1,11 +1,14 @@
 #include "sync/CardText.h"
 
+#include <QHash>
 #include <QList>
 #include <algorithm>
 
 #include "exchange/VCardReader.h"
 
 namespace {
+
+using Kind = CExchangeRecord::Kind;
 
 // One logical line of a card: as written (folded, with its line ends) and unfolded.
 struct Line {
@@ -85,7 +88,21 @@ QList<QSet<QString>> columnsOfLines(const QList<Line>& lines) {
         // A display name beside a name or a firm goes with them (see groupOf).
         if (carriesNoColumn(lines[i].name) || (named && lines[i].name == "FN"))
             continue;
-        const CExchangeRecord without = cardtext::recordOf(joined(lines, groupOf(lines, i)));
+        const QSet<qsizetype> group = groupOf(lines, i);
+        QByteArray text = joined(lines, group);
+        // A card left without any name would not be read at all, and one left without its
+        // firm's name may read as a person: a stand-in name keeps it what it was.
+        if (std::any_of(group.cbegin(), group.cend(),
+                        [&lines](qsizetype j) {
+                            return lines[j].name == "FN" || lines[j].name == "N" ||
+                                   lines[j].name == "ORG";
+                        })) {
+            const qsizetype end = text.lastIndexOf("END:");
+            text.insert(end < 0 ? text.size() : end,
+                        whole.kind == Kind::Firm ? "FN:\x01\r\nX-ABSHOWAS:COMPANY\r\n"
+                                                 : "FN:\x01\r\n");
+        }
+        const CExchangeRecord without = cardtext::recordOf(text);
         if (without.kind != whole.kind)
             continue;
         QSet<QString> columns;
@@ -180,38 +197,67 @@ QByteArray patched(const QByteArray& card, const CExchangeRecord& record,
     fresh.values.insert(QStringLiteral("description"), description);
     const QList<Line> freshLines = linesOf(vCardOf(fresh, versionOf(card)));
 
+    // The lines that carry a changed column go, and so do the lines of the same property
+    // that carry any column a new line carries (the name of a card that had no title
+    // carries no title, but the new name replaces it all the same).
     const QList<QSet<QString>> owned = columnsOfLines(lines);
+    const QList<QSet<QString>> freshOwned = columnsOfLines(freshLines);
+    QList<qsizetype> adding;
+    for (qsizetype i = 0; i < freshLines.size(); ++i)
+        if (freshOwned[i].intersects(columns))
+            adding << i;
     QSet<qsizetype> dropped;
     QByteArray keptName;
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        if (owned[i].intersects(columns)) {
-            dropped.unite(groupOf(lines, i));
-            if (lines[i].name == "N")
-                keptName = lines[i].value;
-        }
+    for (qsizetype j = 0; j < lines.size(); ++j) {
+        bool goes = owned[j].intersects(columns);
+        for (qsizetype i : adding)
+            goes = goes || (freshLines[i].name == lines[j].name &&
+                             freshOwned[i].intersects(owned[j]));
+        if (!goes)
+            continue;
+        dropped.unite(groupOf(lines, j));
+        if (lines[j].name == "N")
+            keptName = lines[j].value;
+    }
     bool displayNameDropped = false;
     for (qsizetype i : dropped)
         displayNameDropped = displayNameDropped || lines[i].name == "FN";
 
-    const QList<QSet<QString>> freshOwned = columnsOfLines(freshLines);
-    QByteArray added;
+    // The new lines by property, each put where the first line of that property it
+    // replaces stood: the first of several phones of a kind is the one read into a column.
+    QList<QByteArray> names;
+    QHash<QByteArray, QByteArray> added;
     for (qsizetype i = 0; i < freshLines.size(); ++i) {
         const Line& line = freshLines[i];
-        if (freshOwned[i].intersects(columns))
-            added += line.name == "N" && !keptName.isEmpty()
-                         ? nameKeeping("N:" + line.value, "N:" + keptName)
-                         : line.raw;
+        QByteArray text;
+        if (adding.contains(i))
+            text = line.name == "N" && !keptName.isEmpty()
+                       ? nameKeeping("N:" + line.value, "N:" + keptName)
+                       : line.raw;
         else if (line.name == "FN" && displayNameDropped)
-            added += line.raw;
+            text = line.raw;
+        if (text.isEmpty())
+            continue;
+        if (!added.contains(line.name))
+            names << line.name;
+        added[line.name] += text;
     }
     for (qsizetype i = 0; i < lines.size(); ++i)
         if (lines[i].name == "REV")
             dropped.insert(i);
     const qsizetype end = endOfCard(lines);
-    QByteArray text = joined(lines.mid(0, end), dropped);
-    text += added;
-    text += joined(lines.mid(end));
-    return text;
+    QByteArray text;
+    for (qsizetype i = 0; i < end; ++i) {
+        if (!dropped.contains(i)) {
+            text += joined({lines[i]});
+        } else if (const auto found = added.find(lines[i].name); found != added.end()) {
+            text += *found;
+            added.erase(found);
+        }
+    }
+    for (const QByteArray& name : names)
+        text += added.value(name);
+    return text + joined(lines.mid(end));
 }
 
 }  // namespace cardtext
