@@ -2,7 +2,10 @@ list(APPEND TARVEX_CORE_SOURCES
     src/sync/CardText.cpp
     src/sync/ContactSync.cpp
     src/sync/DavClient.cpp
+    src/sync/DavDiscovery.cpp
     src/sync/FirstSyncMatch.cpp
+    src/sync/PasswordStore.cpp
     src/sync/RecordMerge.cpp
     src/sync/SyncAccount.cpp
+    src/sync/SyncSettings.cpp
 )
