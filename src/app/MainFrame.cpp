@@ -51,6 +51,8 @@
 #include "data/RecordLocator.h"
 #include "exchange/ExportDialog.h"
 #include "exchange/ImportDialog.h"
+#include "app/FrameSync.h"
+#include "sync/PasswordStore.h"
 #include "lists/SearchDlg.h"
 #include "notepad/RecentFileList.h"
 #include "notepad/RtfFile.h"
@@ -151,6 +153,8 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     resize(std::min(available.width(), 1320), std::min(available.height(), 900));
     m_tray = std::make_unique<CFrameTray>(*this, *m_actions, [this](int id) { SendCommand(id); });
     m_alarms = new CFrameAlarms([this](qint32 id) { OnAlarmDue(id); }, this);
+    m_passwordStore = new CKeychainStore(this);
+    m_sync = new CFrameSync(*this, *m_passwordStore, [this] { UpdateCommandStates(); });
     // Coming back from another program that may have written to the file.
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
@@ -366,6 +370,15 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::Backup:
             RunBackup(this);
             return true;
+        case cmd::SyncAccounts:
+            // Runs once the menu or key that chose it has finished, like the other dialogs
+            // that wait for the network.
+            QMetaObject::invokeMethod(this, [this] { m_sync->showAccounts(); },
+                                      Qt::QueuedConnection);
+            return true;
+        case cmd::SyncNow:
+            m_sync->syncNow();
+            return true;
         case cmd::RestoreBackup:
             // Runs once the menu or key that chose it has finished, since it closes windows.
             QMetaObject::invokeMethod(
@@ -436,6 +449,9 @@ bool CMainFrame::IsCommandEnabled(int id) const {
         case cmd::Backup:
         case cmd::RestoreBackup:
             return sharedDatabase().IsOpen();
+        case cmd::SyncNow:
+            return sharedDatabase().IsOpen() && !m_sync->isRunning();
+        case cmd::SyncAccounts:
         case cmd::Options:
         case cmd::Search:
         case cmd::PrintSetup:

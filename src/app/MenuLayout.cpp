@@ -75,7 +75,7 @@ const MenuPopup kView{"&View",
                        {cmd::ViewToolbar},
                        {cmd::ViewStatusBar}}};
 
-const MenuPopup kTools{"&Tools", {{cmd::Options}}};
+const MenuPopup kTools{"&Tools", {{cmd::SyncAccounts}, {cmd::SyncNow}, {0}, {cmd::Options}}};
 
 const MenuPopup kRecord{"&Record",
                         {{cmd::AddNew, "&Add new data"},

@@ -29,6 +29,8 @@ inline constexpr int Import = 32830;
 inline constexpr int Export = 32831;
 inline constexpr int Backup = 32832;
 inline constexpr int RestoreBackup = 32833;
+inline constexpr int SyncAccounts = 32834;
+inline constexpr int SyncNow = 32835;
 
 // Record commands: handled by the record document, broadcast to its views.
 inline constexpr int Print = 32774;

@@ -9,3 +9,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/sync/SyncAccount.cpp
     src/sync/SyncSettings.cpp
 )
+list(APPEND TARVEX_UI_SOURCES
+    src/sync/ConflictDialog.cpp
+    src/sync/SyncAccountDialog.cpp
+)
