@@ -69,8 +69,8 @@ void CFrameSync::run(bool byUser) {
     m_passwords.find(passwordKey(), [this, byUser](std::optional<QString> password) {
         if (!password) {
             // No key store answered: asked once, kept for this run only.
-            password = prompter().password(tr("Password of %1 on %2:")
-                                               .arg(m_account.user, m_account.server.host()));
+            password = prompter().password(
+                tr("Password of %1 on %2:").arg(m_account.user, m_account.server.host()));
             if (password)
                 m_passwords.remember(passwordKey(), *password);
         }
@@ -88,11 +88,13 @@ void CFrameSync::start(const QString& password, bool byUser) {
     SyncAccount account = m_account;
     account.password = password;
     m_sync = std::make_unique<CContactSync>(sharedDatabase(), account);
-    m_sync->setTrustQuestion(
-        [this](const QUrl& server, const QString& problems) { return trustServer(server, problems); });
-    m_sync->setConflictResolver([this](const QString& record, const QList<FieldConflict>& conflicts) {
-        return CConflictDialog::ask(record, conflicts, &m_window);
+    m_sync->setTrustQuestion([this](const QUrl& server, const QString& problems) {
+        return trustServer(server, problems);
     });
+    m_sync->setConflictResolver(
+        [this](const QString& record, const QList<FieldConflict>& conflicts) {
+            return CConflictDialog::ask(record, conflicts, &m_window);
+        });
     connect(m_sync.get(), &CContactSync::progress, this,
             [this](const QString& text) { m_window.statusBar()->showMessage(text); });
     connect(m_sync.get(), &CContactSync::finished, this,

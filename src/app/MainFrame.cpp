@@ -29,6 +29,7 @@
 #include "app/ChildFrames.h"
 #include "app/CommandActions.h"
 #include "app/FrameMenus.h"
+#include "app/FrameSync.h"
 #include "app/FrameTray.h"
 #include "app/HelpWindow.h"
 #include "app/MenuLayout.h"
@@ -51,8 +52,6 @@
 #include "data/RecordLocator.h"
 #include "exchange/ExportDialog.h"
 #include "exchange/ImportDialog.h"
-#include "app/FrameSync.h"
-#include "sync/PasswordStore.h"
 #include "lists/SearchDlg.h"
 #include "notepad/RecentFileList.h"
 #include "notepad/RtfFile.h"
@@ -66,6 +65,7 @@
 #include "platform/RecordIdSource.h"
 #include "platform/StringTable.h"
 #include "platform/WaitCursor.h"
+#include "sync/PasswordStore.h"
 
 namespace {
 
@@ -373,8 +373,8 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::SyncAccounts:
             // Runs once the menu or key that chose it has finished, like the other dialogs
             // that wait for the network.
-            QMetaObject::invokeMethod(this, [this] { m_sync->showAccounts(); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { m_sync->showAccounts(); }, Qt::QueuedConnection);
             return true;
         case cmd::SyncNow:
             m_sync->syncNow();

@@ -43,8 +43,8 @@ QStringList createStatements();
 inline constexpr int kSchemaVersion = 2;
 
 // Brings a file opened for writing up to kSchemaVersion, once: rebuilds the indexes of a
-// file without a version, adds the indexes it lacks and records the version. A file of a later version is left as
-// it is. Throws CDbException.
+// file without a version, adds the indexes it lacks and records the version. A file of a later
+// version is left as it is. Throws CDbException.
 void upgrade(sqlite3* handle);
 
 }  // namespace schema

@@ -88,10 +88,11 @@ qint64 CSyncBatch::addRecord(ContactTable table, const QMap<QString, QString>& v
         names << quoted(value.key());
         marks << QStringLiteral("?");
     }
-    CStatement insert(m_db, names.isEmpty()
-                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableName(table))
-                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                      .arg(tableName(table), names.join(u", "), marks.join(u", ")));
+    CStatement insert(m_db,
+                      names.isEmpty()
+                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableName(table))
+                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(tableName(table), names.join(u", "), marks.join(u", ")));
     int index = 1;
     for (const QString& value : values)
         insert.bind(index++, nullWhenEmpty(value));

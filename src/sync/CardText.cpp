@@ -92,15 +92,13 @@ QList<QSet<QString>> columnsOfLines(const QList<Line>& lines) {
         QByteArray text = joined(lines, group);
         // A card left without any name would not be read at all, and one left without its
         // firm's name may read as a person: a stand-in name keeps it what it was.
-        if (std::any_of(group.cbegin(), group.cend(),
-                        [&lines](qsizetype j) {
-                            return lines[j].name == "FN" || lines[j].name == "N" ||
-                                   lines[j].name == "ORG";
-                        })) {
+        if (std::any_of(group.cbegin(), group.cend(), [&lines](qsizetype j) {
+                return lines[j].name == "FN" || lines[j].name == "N" || lines[j].name == "ORG";
+            })) {
             const qsizetype end = text.lastIndexOf("END:");
-            text.insert(end < 0 ? text.size() : end,
-                        whole.kind == Kind::Firm ? "FN:\x01\r\nX-ABSHOWAS:COMPANY\r\n"
-                                                 : "FN:\x01\r\n");
+            text.insert(end < 0 ? text.size() : end, whole.kind == Kind::Firm
+                                                         ? "FN:\x01\r\nX-ABSHOWAS:COMPANY\r\n"
+                                                         : "FN:\x01\r\n");
         }
         const CExchangeRecord without = cardtext::recordOf(text);
         if (without.kind != whole.kind)
@@ -211,8 +209,8 @@ QByteArray patched(const QByteArray& card, const CExchangeRecord& record,
     for (qsizetype j = 0; j < lines.size(); ++j) {
         bool goes = owned[j].intersects(columns);
         for (qsizetype i : adding)
-            goes = goes || (freshLines[i].name == lines[j].name &&
-                             freshOwned[i].intersects(owned[j]));
+            goes =
+                goes || (freshLines[i].name == lines[j].name && freshOwned[i].intersects(owned[j]));
         if (!goes)
             continue;
         dropped.unite(groupOf(lines, j));

@@ -60,8 +60,7 @@ QList<ConflictChoice> CConflictDialog::choices() const {
 }
 
 QList<ConflictChoice> CConflictDialog::ask(const QString& record,
-                                           const QList<FieldConflict>& conflicts,
-                                           QWidget* parent) {
+                                           const QList<FieldConflict>& conflicts, QWidget* parent) {
     CConflictDialog dialog(record, conflicts, parent);
     if (dialog.exec() != QDialog::Accepted)
         return QList<ConflictChoice>(conflicts.size(), ConflictChoice::Server);

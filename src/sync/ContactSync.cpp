@@ -40,20 +40,22 @@ QByteArray syncCollectionBody(const QString& token) {
 }
 
 QByteArray multigetBody(const QStringList& hrefs) {
-    QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                      "<c:addressbook-multiget xmlns:d=\"DAV:\" "
-                      "xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
-                      "<d:prop><d:getetag/><c:address-data/></d:prop>";
+    QByteArray body =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+        "<c:addressbook-multiget xmlns:d=\"DAV:\" "
+        "xmlns:c=\"urn:ietf:params:xml:ns:carddav\">"
+        "<d:prop><d:getetag/><c:address-data/></d:prop>";
     for (const QString& href : hrefs)
         body += "<d:href>" + xmlEscaped(href) + "</d:href>";
     return body + "</c:addressbook-multiget>";
 }
 
-const QByteArray kEtagListBody = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                                 "<d:propfind xmlns:d=\"DAV:\" "
-                                 "xmlns:cs=\"http://calendarserver.org/ns/\">"
-                                 "<d:prop><d:getetag/><d:resourcetype/><cs:getctag/></d:prop>"
-                                 "</d:propfind>";
+const QByteArray kEtagListBody =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+    "<d:propfind xmlns:d=\"DAV:\" "
+    "xmlns:cs=\"http://calendarserver.org/ns/\">"
+    "<d:prop><d:getetag/><d:resourcetype/><cs:getctag/></d:prop>"
+    "</d:propfind>";
 
 bool isCollection(const DavResource& resource) {
     return resource.href.endsWith(u'/') ||
@@ -95,8 +97,8 @@ CContactSync::CContactSync(CDatabase& db, SyncAccount account, QObject* parent)
       m_db(db),
       m_account(std::move(account)),
       m_collection(m_account.collectionKey()),
-      m_client(std::make_unique<CDavClient>(m_account.server, m_account.user,
-                                            m_account.password)) {}
+      m_client(std::make_unique<CDavClient>(m_account.server, m_account.user, m_account.password)) {
+}
 
 CContactSync::~CContactSync() = default;
 
@@ -137,45 +139,45 @@ void CContactSync::round() {
 }
 
 void CContactSync::requestChanges(const QString& token) {
-    m_client->report(
-        m_account.addressbook.toString(), 0, syncCollectionBody(token),
-        [this, token](const DavReply& reply) {
-            if (reply.ok()) {
-                changesArrived(reply.resources, reply.syncToken, token.isEmpty());
-            } else if (!token.isEmpty() &&
-                       reply.preconditions.contains(QStringLiteral("valid-sync-token"))) {
-                // The server forgot the token: everything is compared again.
-                requestChanges(QString());
-            } else if (!reply.networkFailed && (reply.status == 403 || reply.status == 400 ||
-                                                reply.status == 405 || reply.status == 501) &&
-                       reply.status != 401) {
-                listAllCards();
-            } else {
-                stop(errorOf(reply, tr("asking for changes")));
-            }
-        });
+    m_client->report(m_account.addressbook.toString(), 0, syncCollectionBody(token),
+                     [this, token](const DavReply& reply) {
+                         if (reply.ok()) {
+                             changesArrived(reply.resources, reply.syncToken, token.isEmpty());
+                         } else if (!token.isEmpty() && reply.preconditions.contains(
+                                                            QStringLiteral("valid-sync-token"))) {
+                             // The server forgot the token: everything is compared again.
+                             requestChanges(QString());
+                         } else if (!reply.networkFailed &&
+                                    (reply.status == 403 || reply.status == 400 ||
+                                     reply.status == 405 || reply.status == 501) &&
+                                    reply.status != 401) {
+                             listAllCards();
+                         } else {
+                             stop(errorOf(reply, tr("asking for changes")));
+                         }
+                     });
 }
 
 void CContactSync::listAllCards() {
     // Without sync reports, the collection's ctag tells whether anything changed, and the
     // ETags which cards.
-    m_client->propfind(
-        m_account.addressbook.toString(), 1, kEtagListBody, [this](const DavReply& reply) {
-            if (!reply.ok()) {
-                stop(errorOf(reply, tr("listing the address book")));
-                return;
-            }
-            QString ctag;
-            QList<DavResource> cards;
-            for (const DavResource& resource : reply.resources) {
-                if (isCollection(resource))
-                    ctag = resource.ctag;
-                else
-                    cards << resource;
-            }
-            m_newState.ctag = ctag;
-            changesArrived(cards, QString(), true);
-        });
+    m_client->propfind(m_account.addressbook.toString(), 1, kEtagListBody,
+                       [this](const DavReply& reply) {
+                           if (!reply.ok()) {
+                               stop(errorOf(reply, tr("listing the address book")));
+                               return;
+                           }
+                           QString ctag;
+                           QList<DavResource> cards;
+                           for (const DavResource& resource : reply.resources) {
+                               if (isCollection(resource))
+                                   ctag = resource.ctag;
+                               else
+                                   cards << resource;
+                           }
+                           m_newState.ctag = ctag;
+                           changesArrived(cards, QString(), true);
+                       });
 }
 
 void CContactSync::changesArrived(const QList<DavResource>& resources, const QString& token,
@@ -190,8 +192,8 @@ void CContactSync::changesArrived(const QList<DavResource>& resources, const QSt
         if (resource.status == 404) {
             if (item != m_items.cend())
                 m_deletedOnServer.insert(resource.href);
-        } else if (item == m_items.cend() || item->card.isEmpty() ||
-                   item->etag != resource.etag || resource.etag.isEmpty()) {
+        } else if (item == m_items.cend() || item->card.isEmpty() || item->etag != resource.etag ||
+                   resource.etag.isEmpty()) {
             m_toFetch << resource.href;
         }
     }
@@ -240,8 +242,7 @@ void CContactSync::reconcileNow() {
         CSyncBatch batch(m_db, m_collection);
         QHash<qint64, Local> locals[2];
         for (ContactTable table : {ContactTable::Person, ContactTable::Firm})
-            for (QMap<QString, QString>& row :
-                 readContactsWithIds(m_db, table, columnsOf(table))) {
+            for (QMap<QString, QString>& row : readContactsWithIds(m_db, table, columnsOf(table))) {
                 const qint64 id = row.value(QStringLiteral("id")).toLongLong();
                 locals[int(table)].insert(id, {withoutId(std::move(row)), false});
             }
@@ -262,8 +263,9 @@ void CContactSync::reconcileNow() {
 
         const QString collectionPath = m_account.addressbook.path();
         auto newHref = [&collectionPath](const QString& uid) {
-            return collectionPath + (collectionPath.endsWith(u'/') ? QString() : QStringLiteral("/")) +
-                   uid + QStringLiteral(".vcf");
+            return collectionPath +
+                   (collectionPath.endsWith(u'/') ? QString() : QStringLiteral("/")) + uid +
+                   QStringLiteral(".vcf");
         };
         // Writes `values` where the record differs, and notes the card as the new base.
         auto takeValues = [&](ContactTable table, qint64 id, Local& local,
@@ -271,7 +273,8 @@ void CContactSync::reconcileNow() {
             const QStringList columns = columnsOf(table);
             const QSet<QString> changed = changedColumns(columns, local.values, values);
             if (!changed.isEmpty()) {
-                batch.updateRecord(table, id, QStringList(changed.cbegin(), changed.cend()), values);
+                batch.updateRecord(table, id, QStringList(changed.cbegin(), changed.cend()),
+                                   values);
                 local.values = values;
                 ++m_summary.received;
             }
@@ -332,18 +335,17 @@ void CContactSync::reconcileNow() {
                 if (!changedHere) {
                     takeValues(serverTable, id, *local, server.values);
                 } else {
-                    const MergeResult merged =
-                        mergeRecords(columns, base, local->values, server.values,
-                                     nameOf({serverTable == ContactTable::Firm ? Kind::Firm
-                                                                               : Kind::Person,
-                                             local->values, 0}),
-                                     [this](const QString& record,
-                                            const QList<FieldConflict>& conflicts) {
-                                         return resolve(record, conflicts);
-                                     });
+                    const MergeResult merged = mergeRecords(
+                        columns, base, local->values, server.values,
+                        nameOf({serverTable == ContactTable::Firm ? Kind::Firm : Kind::Person,
+                                local->values, 0}),
+                        [this](const QString& record, const QList<FieldConflict>& conflicts) {
+                            return resolve(record, conflicts);
+                        });
                     m_summary.conflicts += merged.conflicts;
                     takeValues(serverTable, id, *local, merged.values);
-                    const QSet<QString> toSend = changedColumns(columns, merged.values, server.values);
+                    const QSet<QString> toSend =
+                        changedColumns(columns, merged.values, server.values);
                     if (!toSend.isEmpty()) {
                         CExchangeRecord record{server.kind, merged.values, 0};
                         m_uploads.append({card.href, card.etag, uid, serverTable, id, merged.values,
@@ -392,8 +394,8 @@ void CContactSync::reconcileNow() {
                                   cardtext::newCard(record, VCardVersion::V3, item.uid), false});
                 continue;
             }
-            const QSet<QString> changed = changedColumns(
-                columnsOf(item.table), local->values, cardtext::recordOf(item.card).values);
+            const QSet<QString> changed = changedColumns(columnsOf(item.table), local->values,
+                                                         cardtext::recordOf(item.card).values);
             if (!changed.isEmpty())
                 m_uploads.append({item.href, item.etag, item.uid, item.table, item.record,
                                   local->values, cardtext::patched(item.card, record, changed),
@@ -413,8 +415,7 @@ void CContactSync::reconcileNow() {
                 item.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
                 item.href = newHref(item.uid);
                 batch.putItem(item);
-                m_uploads.append({item.href, QString(), item.uid, table, item.record,
-                                  local->values,
+                m_uploads.append({item.href, QString(), item.uid, table, item.record, local->values,
                                   cardtext::newCard({kindOf(table), local->values, 0},
                                                     VCardVersion::V3, item.uid),
                                   false});
@@ -496,7 +497,8 @@ void CContactSync::flushUploaded() {
                 ++m_summary.deleted;
                 continue;
             }
-            batch.putItem({upload.table, upload.record, upload.href, etag, upload.uid, upload.card});
+            batch.putItem(
+                {upload.table, upload.record, upload.href, etag, upload.uid, upload.card});
             ++m_summary.sent;
             // The record takes the values as the card reads back, so that both sides agree;
             // only if nobody changed it since it was sent.
@@ -555,6 +557,9 @@ QString CContactSync::errorOf(const DavReply& reply, const QString& doing) const
         case 507:
             return tr("The address book on %1 is full.").arg(server);
         default:
-            return tr("The server %1 answered %2 while %3.").arg(server).arg(reply.status).arg(doing);
+            return tr("The server %1 answered %2 while %3.")
+                .arg(server)
+                .arg(reply.status)
+                .arg(doing);
     }
 }

@@ -56,7 +56,8 @@ void readProp(QXmlStreamReader& xml, DavResource& resource) {
         } else if (name == u"supported-address-data") {
             while (xml.readNextStartElement()) {
                 if (xml.name() == u"address-data-type")
-                    resource.vCardVersions << xml.attributes().value(QStringLiteral("version")).toString();
+                    resource.vCardVersions
+                        << xml.attributes().value(QStringLiteral("version")).toString();
                 xml.skipCurrentElement();
             }
         } else {
@@ -216,7 +217,8 @@ void CDavClient::finished(QNetworkReply* reply, const Done& done) {
     result.body = reply->readAll();
     result.etag = QString::fromUtf8(reply->rawHeader("ETag"));
     if (reply->hasRawHeader("Location"))
-        result.redirect = reply->url().resolved(QUrl(QString::fromUtf8(reply->rawHeader("Location"))));
+        result.redirect =
+            reply->url().resolved(QUrl(QString::fromUtf8(reply->rawHeader("Location"))));
     if (result.status == 0) {
         result.networkFailed = true;
         result.errorText = reply->errorString();

@@ -2,20 +2,23 @@
 
 namespace {
 
-const QByteArray kPrincipalBody = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                                  "<d:propfind xmlns:d=\"DAV:\"><d:prop>"
-                                  "<d:current-user-principal/></d:prop></d:propfind>";
-const QByteArray kHomesBody = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                              "<d:propfind xmlns:d=\"DAV:\" "
-                              "xmlns:c=\"urn:ietf:params:xml:ns:carddav\" "
-                              "xmlns:cal=\"urn:ietf:params:xml:ns:caldav\"><d:prop>"
-                              "<c:addressbook-home-set/><cal:calendar-home-set/>"
-                              "</d:prop></d:propfind>";
-const QByteArray kCollectionsBody = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                                    "<d:propfind xmlns:d=\"DAV:\" "
-                                    "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:prop>"
-                                    "<d:resourcetype/><d:displayname/>"
-                                    "<c:supported-address-data/></d:prop></d:propfind>";
+const QByteArray kPrincipalBody =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+    "<d:propfind xmlns:d=\"DAV:\"><d:prop>"
+    "<d:current-user-principal/></d:prop></d:propfind>";
+const QByteArray kHomesBody =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+    "<d:propfind xmlns:d=\"DAV:\" "
+    "xmlns:c=\"urn:ietf:params:xml:ns:carddav\" "
+    "xmlns:cal=\"urn:ietf:params:xml:ns:caldav\"><d:prop>"
+    "<c:addressbook-home-set/><cal:calendar-home-set/>"
+    "</d:prop></d:propfind>";
+const QByteArray kCollectionsBody =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+    "<d:propfind xmlns:d=\"DAV:\" "
+    "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:prop>"
+    "<d:resourcetype/><d:displayname/>"
+    "<c:supported-address-data/></d:prop></d:propfind>";
 constexpr int kMaxRedirects = 5;
 
 }  // namespace
@@ -23,8 +26,8 @@ constexpr int kMaxRedirects = 5;
 CDavDiscovery::CDavDiscovery(QUrl server, QString user, QString password, QObject* parent)
     : QObject(parent),
       m_server(server),
-      m_client(std::make_unique<CDavClient>(std::move(server), std::move(user),
-                                            std::move(password))) {}
+      m_client(
+          std::make_unique<CDavClient>(std::move(server), std::move(user), std::move(password))) {}
 
 CDavDiscovery::~CDavDiscovery() = default;
 
@@ -41,8 +44,8 @@ void CDavDiscovery::start() {
 
 void CDavDiscovery::findPrincipal(QStringList candidates) {
     if (candidates.isEmpty()) {
-        emit finished({}, tr("The server %1 shows no address books for this user.")
-                              .arg(m_server.host()));
+        emit finished(
+            {}, tr("The server %1 shows no address books for this user.").arg(m_server.host()));
         return;
     }
     const QString href = candidates.takeFirst();
@@ -60,10 +63,9 @@ void CDavDiscovery::findPrincipal(QStringList candidates) {
                                    fail(reply);
                                    return;
                                }
-                               const QString principal =
-                                   reply.ok() && !reply.resources.isEmpty()
-                                       ? reply.resources.first().principal
-                                       : QString();
+                               const QString principal = reply.ok() && !reply.resources.isEmpty()
+                                                             ? reply.resources.first().principal
+                                                             : QString();
                                if (principal.isEmpty())
                                    findPrincipal(candidates);
                                else
@@ -105,15 +107,15 @@ void CDavDiscovery::listHomes() {
             if (!book && !calendar)
                 continue;
             DavCollection collection;
-            collection.kind = book ? DavCollection::Kind::AddressBook : DavCollection::Kind::Calendar;
+            collection.kind =
+                book ? DavCollection::Kind::AddressBook : DavCollection::Kind::Calendar;
             collection.url = m_client->urlOf(resource.href);
             collection.displayName =
                 resource.displayName.isEmpty() ? resource.href : resource.displayName;
             collection.vCardVersions = resource.vCardVersions;
-            const bool known = std::any_of(m_found.cbegin(), m_found.cend(),
-                                           [&collection](const DavCollection& other) {
-                                               return other.url == collection.url;
-                                           });
+            const bool known = std::any_of(
+                m_found.cbegin(), m_found.cend(),
+                [&collection](const DavCollection& other) { return other.url == collection.url; });
             if (!known)
                 m_found << collection;
         }

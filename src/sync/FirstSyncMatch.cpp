@@ -4,8 +4,8 @@ QString CFirstSyncMatch::keyOf(const CExchangeRecord& record) {
     if (record.kind == CExchangeRecord::Kind::Firm)
         return QStringLiteral("firm:") + record.value(QStringLiteral("name")).toCaseFolded();
     return QStringLiteral("person:") + (record.value(QStringLiteral("lastname")) + u' ' +
-                         record.value(QStringLiteral("firstname")))
-                            .toCaseFolded();
+                                        record.value(QStringLiteral("firstname")))
+                                           .toCaseFolded();
 }
 
 void CFirstSyncMatch::add(const CExchangeRecord& record, qint64 id) {

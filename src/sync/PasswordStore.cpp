@@ -1,8 +1,8 @@
 #include "sync/PasswordStore.h"
 
+#include <qt6keychain/keychain.h>
 #include <QTimer>
 #include <memory>
-#include <qt6keychain/keychain.h>
 
 namespace {
 

@@ -1,9 +1,8 @@
 #include "sync/RecordMerge.h"
 
 MergeResult mergeRecords(const QStringList& columns, const QMap<QString, QString>& base,
-                         const QMap<QString, QString>& local,
-                         const QMap<QString, QString>& server, const QString& recordName,
-                         const ConflictResolver& resolve) {
+                         const QMap<QString, QString>& local, const QMap<QString, QString>& server,
+                         const QString& recordName, const ConflictResolver& resolve) {
     MergeResult result;
     QList<FieldConflict> conflicts;
     for (const QString& column : columns) {

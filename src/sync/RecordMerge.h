@@ -29,6 +29,5 @@ struct MergeResult {
 // every field that differs and is set on both sides is a conflict. Empty values are left
 // out of the maps.
 MergeResult mergeRecords(const QStringList& columns, const QMap<QString, QString>& base,
-                         const QMap<QString, QString>& local,
-                         const QMap<QString, QString>& server, const QString& recordName,
-                         const ConflictResolver& resolve);
+                         const QMap<QString, QString>& local, const QMap<QString, QString>& server,
+                         const QString& recordName, const ConflictResolver& resolve);

@@ -114,8 +114,8 @@ void CSyncAccountDialog::found(const QList<DavCollection>& collections, const QS
         m_calendar->removeItem(1);
     int books = 0;
     for (const DavCollection& collection : collections) {
-        QComboBox* box = collection.kind == DavCollection::Kind::AddressBook ? m_addressbook
-                                                                              : m_calendar;
+        QComboBox* box =
+            collection.kind == DavCollection::Kind::AddressBook ? m_addressbook : m_calendar;
         books += collection.kind == DavCollection::Kind::AddressBook ? 1 : 0;
         box->addItem(collection.displayName, collection.url.toString());
     }

@@ -6,9 +6,9 @@
 #include <QTest>
 #include <QToolBar>
 
-#include "data/ChangeNotifier.h"
 #include "AppFixture.h"
 #include "app/SpawnMDIChildWnd.h"
+#include "data/ChangeNotifier.h"
 #include "platform/CommandIds.h"
 
 namespace {

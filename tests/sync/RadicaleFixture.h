@@ -66,8 +66,9 @@ protected:
     void startServer() {
         m_server = std::make_unique<QProcess>();
         m_server->setProcessChannelMode(QProcess::MergedChannels);
-        m_server->start(QStringLiteral("/usr/bin/radicale"),
-                        {QStringLiteral("--config"), m_serverDir.filePath(QStringLiteral("config"))});
+        m_server->start(
+            QStringLiteral("/usr/bin/radicale"),
+            {QStringLiteral("--config"), m_serverDir.filePath(QStringLiteral("config"))});
         ASSERT_TRUE(m_server->waitForStarted(30'000));
         QByteArray log;
         while (!log.contains("Radicale server ready")) {
@@ -104,11 +105,10 @@ protected:
         engine.setConflictResolver(std::move(resolver));
         SyncSummary summary;
         QEventLoop loop;
-        QObject::connect(&engine, &CContactSync::finished, &loop,
-                         [&](const SyncSummary& done) {
-                             summary = done;
-                             loop.quit();
-                         });
+        QObject::connect(&engine, &CContactSync::finished, &loop, [&](const SyncSummary& done) {
+            summary = done;
+            loop.quit();
+        });
         if (onProgress)
             QObject::connect(&engine, &CContactSync::progress, &loop,
                              [&](const QString& text) { onProgress(engine, text); });
@@ -134,15 +134,16 @@ protected:
     Answer curl(const char* method, const QString& path, const QByteArray& body = {},
                 const QStringList& headers = {}) {
         QProcess process;
-        QStringList args{QStringLiteral("-s"),
-                         QStringLiteral("-u"),
-                         QStringLiteral("%1:%2").arg(QLatin1String(kUser), QLatin1String(kPassword)),
-                         QStringLiteral("-X"),
-                         QLatin1String(method),
-                         QStringLiteral("-D"),
-                         QStringLiteral("-"),
-                         QStringLiteral("--data-binary"),
-                         QStringLiteral("@-")};
+        QStringList args{
+            QStringLiteral("-s"),
+            QStringLiteral("-u"),
+            QStringLiteral("%1:%2").arg(QLatin1String(kUser), QLatin1String(kPassword)),
+            QStringLiteral("-X"),
+            QLatin1String(method),
+            QStringLiteral("-D"),
+            QStringLiteral("-"),
+            QStringLiteral("--data-binary"),
+            QStringLiteral("@-")};
         for (const QString& header : headers)
             args << QStringLiteral("-H") << header;
         args << server() + path;
@@ -165,15 +166,16 @@ protected:
     // The second client's cards: writes one, gives its href.
     QString putCard(const QString& name, const QByteArray& card) {
         const QString href = bookPath() + name + QStringLiteral(".vcf");
-        EXPECT_LT(curl("PUT", href, card, {QStringLiteral("Content-Type: text/vcard")}).status, 300);
+        EXPECT_LT(curl("PUT", href, card, {QStringLiteral("Content-Type: text/vcard")}).status,
+                  300);
         return href;
     }
     QByteArray getCard(const QString& href) { return curl("GET", href).body; }
     // The cards in the address book's folder on the server's disk, by file name.
     QMap<QString, QByteArray> serverCards() const {
         QMap<QString, QByteArray> cards;
-        const QDir dir(m_serverDir.filePath(QStringLiteral("store/collection-root/%1/contacts")
-                                                .arg(QLatin1String(kUser))));
+        const QDir dir(m_serverDir.filePath(
+            QStringLiteral("store/collection-root/%1/contacts").arg(QLatin1String(kUser))));
         for (const QString& name : dir.entryList({QStringLiteral("*.vcf")}, QDir::Files)) {
             QFile file(dir.filePath(name));
             if (file.open(QIODevice::ReadOnly))
@@ -182,8 +184,8 @@ protected:
         return cards;
     }
     QString storeFolder() const {
-        return m_serverDir.filePath(QStringLiteral("store/collection-root/%1/contacts")
-                                        .arg(QLatin1String(kUser)));
+        return m_serverDir.filePath(
+            QStringLiteral("store/collection-root/%1/contacts").arg(QLatin1String(kUser)));
     }
 
     QTemporaryDir m_serverDir;

@@ -140,7 +140,8 @@ TEST_F(SyncTest, TheSameFieldChangedOnBothSidesFollowsTheConflictSetting) {
         QByteArray text = getCard(href);
         text.replace("+1 base", "+2 server");
         text.replace("END:VCARD", "EMAIL;TYPE=HOME:per@x.example\r\nEND:VCARD");
-        ASSERT_LT(curl("PUT", href, text, {QStringLiteral("Content-Type: text/vcard")}).status, 300);
+        ASSERT_LT(curl("PUT", href, text, {QStringLiteral("Content-Type: text/vcard")}).status,
+                  300);
         setPerson(id, "phone_mobile", "+3 local");
         setPerson(id, "title", "Dr.");
 
@@ -270,13 +271,14 @@ TEST_F(SyncTest, AServerGoneInTheMiddleLosesNothingAndTheNextSyncCompletes) {
 }
 
 TEST_F(SyncTest, PropertiesWithoutAColumnSurviveALocalChangeAndCardsReadBackElsewhere) {
-    const QByteArray extras = "BDAY:1970-05-01\r\n"
-                              "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==\r\n"
-                              "X-PHONE-APP-ID:abc-123\r\n"
-                              "TEL;TYPE=CELL:+46 70 1\r\n"
-                              "TEL;TYPE=CELL:+46 70 second\r\n"
-                              "item1.X-ABLABEL:Old friend\r\n"
-                              "NOTE:met in Lund\r\n";
+    const QByteArray extras =
+        "BDAY:1970-05-01\r\n"
+        "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==\r\n"
+        "X-PHONE-APP-ID:abc-123\r\n"
+        "TEL;TYPE=CELL:+46 70 1\r\n"
+        "TEL;TYPE=CELL:+46 70 second\r\n"
+        "item1.X-ABLABEL:Old friend\r\n"
+        "NOTE:met in Lund\r\n";
     putCard("phone", card("u-phone", "Phone", "Paula", extras));
     addPerson("Written", "Wilma Ö", "+1 1");
     expectSynced(sync());
@@ -289,8 +291,8 @@ TEST_F(SyncTest, PropertiesWithoutAColumnSurviveALocalChangeAndCardsReadBackElse
     expectSynced(sync());
     const QByteArray text = getCard(bookPath() + "phone.vcf");
     for (const char* kept : {"BDAY:1970-05-01", "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==",
-                             "X-PHONE-APP-ID:abc-123", "+46 70 second", "item1.X-ABLABEL:Old friend",
-                             "UID:u-phone", "NOTE:met in Lund\r\n"})
+                             "X-PHONE-APP-ID:abc-123", "+46 70 second",
+                             "item1.X-ABLABEL:Old friend", "UID:u-phone", "NOTE:met in Lund\r\n"})
         EXPECT_TRUE(text.contains(kept)) << kept << "\n" << text.toStdString();
     EXPECT_TRUE(text.contains("+46 70 new")) << text.toStdString();
     EXPECT_FALSE(text.contains("TEL;TYPE=CELL:+46 70 1\r\n")) << text.toStdString();
@@ -309,6 +311,22 @@ TEST_F(SyncTest, PropertiesWithoutAColumnSurviveALocalChangeAndCardsReadBackElse
     const QString read = QString::fromUtf8(python.readAllStandardOutput());
     EXPECT_TRUE(read.contains(u"Paulina Phone|+46 70 new")) << read.toStdString();
     EXPECT_TRUE(read.contains(u"Wilma Ö Written|+1 1")) << read.toStdString();
+}
+
+TEST_F(SyncTest, AFileOfTheVersionBeforeGetsTheSyncTablesWhenOpened) {
+    db.Close();
+    {
+        CDatabase old;
+        old.Open(dbPath);
+        for (const char* sql : {"DROP TABLE \"SyncItem\"", "DROP TABLE \"SyncCollection\"",
+                                "PRAGMA user_version = 1"})
+            CStatement(old, QLatin1String(sql)).execute();
+    }
+    db.Open(dbPath);
+    addPerson("Upgraded", "U");
+    expectSynced(sync());
+    EXPECT_EQ(readSyncItems(db, account().collectionKey()).size(), 1);
+    EXPECT_EQ(serverNames(), QStringList{"Upgraded"});
 }
 
 TEST_F(SyncTest, AWrongPasswordIsSaidInPlainWordsAndChangesNothing) {
