@@ -10,6 +10,7 @@
 #include "BenchTable.h"
 #include "DataBench.h"
 #include "GenerateData.h"
+#include "SyncBench.h"
 #include "WindowBench.h"
 #include "data/Connection.h"
 #include "data/Database.h"
@@ -92,6 +93,7 @@ int main(int argc, char** argv) {
         runBackupBench(folder, table);
         sharedDatabase().Close();
         runAlarmBench(folder, table);
+        runSyncBench(folder, table);
         table.print();
     } catch (const CDbException& error) {
         std::fprintf(stderr, "database error: %s (%d)\n", qPrintable(error.description()),
