@@ -13,7 +13,8 @@ namespace {
 constexpr qsizetype kFetchChunk = 100;
 constexpr int kParallelUploads = 4;
 constexpr qsizetype kUploadsPerBatch = 200;
-// A 412 makes the sync run again; a server that keeps changing the same cards ends it.
+// A 412 or a server that gives its changes in parts makes the sync run again, a few times
+// at most: a server that keeps changing the same cards ends it.
 constexpr int kMaxRounds = 3;
 const QByteArray kVCardType = "text/vcard; charset=utf-8";
 
@@ -149,8 +150,7 @@ void CContactSync::requestChanges(const QString& token) {
                              requestChanges(QString());
                          } else if (!reply.networkFailed &&
                                     (reply.status == 403 || reply.status == 400 ||
-                                     reply.status == 405 || reply.status == 501) &&
-                                    reply.status != 401) {
+                                     reply.status == 405 || reply.status == 501)) {
                              listAllCards();
                          } else {
                              stop(errorOf(reply, tr("asking for changes")));
@@ -184,9 +184,14 @@ void CContactSync::changesArrived(const QList<DavResource>& resources, const QSt
                                   bool full) {
     m_newState.token = token;
     QSet<QString> listed;
+    bool truncated = false;
     for (const DavResource& resource : resources) {
-        if (isCollection(resource))
+        if (isCollection(resource)) {
+            // The server gave only part of the changes: the next round asks for the rest
+            // with the token it gave, and what is missing from this part is not deleted.
+            truncated = truncated || resource.status == 507;
             continue;
+        }
         listed.insert(resource.href);
         const auto item = m_items.constFind(resource.href);
         if (resource.status == 404) {
@@ -197,7 +202,8 @@ void CContactSync::changesArrived(const QList<DavResource>& resources, const QSt
             m_toFetch << resource.href;
         }
     }
-    if (full)
+    m_again = m_again || truncated;
+    if (full && !truncated)
         for (auto item = m_items.cbegin(); item != m_items.cend(); ++item)
             if (!listed.contains(item.key()) && !item->card.isEmpty())
                 m_deletedOnServer.insert(item.key());

@@ -6,7 +6,8 @@
 
 namespace {
 
-constexpr int kTransferTimeoutMs = 60'000;
+// A large address book's first report may keep a slow server silent for a while.
+constexpr int kTransferTimeoutMs = 180'000;
 
 // Reads the text of the element the reader stands on, with any child elements' text.
 QString elementText(QXmlStreamReader& xml) {
@@ -125,7 +126,8 @@ void readMultistatus(const QByteArray& body, DavReply& reply) {
 CDavClient::CDavClient(QUrl server, QString user, QString password, QObject* parent)
     : QObject(parent),
       m_server(std::move(server)),
-      m_authorization("Basic " + (user + u':' + password).toUtf8().toBase64()) {
+      m_authorization("Basic " + (user + u':' + password).toUtf8().toBase64()),
+      m_transferTimeoutMs(kTransferTimeoutMs) {
     m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
 
@@ -195,7 +197,7 @@ void CDavClient::send(const QByteArray& method, const QString& href, QNetworkReq
                       const QByteArray& body, Done done) {
     request.setUrl(urlOf(href));
     request.setRawHeader("Authorization", m_authorization);
-    request.setTransferTimeout(kTransferTimeoutMs);
+    request.setTransferTimeout(m_transferTimeoutMs);
     QNetworkReply* reply = m_network.sendCustomRequest(request, method, body);
     m_running << reply;
     connect(reply, &QNetworkReply::sslErrors, this, [this, reply](const QList<QSslError>& errors) {

@@ -56,6 +56,8 @@ public:
     ~CDavClient() override;
 
     void setTrustQuestion(TrustQuestion question) { m_trust = std::move(question); }
+    // How long a request may go without a byte coming or going; 0 waits for ever.
+    void setTransferTimeout(int ms) { m_transferTimeoutMs = ms; }
     const QUrl& server() const { return m_server; }
     // The address of an href or path, resolved against the server's address.
     QUrl urlOf(const QString& href) const;
@@ -81,6 +83,7 @@ private:
     QUrl m_server;
     QByteArray m_authorization;
     TrustQuestion m_trust;
+    int m_transferTimeoutMs;
     QNetworkAccessManager m_network;
     QList<QPointer<QNetworkReply>> m_running;
 };

@@ -59,6 +59,8 @@ void CDavDiscovery::findPrincipal(QStringList candidates) {
                                    (*ask)(reply.redirect.toString());
                                    return;
                                }
+                               // Ends the request's hold on itself.
+                               *ask = nullptr;
                                if (reply.networkFailed || reply.status == 401) {
                                    fail(reply);
                                    return;
@@ -70,7 +72,6 @@ void CDavDiscovery::findPrincipal(QStringList candidates) {
                                    findPrincipal(candidates);
                                else
                                    readHomes(principal);
-                               *ask = nullptr;
                            });
     };
     (*ask)(href);
