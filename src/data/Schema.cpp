@@ -274,7 +274,7 @@ QStringList syncStateStatements() {
     return {QStringLiteral("CREATE TABLE IF NOT EXISTS \"SyncItem\" ("
                            "\"collection\" TEXT NOT NULL, \"href\" TEXT NOT NULL, "
                            "\"kind\" INTEGER NOT NULL, \"record\" INTEGER NOT NULL, "
-                           "\"etag\" TEXT, \"uid\" TEXT, \"card\" TEXT, "
+                           "\"etag\" TEXT, \"uid\" TEXT, \"card\" TEXT, \"fields\" TEXT, "
                            "PRIMARY KEY (\"collection\", \"href\"))"),
             QStringLiteral("CREATE TABLE IF NOT EXISTS \"SyncCollection\" ("
                            "\"collection\" TEXT PRIMARY KEY, \"token\" TEXT, \"ctag\" TEXT)")};

@@ -28,7 +28,7 @@ QVariant nullWhenEmpty(const QString& value) {
 
 QList<SyncItem> readSyncItems(CDatabase& db, const QString& collection) {
     CStatement statement(db, QStringLiteral("SELECT \"kind\", \"record\", \"href\", \"etag\", "
-                                            "\"uid\", \"card\" FROM \"SyncItem\" "
+                                            "\"uid\", \"card\", \"fields\" FROM \"SyncItem\" "
                                             "WHERE \"collection\" = ?"));
     statement.bind(1, collection);
     QList<SyncItem> items;
@@ -40,6 +40,7 @@ QList<SyncItem> readSyncItems(CDatabase& db, const QString& collection) {
         item.etag = statement.text(3);
         item.uid = statement.text(4);
         item.card = statement.text(5).toUtf8();
+        item.fields = statement.text(6);
         items << std::move(item);
     }
     return items;
@@ -131,7 +132,7 @@ void CSyncBatch::putItem(const SyncItem& item) {
     requireUndamaged();
     CStatement put(m_db, QStringLiteral("INSERT OR REPLACE INTO \"SyncItem\" (\"collection\", "
                                         "\"href\", \"kind\", \"record\", \"etag\", \"uid\", "
-                                        "\"card\") VALUES (?, ?, ?, ?, ?, ?, ?)"));
+                                        "\"card\", \"fields\") VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
     put.bind(1, m_collection);
     put.bind(2, item.href);
     put.bind(3, item.table == ContactTable::Firm ? 1 : 0);
@@ -139,6 +140,7 @@ void CSyncBatch::putItem(const SyncItem& item) {
     put.bind(5, item.etag);
     put.bind(6, item.uid);
     put.bind(7, QString::fromUtf8(item.card));
+    put.bind(8, item.fields);
     put.execute();
 }
 

@@ -17,6 +17,9 @@ struct SyncItem {
     qint64 record = 0;
     QString href, etag, uid;
     QByteArray card;
+    // A digest of the record's values as that card gives them: a record whose values still
+    // give it has not changed here, without reading the card again.
+    QString fields;
 };
 
 // What a collection told at the last sync that completed: its sync token and ctag.

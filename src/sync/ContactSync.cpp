@@ -1,5 +1,6 @@
 #include "sync/ContactSync.h"
 
+#include <QCryptographicHash>
 #include <QUuid>
 
 #include "data/Database.h"
@@ -91,6 +92,16 @@ QStringList columnsOf(ContactTable table) {
     return csvColumns(kindOf(table));
 }
 
+// The digest a sync item keeps of the values its card gives.
+QString digestOf(ContactTable table, const QMap<QString, QString>& values) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const QString& column : columnsOf(table)) {
+        hash.addData(values.value(column).toUtf8());
+        hash.addData(QByteArrayView("\x1f", 1));
+    }
+    return QString::fromLatin1(hash.result().toHex());
+}
+
 }  // namespace
 
 CContactSync::CContactSync(CDatabase& db, SyncAccount account, QObject* parent)
@@ -140,22 +151,22 @@ void CContactSync::round() {
 }
 
 void CContactSync::requestChanges(const QString& token) {
-    m_client->report(m_account.addressbook.toString(), 0, syncCollectionBody(token),
-                     [this, token](const DavReply& reply) {
-                         if (reply.ok()) {
-                             changesArrived(reply.resources, reply.syncToken, token.isEmpty());
-                         } else if (!token.isEmpty() && reply.preconditions.contains(
-                                                            QStringLiteral("valid-sync-token"))) {
-                             // The server forgot the token: everything is compared again.
-                             requestChanges(QString());
-                         } else if (!reply.networkFailed &&
-                                    (reply.status == 403 || reply.status == 400 ||
-                                     reply.status == 405 || reply.status == 501)) {
-                             listAllCards();
-                         } else {
-                             stop(errorOf(reply, tr("asking for changes")));
-                         }
-                     });
+    m_client->report(
+        m_account.addressbook.toString(), 0, syncCollectionBody(token),
+        [this, token](const DavReply& reply) {
+            if (reply.ok()) {
+                changesArrived(reply.resources, reply.syncToken, token.isEmpty());
+            } else if (!token.isEmpty() &&
+                       reply.preconditions.contains(QStringLiteral("valid-sync-token"))) {
+                // The server forgot the token: everything is compared again.
+                requestChanges(QString());
+            } else if (!reply.networkFailed && (reply.status == 403 || reply.status == 400 ||
+                                                reply.status == 405 || reply.status == 501)) {
+                listAllCards();
+            } else {
+                stop(errorOf(reply, tr("asking for changes")));
+            }
+        });
 }
 
 void CContactSync::listAllCards() {
@@ -360,6 +371,7 @@ void CContactSync::reconcileNow() {
                 }
             }
             updated.record = id;
+            updated.fields = digestOf(serverTable, server.values);
             batch.putItem(updated);
             m_items.insert(card.href, updated);
         }
@@ -400,6 +412,8 @@ void CContactSync::reconcileNow() {
                                   cardtext::newCard(record, VCardVersion::V3, item.uid), false});
                 continue;
             }
+            if (!item.fields.isEmpty() && digestOf(item.table, local->values) == item.fields)
+                continue;
             const QSet<QString> changed = changedColumns(columnsOf(item.table), local->values,
                                                          cardtext::recordOf(item.card).values);
             if (!changed.isEmpty())
@@ -503,12 +517,12 @@ void CContactSync::flushUploaded() {
                 ++m_summary.deleted;
                 continue;
             }
-            batch.putItem(
-                {upload.table, upload.record, upload.href, etag, upload.uid, upload.card});
+            const QMap<QString, QString> readBack = cardtext::recordOf(upload.card).values;
+            batch.putItem({upload.table, upload.record, upload.href, etag, upload.uid, upload.card,
+                           digestOf(upload.table, readBack)});
             ++m_summary.sent;
             // The record takes the values as the card reads back, so that both sides agree;
             // only if nobody changed it since it was sent.
-            const QMap<QString, QString> readBack = cardtext::recordOf(upload.card).values;
             const QStringList columns = columnsOf(upload.table);
             const QSet<QString> differ = changedColumns(columns, readBack, upload.values);
             if (differ.isEmpty())
