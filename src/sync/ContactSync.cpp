@@ -407,9 +407,9 @@ void CContactSync::reconcileNow() {
             }
             const CExchangeRecord record{kindOf(item.table), local->values, 0};
             if (item.card.isEmpty()) {
-                m_uploads.append({item.href, QString(), item.uid, item.table, item.record,
-                                  local->values,
-                                  cardtext::newCard(record, VCardVersion::V3, item.uid), false});
+                m_uploads.append(
+                    {item.href, QString(), item.uid, item.table, item.record, local->values,
+                     cardtext::newCard(record, m_account.cardVersion, item.uid), false});
                 continue;
             }
             if (!item.fields.isEmpty() && digestOf(item.table, local->values) == item.fields)
@@ -437,7 +437,7 @@ void CContactSync::reconcileNow() {
                 batch.putItem(item);
                 m_uploads.append({item.href, QString(), item.uid, table, item.record, local->values,
                                   cardtext::newCard({kindOf(table), local->values, 0},
-                                                    VCardVersion::V3, item.uid),
+                                                    m_account.cardVersion, item.uid),
                                   false});
             }
         if (!m_newState.token.isEmpty() || !m_newState.ctag.isEmpty())

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QUrl>
 
+#include "exchange/VCardWriter.h"
+
 // What a sync needs to know of the account: the server, who logs in, and which address
 // book holds the persons and firms.
 struct SyncAccount {
@@ -13,6 +15,8 @@ struct SyncAccount {
     QUrl addressbook;
     QUrl calendar;
     Conflict conflict = Conflict::Ask;
+    // The version of new cards: the one the address book takes, 3.0 where it takes both.
+    VCardVersion cardVersion = VCardVersion::V3;
     int intervalMinutes = 0;
 
     bool isComplete() const { return server.isValid() && !user.isEmpty() && addressbook.isValid(); }

@@ -9,8 +9,15 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+namespace {
+
+// The vCard versions an address book takes, as the server lists them.
+constexpr int kVersionsRole = Qt::UserRole + 1;
+
+}  // namespace
+
 CSyncAccountDialog::CSyncAccountDialog(const SyncAccount& account, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), m_cardVersion(account.cardVersion) {
     setWindowTitle(tr("Sync accounts"));
     auto* form = new QFormLayout;
     m_url = new QLineEdit(account.server.toString(), this);
@@ -82,6 +89,12 @@ SyncAccount CSyncAccountDialog::account() const {
     account.calendar = QUrl(m_calendar->currentData().toString());
     account.intervalMinutes = m_interval->value();
     account.conflict = SyncAccount::Conflict(m_conflict->currentData().toInt());
+    const QStringList versions = m_addressbook->currentData(kVersionsRole).toStringList();
+    const bool only4 = !versions.isEmpty() && !versions.contains(QStringLiteral("3.0")) &&
+                       versions.contains(QStringLiteral("4.0"));
+    account.cardVersion = versions.isEmpty() ? m_cardVersion
+                          : only4            ? VCardVersion::V4
+                                             : VCardVersion::V3;
     return account;
 }
 
@@ -118,6 +131,7 @@ void CSyncAccountDialog::found(const QList<DavCollection>& collections, const QS
             collection.kind == DavCollection::Kind::AddressBook ? m_addressbook : m_calendar;
         books += collection.kind == DavCollection::Kind::AddressBook ? 1 : 0;
         box->addItem(collection.displayName, collection.url.toString());
+        box->setItemData(box->count() - 1, collection.vCardVersions, kVersionsRole);
     }
     if (const int index = m_addressbook->findData(chosenBook); index >= 0)
         m_addressbook->setCurrentIndex(index);

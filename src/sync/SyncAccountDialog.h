@@ -45,4 +45,6 @@ private:
     QComboBox* m_conflict;
     QPushButton* m_ok;
     std::unique_ptr<CDavDiscovery> m_discovery;
+    // Kept for an address book whose versions are not listed (one not looked up again).
+    VCardVersion m_cardVersion;
 };

@@ -35,6 +35,9 @@ SyncAccount load(const QString& iniPath) {
     account.conflict = conflict == u"server"  ? SyncAccount::Conflict::Server
                        : conflict == u"local" ? SyncAccount::Conflict::Local
                                               : SyncAccount::Conflict::Ask;
+    account.cardVersion = file.readString(kSection, QStringLiteral("vcard")) == u"4.0"
+                              ? VCardVersion::V4
+                              : VCardVersion::V3;
     return account;
 }
 
@@ -46,7 +49,10 @@ bool save(const QString& iniPath, const SyncAccount& account) {
                    {QStringLiteral("addressbook"), account.addressbook.toString()},
                    {QStringLiteral("calendar"), account.calendar.toString()},
                    {QStringLiteral("interval"), QString::number(account.intervalMinutes)},
-                   {QStringLiteral("conflict"), conflictText(account.conflict)}});
+                   {QStringLiteral("conflict"), conflictText(account.conflict)},
+                   {QStringLiteral("vcard"), account.cardVersion == VCardVersion::V4
+                                                 ? QStringLiteral("4.0")
+                                                 : QStringLiteral("3.0")}});
 }
 
 int trusted(const QString& iniPath, const QString& server) {

@@ -5,7 +5,8 @@
 #include "sync/SyncAccount.h"
 
 // The [sync] section of the settings file: url, user, addressbook, calendar, interval
-// (minutes, 0 = only by hand) and conflict (ask, server, local). The password is never kept
+// (minutes, 0 = only by hand), conflict (ask, server, local) and vcard (the version of new
+// cards, 3.0 or 4.0, as the address book takes them). The password is never kept
 // there. The answer about a server whose certificate is not trusted is kept per server in
 // [sync trust].
 namespace syncsettings {

@@ -94,6 +94,7 @@ protected:
         account.password = QLatin1String(kPassword);
         account.addressbook = QUrl(server() + bookPath());
         account.conflict = conflict;
+        account.cardVersion = cardVersion;
         return account;
     }
 
@@ -188,6 +189,7 @@ protected:
             QStringLiteral("store/collection-root/%1/contacts").arg(QLatin1String(kUser)));
     }
 
+    VCardVersion cardVersion = VCardVersion::V3;
     QTemporaryDir m_serverDir;
     quint16 m_port = 0;
     std::unique_ptr<QProcess> m_server;

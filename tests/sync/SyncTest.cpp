@@ -313,6 +313,20 @@ TEST_F(SyncTest, PropertiesWithoutAColumnSurviveALocalChangeAndCardsReadBackElse
     EXPECT_TRUE(read.contains(u"Wilma Ö Written|+1 1")) << read.toStdString();
 }
 
+TEST_F(SyncTest, NewCardsAreWrittenInTheVersionTheAddressBookTakes) {
+    cardVersion = VCardVersion::V4;
+    CStatement insert(db, QStringLiteral("INSERT INTO \"Firm\" (\"name\", \"phone1\") "
+                                         "VALUES ('Acme', '+1 2')"));
+    insert.execute();
+    expectSynced(sync());
+    const QMap<QString, QByteArray> cards = serverCards();
+    ASSERT_EQ(cards.size(), 1);
+    const QByteArray text = cards.first();
+    EXPECT_TRUE(text.contains("VERSION:4.0") && text.contains("KIND:org")) << text.toStdString();
+    const SyncSummary again = sync();
+    EXPECT_EQ(again.received + again.sent, 0) << again.text().toStdString();
+}
+
 TEST_F(SyncTest, AFileOfTheVersionBeforeGetsTheSyncTablesWhenOpened) {
     db.Close();
     {
