@@ -35,17 +35,31 @@ protected:
         ASSERT_TRUE(users.open(QIODevice::WriteOnly));
         users.write(QByteArray(kUser) + ':' + kPassword + '\n');
         users.close();
+        QString tlsLines;
+        if (tls()) {
+            // A certificate of its own, which no client trusts.
+            const QString cert = m_serverDir.filePath(QStringLiteral("cert.pem"));
+            const QString key = m_serverDir.filePath(QStringLiteral("key.pem"));
+            QProcess openssl;
+            openssl.start(QStringLiteral("openssl"),
+                          {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                           "/CN=127.0.0.1", "-keyout", key, "-out", cert});
+            ASSERT_TRUE(openssl.waitForFinished(60'000));
+            ASSERT_EQ(openssl.exitCode(), 0);
+            tlsLines = QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n").arg(cert, key);
+        }
         QFile config(m_serverDir.filePath(QStringLiteral("config")));
         ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
-                                    "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\n"
-                                    "htpasswd_encryption = plain\n"
-                                    "[rights]\ntype = owner_only\n"
-                                    "[storage]\nfilesystem_folder = %3\n"
-                                    "[logging]\nlevel = info\nmask_passwords = True\n")
-                         .arg(m_port)
-                         .arg(users.fileName(), m_serverDir.filePath(QStringLiteral("store")))
-                         .toUtf8());
+        config.write(
+            QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n%4"
+                           "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\n"
+                           "htpasswd_encryption = plain\n"
+                           "[rights]\ntype = owner_only\n"
+                           "[storage]\nfilesystem_folder = %3\n"
+                           "[logging]\nlevel = info\nmask_passwords = True\n")
+                .arg(m_port)
+                .arg(users.fileName(), m_serverDir.filePath(QStringLiteral("store")), tlsLines)
+                .toUtf8());
         config.close();
         startServer();
         ASSERT_EQ(curl("MKCOL", bookPath(),
@@ -84,7 +98,11 @@ protected:
         m_server.reset();
     }
 
-    QString server() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+    // Whether the server speaks TLS with a certificate of its own.
+    virtual bool tls() const { return false; }
+    QString server() const {
+        return QStringLiteral("%1://127.0.0.1:%2").arg(tls() ? "https" : "http").arg(m_port);
+    }
     QString bookPath() const { return QStringLiteral("/%1/contacts/").arg(QLatin1String(kUser)); }
 
     SyncAccount account(SyncAccount::Conflict conflict = SyncAccount::Conflict::Server) const {
@@ -137,6 +155,7 @@ protected:
         QProcess process;
         QStringList args{
             QStringLiteral("-s"),
+            QStringLiteral("-k"),
             QStringLiteral("-u"),
             QStringLiteral("%1:%2").arg(QLatin1String(kUser), QLatin1String(kPassword)),
             QStringLiteral("-X"),

@@ -115,4 +115,42 @@ TEST_F(SyncWindowTest, SyncNowAsksThePasswordOncePerRunAndShowsTheSummary) {
     EXPECT_EQ(serverCards().size(), 1);
 }
 
+class UntrustedServerTest : public SyncWindowTest {
+protected:
+    bool tls() const override { return true; }
+    QString serverKey() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+};
+
+TEST_F(UntrustedServerTest, TheAnswerAboutAnUntrustedCertificateIsAskedOnceAndKept) {
+    ASSERT_TRUE(syncsettings::save(settingsFilePath(), account()));
+    QMainWindow window;
+    NoKeyStore store;
+    {
+        CFrameSync frame(window, store, [] {});
+        prompter.answerPassword(QLatin1String(kPassword));
+        prompter.answer(Prompter::No);
+        prompter.answer(Prompter::Ok);
+        const SyncSummary refused = syncWith(frame);
+        EXPECT_FALSE(refused.ok());
+        ASSERT_EQ(prompter.messages().size(), 3);
+        EXPECT_TRUE(prompter.messages()[1].contains(u"certificate"))
+            << prompter.messages()[1].toStdString();
+        EXPECT_TRUE(prompter.messages()[2].contains(u"could not be reached"))
+            << prompter.messages()[2].toStdString();
+    }
+    EXPECT_TRUE(serverCards().isEmpty());
+    // The refusal is kept; once trusted, the sync runs without asking.
+    EXPECT_EQ(syncsettings::trusted(settingsFilePath(), serverKey()), 0);
+    ASSERT_TRUE(syncsettings::setTrusted(settingsFilePath(), serverKey(), true));
+    CStatement insert(db, QStringLiteral("INSERT INTO \"Person\" (\"lastname\") VALUES ('Tls')"));
+    insert.execute();
+    prompter.clear();
+    CFrameSync frame(window, store, [] {});
+    prompter.answerPassword(QLatin1String(kPassword));
+    const SyncSummary trusted = syncWith(frame);
+    EXPECT_TRUE(trusted.ok()) << trusted.error.toStdString();
+    EXPECT_EQ(prompter.messages().size(), 1);
+    EXPECT_EQ(serverCards().size(), 1);
+}
+
 }  // namespace
