@@ -12,6 +12,7 @@
 #include "DuplicateBench.h"
 #include "GenerateData.h"
 #include "ServerBench.h"
+#include "SyncBench.h"
 #include "WindowBench.h"
 #include "data/Connection.h"
 #include "data/Database.h"
@@ -102,6 +103,7 @@ int main(int argc, char** argv) {
             runServerBench(args->server, table);
         sharedDatabase().Close();
         runAlarmBench(folder, table);
+        runSyncBench(folder, table);
         table.print();
     } catch (const CDbException& error) {
         std::fprintf(stderr, "database error: %s (%d)\n", qPrintable(error.description()),

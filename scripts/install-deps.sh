@@ -5,7 +5,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-image-formats-plugins libgl-dev
     libsqlcipher-dev libgtest-dev libgmock-dev libical-dev
-    python3 python3-vobject python3-icalendar
+    python3 python3-vobject python3-icalendar radicale qtkeychain-qt6-dev
     sqlite3 sqlcipher
     libpq-dev postgresql openssl
     fonts-dejavu-core xvfb xauth tzdata poppler-utils

@@ -29,6 +29,7 @@
 #include "app/ChildFrames.h"
 #include "app/CommandActions.h"
 #include "app/FrameMenus.h"
+#include "app/FrameSync.h"
 #include "app/FrameTray.h"
 #include "app/HelpWindow.h"
 #include "app/MenuLayout.h"
@@ -66,6 +67,7 @@
 #include "platform/RecordIdSource.h"
 #include "platform/StringTable.h"
 #include "platform/WaitCursor.h"
+#include "sync/PasswordStore.h"
 
 namespace {
 
@@ -155,6 +157,8 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     resize(std::min(available.width(), 1320), std::min(available.height(), 900));
     m_tray = std::make_unique<CFrameTray>(*this, *m_actions, [this](int id) { SendCommand(id); });
     m_alarms = new CFrameAlarms([this](qint32 id) { OnAlarmDue(id); }, this);
+    m_passwordStore = new CKeychainStore(this);
+    m_sync = new CFrameSync(*this, *m_passwordStore, [this] { UpdateCommandStates(); });
     // Coming back from another program that may have written to the file.
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
@@ -375,6 +379,15 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::Backup:
             RunBackup(this);
             return true;
+        case cmd::SyncAccounts:
+            // Runs once the menu or key that chose it has finished, like the other dialogs
+            // that wait for the network.
+            QMetaObject::invokeMethod(
+                this, [this] { m_sync->showAccounts(); }, Qt::QueuedConnection);
+            return true;
+        case cmd::SyncNow:
+            m_sync->syncNow();
+            return true;
         case cmd::RestoreBackup:
             // Runs once the menu or key that chose it has finished, since it closes windows.
             QMetaObject::invokeMethod(
@@ -461,6 +474,9 @@ bool CMainFrame::IsCommandEnabled(int id) const {
             return sharedDatabase().IsOpen();
         case cmd::UndoMerge:
             return sharedDatabase().IsOpen() && m_mergeHistory.canUndo();
+        case cmd::SyncNow:
+            return sharedDatabase().IsOpen() && !m_sync->isRunning();
+        case cmd::SyncAccounts:
         case cmd::CopyFromServer:
         case cmd::Options:
         case cmd::Search:

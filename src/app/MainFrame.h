@@ -24,6 +24,8 @@ class CFrameMenus;
 class CFrameTray;
 class CSystemTray;
 class CSearchDlg;
+class CFrameSync;
+class CKeychainStore;
 
 // The application's main window and the composition root: the child windows live in its MDI
 // area; it puts together the pieces that carry its concerns (the window factory, the menus
@@ -133,6 +135,8 @@ private:
     CFrameMenus* m_menus = nullptr;
     std::unique_ptr<CFrameTray> m_tray;
     CFrameAlarms* m_alarms = nullptr;
+    CKeychainStore* m_passwordStore = nullptr;
+    CFrameSync* m_sync = nullptr;
     QPointer<CHelpWindow> m_help;
     QPointer<CSearchDlg> m_search;
     std::unique_ptr<CRecordKeys> m_recordKeys;

@@ -76,7 +76,10 @@ const MenuPopup kView{"&View",
                        {cmd::ViewStatusBar}}};
 
 const MenuPopup kTools{"&Tools",
-                       {{cmd::FindDuplicates},
+                       {{cmd::SyncAccounts},
+                        {cmd::SyncNow},
+                        {0},
+                        {cmd::FindDuplicates},
                         {cmd::UndoMerge},
                         {0},
                         {cmd::CopyToServer},

@@ -13,6 +13,7 @@ list(APPEND TARVEX_UI_SOURCES
     src/app/DatabaseAccessDialog.cpp
     src/app/FrameAlarms.cpp
     src/app/FrameMenus.cpp
+    src/app/FrameSync.cpp
     src/app/FrameTray.cpp
     src/app/GuardedApplication.cpp
     src/app/MainFrame.cpp

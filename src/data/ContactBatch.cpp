@@ -16,10 +16,6 @@ CDatabase& undamaged(CDatabase& db) {
     return db;
 }
 
-QString personKey(const QString& lastName, const QString& firstName) {
-    return (lastName + u' ' + firstName).toCaseFolded();
-}
-
 QSet<QString> foldedTexts(CDatabase& db, const QString& sql) {
     QSet<QString> texts;
     CStatement statement(db, sql);
@@ -75,10 +71,7 @@ private:
 
 CContactBatch::CContactBatch(CDatabase& db)
     : m_db(undamaged(db)), m_hold(db.writeGate()), m_transaction(db) {
-    // One pass over each table instead of a look-up per record.
-    m_persons = foldedTexts(m_db, QStringLiteral("SELECT COALESCE(\"lastname\", '') || ' ' || "
-                                                 "COALESCE(\"firstname\", '') FROM \"Person\""));
-    m_firms = foldedTexts(m_db, QStringLiteral("SELECT \"name\" FROM \"Firm\""));
+    // One pass over the groups instead of a look-up per record.
     m_groups = foldedTexts(m_db, QStringLiteral("SELECT \"Name\" FROM \"Group\""));
     m_personInserter = std::make_unique<Inserter>(m_db, schema::Person);
     m_firmInserter = std::make_unique<Inserter>(m_db, schema::Firm);
@@ -87,25 +80,14 @@ CContactBatch::CContactBatch(CDatabase& db)
 
 CContactBatch::~CContactBatch() = default;
 
-bool CContactBatch::hasPerson(const QString& lastName, const QString& firstName) const {
-    return m_persons.contains(personKey(lastName, firstName));
-}
-
-bool CContactBatch::hasFirm(const QString& name) const {
-    return m_firms.contains(name.toCaseFolded());
-}
-
 void CContactBatch::addPerson(const QMap<QString, QString>& values) {
     requireUndamaged();
     m_personInserter->insert(values);
-    m_persons.insert(personKey(values.value(QStringLiteral("lastname")),
-                               values.value(QStringLiteral("firstname"))));
 }
 
 void CContactBatch::addFirm(const QMap<QString, QString>& values) {
     requireUndamaged();
     m_firmInserter->insert(values);
-    m_firms.insert(values.value(QStringLiteral("name")).toCaseFolded());
 }
 
 bool CContactBatch::addGroupIfMissing(const QString& name) {

@@ -25,11 +25,6 @@ public:
     CContactBatch(const CContactBatch&) = delete;
     CContactBatch& operator=(const CContactBatch&) = delete;
 
-    // Whether the file or this batch holds a person of that display name ("lastname
-    // firstname") or a firm of that name, in any letter case.
-    bool hasPerson(const QString& lastName, const QString& firstName) const;
-    bool hasFirm(const QString& name) const;
-
     // Adds a person or a firm from values by column name; an empty value is stored as null.
     // A name that is no column of the table throws.
     void addPerson(const QMap<QString, QString>& values);
@@ -49,6 +44,6 @@ private:
     CWriteGate::Hold m_hold;
     // Declared after the hold: the rollback ends before the gate opens.
     CTransaction m_transaction;
-    QSet<QString> m_persons, m_firms, m_groups;
+    QSet<QString> m_groups;
     std::unique_ptr<Inserter> m_personInserter, m_firmInserter, m_groupInserter;
 };

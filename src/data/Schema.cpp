@@ -269,6 +269,18 @@ QString createIndex(const IndexDef& index, bool ifMissing = false) {
              quotedName(QLatin1String(index.table)), columns);
 }
 
+// What a sync account remembers beside the records: per card on the server the record it
+// stands for, its ETag and the card as last synced; per collection its sync token and ctag.
+QStringList syncStateStatements() {
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS \"SyncItem\" ("
+                           "\"collection\" TEXT NOT NULL, \"href\" TEXT NOT NULL, "
+                           "\"kind\" INTEGER NOT NULL, \"record\" INTEGER NOT NULL, "
+                           "\"etag\" TEXT, \"uid\" TEXT, \"card\" TEXT, \"fields\" TEXT, "
+                           "PRIMARY KEY (\"collection\", \"href\"))"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS \"SyncCollection\" ("
+                           "\"collection\" TEXT PRIMARY KEY, \"token\" TEXT, \"ctag\" TEXT)")};
+}
+
 }  // namespace
 
 QStringList createStatements() {
@@ -281,6 +293,7 @@ QStringList createStatements() {
         statements << QStringLiteral("CREATE VIEW %1 AS %2")
                           .arg(quotedName(QLatin1String(query->name)),
                                QLatin1String(query->querySql));
+    statements << syncStateStatements();
     statements << QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion);
     return statements;
 }
@@ -301,6 +314,9 @@ void upgrade(sqlite3* handle) {
             for (const IndexDef& index : allIndexes)
                 run(createIndex(index, true));
         }
+        if (version() < 2)
+            for (const QString& statement : syncStateStatements())
+                run(statement);
         run(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
         run(QStringLiteral("COMMIT"));
     } catch (const CDbException&) {

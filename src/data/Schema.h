@@ -52,7 +52,8 @@ QStringList createStatements();
 // that the known-value load reads has an index. Files without a version were written
 // with a replaced NOCASE, so their text indexes are in an order that no other SQLite
 // client (nor this program now) reads correctly.
-inline constexpr int kSchemaVersion = 1;
+// 2: the tables SyncItem and SyncCollection keep the state of a CardDAV account.
+inline constexpr int kSchemaVersion = 2;
 
 // Brings a file opened for writing up to kSchemaVersion, once: rebuilds the indexes of a
 // file without a version, adds the indexes it lacks and records the version. A file of a later

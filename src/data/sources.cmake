@@ -40,6 +40,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/ServerCopy.cpp
     src/data/ServerSchema.cpp
     src/data/SortedKeys.cpp
+    src/data/SyncState.cpp
     src/data/SortTerms.cpp
     src/data/SqlDialect.cpp
     src/data/Statement.cpp

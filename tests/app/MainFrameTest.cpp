@@ -6,9 +6,9 @@
 #include <QTest>
 #include <QToolBar>
 
-#include "data/ChangeNotifier.h"
 #include "AppFixture.h"
 #include "app/SpawnMDIChildWnd.h"
+#include "data/ChangeNotifier.h"
 #include "platform/CommandIds.h"
 
 namespace {
@@ -138,7 +138,7 @@ TEST_F(AppTest, MainToolbarStatusBarAndCaption) {
     for (QAction* a : toolbar->actions())
         ids << (a->isSeparator() ? 0 : a->data().toInt());
     EXPECT_EQ(ids, (QList<int>{1044, 32777, 32775, 32778, 0, 32782, 32781, 32780, 32779, 0, 32773,
-                               0, 32785, 0, 32799, 0, 57670}));
+                               0, 32785, 0, 32835, 0, 32799, 0, 57670}));
     for (QAction* a : toolbar->actions()) {
         if (!a->isSeparator()) {
             EXPECT_FALSE(a->icon().isNull()) << a->data().toInt();

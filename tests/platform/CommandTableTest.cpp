@@ -17,7 +17,7 @@ const QList<int> kToolbarIds{toolbars::Main, toolbars::Notepad, toolbars::Record
 TEST(CommandTable, ToolbarLayouts) {
     EXPECT_EQ(toolbarLayout(toolbars::Main),
               (QList<int>{1044, 32777, 32775, 32778, 0, 32782, 32781, 32780, 32779, 0, 32773, 0,
-                          32785, 0, 32799, 0, 57670}));
+                          32785, 0, 32835, 0, 32799, 0, 57670}));
     EXPECT_EQ(toolbarLayout(toolbars::RecordForm),
               (QList<int>{32790, 32791, 32792, 0, 32786, 32787, 32788, 32789, 0, 32793, 0, 32774, 0,
                           32784}));

@@ -1,0 +1,131 @@
+#include "app/FrameSync.h"
+
+#include <QMainWindow>
+#include <QStatusBar>
+
+#include "app/AppPaths.h"
+#include "data/Connection.h"
+#include "data/Database.h"
+#include "platform/Prompter.h"
+#include "sync/ConflictDialog.h"
+#include "sync/ContactSync.h"
+#include "sync/SyncAccountDialog.h"
+#include "sync/SyncSettings.h"
+
+CFrameSync::CFrameSync(QMainWindow& window, CPasswordStore& store,
+                       std::function<void()> stateChanged)
+    : QObject(&window),
+      m_window(window),
+      m_passwords(store),
+      m_stateChanged(std::move(stateChanged)) {
+    connect(&m_timer, &QTimer::timeout, this, [this] { run(false); });
+    reload();
+}
+
+CFrameSync::~CFrameSync() = default;
+
+bool CFrameSync::isRunning() const {
+    return m_starting || (m_sync && m_sync->isRunning());
+}
+
+void CFrameSync::reload() {
+    m_account = syncsettings::load(settingsFilePath());
+    m_timer.stop();
+    if (m_account.isComplete() && m_account.intervalMinutes > 0)
+        m_timer.start(m_account.intervalMinutes * 60'000);
+}
+
+QString CFrameSync::passwordKey() const {
+    return CSyncPasswords::keyOf(m_account.user, m_account.server.toString());
+}
+
+void CFrameSync::showAccounts() {
+    SyncAccount shown = m_account;
+    CSyncAccountDialog dialog(shown, &m_window);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const SyncAccount chosen = dialog.account();
+    if (!syncsettings::save(settingsFilePath(), chosen))
+        messageBox(tr("The sync account could not be saved to '%1'.").arg(settingsFilePath()),
+                   Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
+    reload();
+    if (!chosen.password.isEmpty())
+        m_passwords.remember(passwordKey(), chosen.password);
+    m_stateChanged();
+}
+
+void CFrameSync::run(bool byUser) {
+    if (isRunning() || !sharedDatabase().IsOpen())
+        return;
+    if (!m_account.isComplete()) {
+        if (byUser)
+            messageBox(tr("Choose a server and an address book first (Tools > Sync accounts...)."),
+                       Prompter::Buttons::Ok, Prompter::Icon::Information);
+        return;
+    }
+    m_starting = true;
+    m_stateChanged();
+    m_window.statusBar()->showMessage(tr("Sync: looking for the password"));
+    m_passwords.find(passwordKey(), [this, byUser](std::optional<QString> password) {
+        if (!password) {
+            // No key store answered: asked once, kept for this run only.
+            password = prompter().password(
+                tr("Password of %1 on %2:").arg(m_account.user, m_account.server.host()));
+            if (password)
+                m_passwords.remember(passwordKey(), *password);
+        }
+        if (!password) {
+            m_starting = false;
+            m_window.statusBar()->showMessage(tr("Sync cancelled"));
+            m_stateChanged();
+            return;
+        }
+        start(*password, byUser);
+    });
+}
+
+void CFrameSync::start(const QString& password, bool byUser) {
+    SyncAccount account = m_account;
+    account.password = password;
+    m_sync = std::make_unique<CContactSync>(sharedDatabase(), account);
+    m_sync->setTrustQuestion([this](const QUrl& server, const QString& problems) {
+        return trustServer(server, problems);
+    });
+    m_sync->setConflictResolver(
+        [this](const QString& record, const QList<FieldConflict>& conflicts) {
+            return CConflictDialog::ask(record, conflicts, &m_window);
+        });
+    connect(m_sync.get(), &CContactSync::progress, this,
+            [this](const QString& text) { m_window.statusBar()->showMessage(text); });
+    connect(m_sync.get(), &CContactSync::finished, this,
+            [this, byUser](const SyncSummary& summary) { done(summary, byUser); });
+    m_starting = false;
+    m_sync->start();
+    m_stateChanged();
+}
+
+void CFrameSync::done(const SyncSummary& summary, bool byUser) {
+    m_window.statusBar()->showMessage(tr("Sync: %1").arg(summary.text()));
+    if (summary.error.contains(QStringLiteral("user name or password")))
+        m_passwords.forget(passwordKey());
+    // The object that sent the signal goes once the signal has been delivered.
+    if (CContactSync* ended = m_sync.release())
+        ended->deleteLater();
+    m_stateChanged();
+    if (!summary.ok() && byUser)
+        messageBox(summary.error, Prompter::Buttons::Ok, Prompter::Icon::Exclamation);
+    emit finished(summary);
+}
+
+bool CFrameSync::trustServer(const QUrl& server, const QString& problems) {
+    const QString key = server.host() + u':' + QString::number(server.port(443));
+    const int known = syncsettings::trusted(settingsFilePath(), key);
+    if (known >= 0)
+        return known == 1;
+    const bool trust =
+        messageBox(tr("The certificate of %1 is not trusted:\n%2\n\nSync with this server anyway?")
+                       .arg(server.host(), problems),
+                   Prompter::Buttons::YesNo, Prompter::Icon::Exclamation) == Prompter::Yes;
+    syncsettings::setTrusted(settingsFilePath(), key, trust);
+    return trust;
+}

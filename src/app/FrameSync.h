@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "sync/PasswordStore.h"
+#include "sync/SyncAccount.h"
+
+class CContactSync;
+class QMainWindow;
+
+// The main frame's sync: "Sync accounts..." and "Sync now", the timer of automatic syncs,
+// the password of this run, progress and summary in the status bar. `stateChanged` is
+// called when a sync starts or ends, so that the frame greys "Sync now" meanwhile.
+class CFrameSync : public QObject {
+    Q_OBJECT
+public:
+    CFrameSync(QMainWindow& window, CPasswordStore& store, std::function<void()> stateChanged);
+    ~CFrameSync() override;
+
+    bool isRunning() const;
+    bool hasAccount() const { return m_account.isComplete(); }
+    // A sync chosen by the user: its failure is shown in a message too.
+    void syncNow() { run(true); }
+    void showAccounts();
+    // Reads the account from the settings file and sets the timer by it.
+    void reload();
+
+signals:
+    void finished(const SyncSummary& summary);
+
+private:
+    void run(bool byUser);
+    void start(const QString& password, bool byUser);
+    void done(const SyncSummary& summary, bool byUser);
+    bool trustServer(const QUrl& server, const QString& problems);
+    QString passwordKey() const;
+
+    QMainWindow& m_window;
+    CSyncPasswords m_passwords;
+    std::function<void()> m_stateChanged;
+    SyncAccount m_account;
+    QTimer m_timer;
+    bool m_starting = false;
+    std::unique_ptr<CContactSync> m_sync;
+};

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include "data/ContactRows.h"
+#include "data/Transaction.h"
+#include "data/WriteGate.h"
+
+class CDatabase;
+
+// One card of a sync collection and the person or firm it stands for: where the card lives
+// on the server, its ETag and UID, and the card text as it was when both sides last agreed.
+struct SyncItem {
+    ContactTable table = ContactTable::Person;
+    qint64 record = 0;
+    QString href, etag, uid;
+    QByteArray card;
+    // A digest of the record's values as that card gives them: a record whose values still
+    // give it has not changed here, without reading the card again.
+    QString fields;
+};
+
+// What a collection told at the last sync that completed: its sync token and ctag.
+struct SyncCollectionState {
+    QString token, ctag;
+};
+
+// Every item of the collection, in one read.
+QList<SyncItem> readSyncItems(CDatabase& db, const QString& collection);
+SyncCollectionState readSyncCollection(CDatabase& db, const QString& collection);
+
+// Every person or firm with its id (as "id") and the values of `columns`; empty values left
+// out. One read of the table.
+QList<QMap<QString, QString>> readContactsWithIds(CDatabase& db, ContactTable table,
+                                                  const QStringList& columns);
+
+// The writes of one step of a sync in one transaction: records and their sync state go
+// together or not at all. A damaged file is never written, the write gate is held while the
+// batch is open, and a batch destroyed without Commit() is rolled back. Every failure throws
+// CDbException.
+class CSyncBatch {
+public:
+    CSyncBatch(CDatabase& db, QString collection);
+    CSyncBatch(const CSyncBatch&) = delete;
+    CSyncBatch& operator=(const CSyncBatch&) = delete;
+
+    // Adds a record from values by column name and gives its id.
+    qint64 addRecord(ContactTable table, const QMap<QString, QString>& values);
+    // Sets each of `columns` to its value in `values` (null when missing).
+    void updateRecord(ContactTable table, qint64 id, const QStringList& columns,
+                      const QMap<QString, QString>& values);
+    void deleteRecord(ContactTable table, qint64 id);
+
+    void putItem(const SyncItem& item);
+    void removeItem(const QString& href);
+    void setCollection(const SyncCollectionState& state);
+    // Forgets every item and the token of the collection: the next sync starts afresh.
+    void forgetCollection();
+
+    void Commit();
+
+private:
+    void requireUndamaged() const;
+
+    CDatabase& m_db;
+    QString m_collection;
+    CWriteGate::Hold m_hold;
+    CTransaction m_transaction;
+};
