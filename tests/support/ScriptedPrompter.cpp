@@ -67,9 +67,13 @@ std::optional<QString> ScriptedPrompter::text(const QString& question, const QSt
             ADD_FAILURE() << "unexpected text prompt: " << question.toStdString();
         return std::nullopt;
     }
-    std::optional<QString> typed = std::move(m_texts.front());
+    // Read as the password is: moving the optional out makes GCC warn of an unset value.
+    const bool typed = m_texts.front().has_value();
+    const QString typedText = m_texts.front().value_or(QString());
     m_texts.pop_front();
-    return typed;
+    if (!typed)
+        return std::nullopt;
+    return typedText;
 }
 
 bool ScriptedPrompter::printDialog(QPrinter& printer) {
