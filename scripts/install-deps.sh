@@ -7,7 +7,7 @@ packages=(
     libsqlcipher-dev libgtest-dev libgmock-dev libical-dev
     python3 python3-vobject python3-icalendar radicale qtkeychain-qt6-dev
     sqlite3 sqlcipher
-    libpq-dev postgresql openssl
+    libpq-dev postgresql openssl curl
     fonts-dejavu-core xvfb xauth tzdata poppler-utils
     clang libclang-rt-14-dev
 )
