@@ -44,36 +44,30 @@ QString ScriptedPrompter::saveFileName(const QString& caption, const QString& fi
     return openFileName(caption, filter);
 }
 
-std::optional<QString> ScriptedPrompter::password(const QString& text) {
-    m_messages.append(text);
-    if (m_passwords.empty()) {
+std::optional<QString> ScriptedPrompter::typedAnswer(std::deque<std::optional<QString>>& answers,
+                                                     const QString& question, const char* kind) {
+    m_messages.append(question);
+    if (answers.empty()) {
         if (!m_lenient)
-            ADD_FAILURE() << "unexpected password prompt: " << text.toStdString();
+            ADD_FAILURE() << "unexpected " << kind << " prompt: " << question.toStdString();
         return std::nullopt;
     }
-    const bool typed = m_passwords.front().has_value();
-    const QString typedText = m_passwords.front().value_or(QString());
-    m_passwords.pop_front();
+    // Copied, not moved out: moving the optional makes GCC warn of an unset value.
+    const bool typed = answers.front().has_value();
+    const QString typedText = answers.front().value_or(QString());
+    answers.pop_front();
     if (!typed)
         return std::nullopt;
     return typedText;
 }
 
+std::optional<QString> ScriptedPrompter::password(const QString& text) {
+    return typedAnswer(m_passwords, text, "password");
+}
+
 std::optional<QString> ScriptedPrompter::text(const QString& question, const QString& proposed) {
-    m_messages.append(question);
     m_textProposed = proposed;
-    if (m_texts.empty()) {
-        if (!m_lenient)
-            ADD_FAILURE() << "unexpected text prompt: " << question.toStdString();
-        return std::nullopt;
-    }
-    // Read as the password is: moving the optional out makes GCC warn of an unset value.
-    const bool typed = m_texts.front().has_value();
-    const QString typedText = m_texts.front().value_or(QString());
-    m_texts.pop_front();
-    if (!typed)
-        return std::nullopt;
-    return typedText;
+    return typedAnswer(m_texts, question, "text");
 }
 
 bool ScriptedPrompter::printDialog(QPrinter& printer) {

@@ -67,6 +67,10 @@ private:
     std::deque<QString> m_printFiles;
     std::deque<std::optional<QPageLayout>> m_pageSetups;
     QPageLayout m_pageSetupShown;
+    // The next scripted answer of a prompt that asks for typed text (none: cancelled).
+    std::optional<QString> typedAnswer(std::deque<std::optional<QString>>& answers,
+                                       const QString& question, const char* kind);
+
     std::deque<std::optional<QString>> m_passwords;
     std::deque<std::optional<QString>> m_texts;
     QString m_textProposed;
