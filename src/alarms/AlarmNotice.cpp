@@ -6,9 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "alarms/AdvanceAlarm.h"
 #include "alarms/AlarmSound.h"
-#include "data/AlarmRcs.h"
+#include "alarms/TakeDueAlarm.h"
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "data/ErrorReport.h"
@@ -74,26 +73,17 @@ bool CAlarmNotice::Init() {
         main->AlarmNoticeOpened();
     bool gone = false;
     reportDbErrors([&] {
-        CAlarmRcs alarm(&sharedDatabase());
-        alarm.m_strFilter = QStringLiteral("id = %1").arg(m_id);
-        alarm.Open();
-        if (alarm.IsEOF()) {
+        const std::optional<TakenAlarm> taken = TakeDueAlarm(sharedDatabase(), m_id);
+        if (!taken) {
             gone = true;
             return;
         }
         m_sound->play(userOptions().soundFile);
-        const QString moment = QStringLiteral("%1 %2").arg(
-            alarm.dateTime(QStringLiteral("date")).toString(QStringLiteral("yyyy/MM/dd")),
-            alarm.dateTime(QStringLiteral("time")).toString(QStringLiteral("HH:mm:ss")));
-        m_texts[Moment]->setText(moment);
-        m_texts[Company]->setText(alarm.text(QStringLiteral("firm")));
-        m_texts[Person]->setText(alarm.text(QStringLiteral("person")));
-        m_texts[Subject]->setText(alarm.text(QStringLiteral("name")));
-        m_texts[Comment]->setText(alarm.text(QStringLiteral("description")));
-        alarm.Edit();
-        AdvanceAlarm(alarm);
-        alarm.Update();
-        alarm.Close();
+        m_texts[Moment]->setText(taken->moment);
+        m_texts[Company]->setText(taken->firm);
+        m_texts[Person]->setText(taken->person);
+        m_texts[Subject]->setText(taken->subject);
+        m_texts[Comment]->setText(taken->comment);
     });
     if (gone) {
         close();

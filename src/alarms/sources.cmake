@@ -4,6 +4,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/alarms/AlarmSoundSource.cpp
     src/alarms/AlarmTable.cpp
     src/alarms/SchedulerUpdate.cpp
+    src/alarms/TakeDueAlarm.cpp
     src/alarms/TipsFile.cpp
 )
 list(APPEND TARVEX_UI_SOURCES

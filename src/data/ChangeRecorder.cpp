@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <QStringList>
 #include <cstring>
 #include <utility>
 
@@ -70,6 +71,23 @@ int CChangeRecorder::noteCommit(void* recorder) {
 
 void CChangeRecorder::noteRollback(void* recorder) {
     static_cast<CChangeRecorder*>(recorder)->m_pending = {};
+}
+
+void CChangeRecorder::noteServerChange(const QString& notification) {
+    const QStringList parts = notification.split(u' ');
+    bool isNumber = false;
+    const qint32 id = parts.value(2).toInt(&isNumber);
+    if (parts.size() != 4 || !isNumber) {
+        m_committed.everything = true;
+        return;
+    }
+    TableChange& change = tableIn(m_committed, parts[1].toUtf8().constData());
+    if (parts[3] == u"INSERT")
+        change.inserted.push_back(id);
+    else if (parts[3] == u"DELETE")
+        change.deleted.push_back(id);
+    else
+        change.updated.push_back(id);
 }
 
 void CChangeRecorder::announceCommitted() {

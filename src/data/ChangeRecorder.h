@@ -25,6 +25,10 @@ public:
     // Forgets everything not yet announced (the connection closes).
     void clear();
 
+    // Notes a change the team's server announced after its commit: "channel table id
+    // OPERATION" (INSERT, UPDATE or DELETE).
+    void noteServerChange(const QString& notification);
+
     // Notes that a statement changed something the hooks cannot see (a table emptied in one
     // step): the next announcement says that everything changed.
     void noteEverything() { m_pending.everything = true; }

@@ -19,6 +19,8 @@
 #include "data/FolderFileSystem.h"
 #include "data/RecordSet.h"
 #include "data/Schema.h"
+#include "data/ServerConnection.h"
+#include "data/ServerSchema.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
 
@@ -100,11 +102,23 @@ void removeSideFiles(const QString& path) {
 
 }  // namespace
 
+CDatabase::CDatabase() = default;
+
 CDatabase::~CDatabase() {
     Close();
 }
 
+bool CDatabase::isServerAddress(const QString& path) {
+    return path.startsWith(QLatin1String("postgresql://")) ||
+           path.startsWith(QLatin1String("postgres://"));
+}
+
 void CDatabase::Open(const QString& path, bool exclusive, bool readOnly, const QString& connect) {
+    if (isServerAddress(path)) {
+        // Every user of the store reaches the server the same way; it locks nobody out.
+        OpenServer(path, passwordOf(connect));
+        return;
+    }
     Close();
     const QFileInfo file(path);
     const QString shownPath = QDir::toNativeSeparators(file.absoluteFilePath());
@@ -184,11 +198,73 @@ void CDatabase::Open(const QString& path, bool exclusive, bool readOnly, const Q
     m_networkFileSystem = network;
 }
 
+namespace {
+
+std::unique_ptr<CServerConnection> listeningServer(const QString& uri, const QString& password) {
+    auto server = std::make_unique<CServerConnection>(uri, password);
+    if (serverschema::version(*server) < serverschema::kVersion) {
+        serverschema::require(*server);
+        serverschema::ensure(*server);
+    }
+    server->exec(QStringLiteral("LISTEN ") + QLatin1String(serverschema::kChangeChannel));
+    return server;
+}
+
+}  // namespace
+
+void CDatabase::reconnectServer() {
+    if (!m_server)
+        throw databaseClosedError();
+    m_server = listeningServer(m_path, m_serverPassword);
+}
+
+void CDatabase::OpenServer(const QString& uri, const QString& password) {
+    Close();
+    auto server = listeningServer(uri, password);
+    m_readOnly =
+        server
+            ->exec(QStringLiteral("SELECT has_table_privilege($1, 'INSERT, UPDATE, DELETE')"),
+                   {serverschema::quoted(QStringLiteral("Person"))})
+            .text(0, 0) != QLatin1String("t");
+    m_server = std::move(server);
+    m_path = uri;
+    m_serverPassword = password;
+}
+
+qint64 CDatabase::changes() const {
+    return m_server ? m_serverChanges : sqlite3_changes(m_handle);
+}
+
+qint64 CDatabase::lastInsertId() {
+    if (!m_server)
+        return sqlite3_last_insert_rowid(m_handle);
+    return m_server->exec(QStringLiteral("SELECT lastval()")).text(0, 0).toLongLong();
+}
+
+void CDatabase::serverStatementDone(qint64 affectedRows) {
+    m_serverChanges = affectedRows;
+    m_serverWrote = m_serverWrote || affectedRows > 0;
+    if (m_serverWrote && !m_server->inTransaction()) {
+        m_serverWrote = false;
+        m_lastCommit = QDateTime::currentDateTimeUtc();
+    }
+    takeServerNotifications();
+}
+
+void CDatabase::takeServerNotifications() {
+    if (!m_server)
+        return;
+    for (const QString& notification : m_server->notifications())
+        m_changes.noteServerChange(notification);
+}
+
 void CDatabase::noteCommit(void* database) {
     static_cast<CDatabase*>(database)->m_lastCommit = QDateTime::currentDateTimeUtc();
 }
 
 qint64 CDatabase::dataVersion() {
+    if (m_server)
+        return 0;
     CStatement version(*this, QStringLiteral("PRAGMA data_version"));
     return version.step() ? version.int64(0) : 0;
 }
@@ -201,6 +277,11 @@ void CDatabase::Close() {
         m_changes.announceCommitted();
         sqlite3_close_v2(m_handle);
     }
+    if (m_server)
+        m_changes.announceCommitted();
+    m_server.reset();
+    m_serverPassword.clear();
+    m_readOnly = false;
     m_changes.clear();
     m_handle = nullptr;
     m_path.clear();
@@ -239,15 +320,19 @@ void CDatabase::Create(const QString& path, const QString& password) {
 }
 
 void CDatabase::ReleaseMemory() {
-    if (m_handle)
+    if (m_handle && !m_server)
         sqlite3_db_release_memory(m_handle);
 }
 
 void CDatabase::Execute(const QString& engineSql) {
-    if (!m_handle)
+    if (!IsOpen())
         throw databaseClosedError();
     if (filedamage::isDamaged())
         throw filedamage::refusedWrite();
+    if (m_server) {
+        CStatement(*this, toSqlite(engineSql, SqlTarget::Server)).execute();
+        return;
+    }
     // A table emptied in one step passes no row through the update hook.
     m_changes.noteEverything();
     const QByteArray sql = toSqlite(engineSql).toUtf8();

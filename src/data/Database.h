@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <memory>
 #include <vector>
 
 #include "data/ChangeRecorder.h"
@@ -10,12 +11,13 @@
 
 struct sqlite3;
 class CRecordSet;
+class CServerConnection;
 
 // One connection to the database file: a plain SQLite file, or an SQLCipher-encrypted one
 // when it has a password. Every failure throws CDbException.
 class CDatabase {
 public:
-    CDatabase() = default;
+    CDatabase();
     ~CDatabase();
     CDatabase(const CDatabase&) = delete;
     CDatabase& operator=(const CDatabase&) = delete;
@@ -27,11 +29,25 @@ public:
     // connection while this one is open. A connection that is open is closed first.
     void Open(const QString& path, bool exclusive = false, bool readOnly = false,
               const QString& connect = {});
+    // Whether a database path is the address of a team's server (a libpq URI).
+    static bool isServerAddress(const QString& path);
+    // Opens the team's server instead of a file (Open() does so for a server address): `uri` is a
+    // libpq connection URI without a password. The server's schema must be there already, at this
+    // program's version or an older one, which is brought up to date. Every change committed on the
+    // server, by this connection or another, is announced on the change notifier as it arrives. A
+    // user who may only read the tables gets a read-only connection.
+    void OpenServer(const QString& uri, const QString& password);
     // Closes the connection and every record set open on it.
     void Close();
-    bool IsOpen() const { return m_handle != nullptr; }
-    // The path of the open file.
+    bool IsOpen() const { return m_handle != nullptr || m_server != nullptr; }
+    // The path of the open file, or the URI of the open server.
     QString GetName() const { return m_path; }
+    // Whether the connection is to the team's server rather than a file.
+    bool isServer() const { return m_server != nullptr; }
+    // The server connection; only when isServer().
+    CServerConnection& server() const { return *m_server; }
+    // Whether the connection may only read (a server user without the right to write).
+    bool isReadOnly() const { return m_readOnly; }
     // The password the open file was opened with: empty for a file without one, even
     // when the connect text gave one.
     QString password() const { return m_password; }
@@ -85,6 +101,20 @@ public:
     // For the data layer's own statements.
     sqlite3* handle() const { return m_handle; }
 
+    // The rows the last INSERT, UPDATE or DELETE touched, and the key of the row the last
+    // INSERT added.
+    qint64 changes() const;
+    qint64 lastInsertId();
+    // Reads what the server has announced (changes of this connection and of others) and
+    // passes it to the change notifier once no transaction is open.
+    void takeServerNotifications();
+    // Makes the connection to the server again, as it was opened, after it was lost. The
+    // record sets open on it read through the new one; what they copied into the lost
+    // session (the rows of a stored query) is read again at their next Requery.
+    void reconnectServer();
+    // Called by a statement that ran on the server.
+    void serverStatementDone(qint64 affectedRows);
+
     // Held while an import's transaction is open on this connection.
     CWriteGate& writeGate() { return m_writeGate; }
 
@@ -101,6 +131,11 @@ private:
     static void noteCommit(void* database);
 
     sqlite3* m_handle = nullptr;
+    std::unique_ptr<CServerConnection> m_server;
+    QString m_serverPassword;
+    qint64 m_serverChanges = 0;
+    bool m_serverWrote = false;
+    bool m_readOnly = false;
     QString m_path;
     QString m_password;
     QString m_journalMode;

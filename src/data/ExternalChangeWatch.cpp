@@ -24,6 +24,8 @@ bool CExternalChangeWatch::check() {
         m_version.reset();
         return false;
     }
+    if (m_db.isServer())
+        return checkServer();
     qint64 version = 0;
     try {
         version = m_db.dataVersion();
@@ -38,4 +40,25 @@ bool CExternalChangeWatch::check() {
     if (moved)
         changeNotifier().announce(DataChange::all());
     return moved;
+}
+
+bool CExternalChangeWatch::checkServer() {
+    try {
+        if (m_serverLost) {
+            m_db.reconnectServer();
+            m_serverLost = false;
+            emit serverConnection(false, QStringLiteral("Connected to the server again."));
+            changeNotifier().announce(DataChange::all());
+            return true;
+        }
+        m_db.takeServerNotifications();
+        m_db.announceCommitted();
+        return false;
+    } catch (const CDbException& error) {
+        if (!m_serverLost)
+            emit serverConnection(
+                true, QStringLiteral("The connection to the server was lost; trying again..."));
+        m_serverLost = true;
+        return false;
+    }
 }

@@ -11,6 +11,10 @@ class CDatabase;
 // it costs next to nothing. Polled once a second and whenever the caller asks (a window was
 // activated); a move is announced on the change notifier as a change of everything, since
 // the engine does not say what the other writer changed.
+//
+// On the team's server the other users' commits arrive as notifications that name their
+// rows; each look passes them on. A connection found lost is made again at the next look,
+// and then everything is announced, since what was committed meanwhile went unheard.
 class CExternalChangeWatch : public QObject {
     Q_OBJECT
 public:
@@ -23,8 +27,15 @@ public:
     // Looks at the data version now; true when it moved since the last look.
     bool check();
 
+signals:
+    // The connection to the server was lost (`lost`), or made again: words for the status bar.
+    void serverConnection(bool lost, const QString& text);
+
 private:
+    bool checkServer();
+
     CDatabase& m_db;
+    bool m_serverLost = false;
     QTimer m_timer;
     // The connection and version last seen; a connection opened anew starts a new count.
     const void* m_handle = nullptr;

@@ -90,6 +90,17 @@ std::vector<std::vector<QVariant>> CListReads::readRows(std::span<const qint32> 
 std::vector<qint32> CListReads::idsWhereMatchIs(const CFieldInfo& column,
                                                 const CCellMatcher& matcher, bool matched) {
     std::vector<qint32> ids;
+    if (m_db.isServer()) {
+        // The server cannot run the matcher: the column comes over once, and the matcher
+        // looks at each cell here.
+        CStatement select(
+            m_db,
+            QStringLiteral("SELECT [id], %1 FROM %2").arg(quotedName(column.m_strName), from()));
+        while (select.step())
+            if (matcher.matchesStored(select.value(1)) == matched)
+                ids.push_back(static_cast<qint32>(select.int64(0)));
+        return ids;
+    }
     {
         const CCellMatchFunction function(m_db.handle(), matcher,
                                           column.m_nType == FieldType::Text);

@@ -132,12 +132,12 @@ std::vector<qint32> idsWhere(CDatabase& db, const QString& table, const QString&
     return ids;
 }
 
-QString nameCondition(const QString& table, const QString& name) {
+QString nameCondition(const CDatabase& db, const QString& table, const QString& name) {
     if (table.compare(QLatin1String("Person"), Qt::CaseInsensitive) == 0)
         return textEquals(QStringLiteral("COALESCE(\"lastname\", '') || ' ' || "
                                          "COALESCE(\"firstname\", '')"),
-                          name);
-    return textEquals(QStringLiteral("\"name\""), name);
+                          name, sqlTargetOf(db));
+    return textEquals(QStringLiteral("\"name\""), name, sqlTargetOf(db));
 }
 
 // Writes what a merge changed, keeping the rows as they were for the undo.
@@ -194,7 +194,7 @@ void renameReferences(CDatabase& db, MergeWriter& writer, const MergeableTable& 
         const QString column = QLatin1String(reference.column);
         QStringList conditions;
         for (const QString& name : oldNames)
-            conditions << textEquals(quotedName(column), name);
+            conditions << textEquals(quotedName(column), name, sqlTargetOf(db));
         const std::vector<qint32> ids =
             idsWhere(db, table, conditions.join(QStringLiteral(" OR ")));
         for (const StoredRow& row : readRowsById(db, table, ids))
@@ -301,9 +301,10 @@ MergeUndo mergeRecords(CDatabase& db, const MergeRequest& request) {
         names.insert(row.id, name.trimmed());
         if (name == newName || name.trimmed().isEmpty() || oldNames.contains(name))
             continue;
-        const std::vector<qint32> namesakes = idsWhere(
-            db, table,
-            QStringLiteral("(%1) AND id NOT IN (%2)").arg(nameCondition(table, name), idList(all)));
+        const std::vector<qint32> namesakes =
+            idsWhere(db, table,
+                     QStringLiteral("(%1) AND id NOT IN (%2)")
+                         .arg(nameCondition(db, table, name), idList(all)));
         if (!namesakes.empty())
             continue;
         oldNames << name;

@@ -92,6 +92,11 @@ CDbException recordIsDeleted() {
     return dbError(SQLITE_NOTFOUND, QStringLiteral("Record is deleted."));
 }
 
+CDbException changedByAnotherUser() {
+    return dbError(CRecordSet::kChangedElsewhere,
+                   QStringLiteral("The record was changed by another user since it was opened."));
+}
+
 CDbException noCurrentRecord() {
     return dbError(SQLITE_ERROR, QStringLiteral("No current record."));
 }
@@ -184,7 +189,8 @@ void CRecordSet::openSource() {
         database(), m_openSource, m_strFilter, m_strSort,
         stream ? CRecordSource::Mode::Stream : CRecordSource::Mode::Keyset);
     bindFields(source->columns());
-    m_readOnly = m_openType != dbOpenDynaset || source->table().isEmpty();
+    m_readOnly =
+        m_openType != dbOpenDynaset || source->table().isEmpty() || database().isReadOnly();
     if (stream) {
         m_stream = std::make_unique<CStatement>(database(), source->streamSql());
         m_streamedRows = 0;
@@ -308,6 +314,7 @@ void CRecordSet::detachValues() {
 
 void CRecordSet::endEdit() {
     m_editMode = dbEditNone;
+    m_editVersion = QVariant();
     m_valuesBeforeEdit.clear();
 }
 
@@ -417,7 +424,19 @@ void CRecordSet::Edit() {
         CancelUpdate();
     detachValues();
     m_valuesBeforeEdit = m_values;
+    m_editVersion = rowVersion();
     m_editMode = dbEditInProgress;
+}
+
+void CRecordSet::AdoptStoredVersion() {
+    if (m_editMode == dbEditInProgress)
+        m_editVersion = rowVersion();
+}
+
+QVariant CRecordSet::rowVersion() const {
+    if (!m_source->isVersioned() || m_stream || m_position != Position::OnRecord || m_row.empty())
+        return {};
+    return m_row.back();
 }
 
 void CRecordSet::Update() {
@@ -455,7 +474,7 @@ void CRecordSet::insertRecord() {
     for (std::size_t i = 0; i < values.size(); ++i)
         insert.bind(static_cast<int>(i) + 1, values[i]);
     insert.execute();
-    const qint64 key = sqlite3_last_insert_rowid(database().handle());
+    const qint64 key = database().lastInsertId();
     // Like the engine's dynaset: the new record is seen at the end until the next Requery.
     m_keys.push_back(key);
     m_lastModified = key;
@@ -480,14 +499,23 @@ void CRecordSet::updateRecord() {
         m_lastModified = key;
         return;
     }
-    CStatement update(database(), QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                      .arg(quotedName(m_source->table()), assignments.join(u',')));
+    // On the server a row read before another user's save is not written over unseen.
+    const bool versioned = m_editVersion.isValid();
+    CStatement update(database(),
+                      QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                          .arg(quotedName(m_source->table()), assignments.join(u','),
+                               versioned ? QStringLiteral(" AND row_version = ?") : QString()));
     for (std::size_t i = 0; i < values.size(); ++i)
         update.bind(static_cast<int>(i) + 1, values[i]);
     update.bind(static_cast<int>(values.size()) + 1, key);
+    if (versioned)
+        update.bind(static_cast<int>(values.size()) + 2, m_editVersion);
     update.execute();
-    if (sqlite3_changes(database().handle()) == 0)
+    if (database().changes() == 0) {
+        if (versioned && fetch(key))
+            throw changedByAnotherUser();
         throw recordIsDeleted();
+    }
     m_lastModified = key;
 }
 
@@ -508,13 +536,21 @@ void CRecordSet::Delete() {
     if (m_editMode != dbEditNone)
         CancelUpdate();
     const qint64 key = m_keys[static_cast<std::size_t>(m_index)];
+    const QVariant version = rowVersion();
     CStatement remove(
         database(),
-        QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quotedName(m_source->table())));
+        QStringLiteral("DELETE FROM %1 WHERE rowid = ?%2")
+            .arg(quotedName(m_source->table()),
+                 version.isValid() ? QStringLiteral(" AND row_version = ?") : QString()));
     remove.bind(1, key);
+    if (version.isValid())
+        remove.bind(2, version);
     remove.execute();
-    if (sqlite3_changes(database().handle()) == 0)
+    if (database().changes() == 0) {
+        if (version.isValid() && fetch(key))
+            throw changedByAnotherUser();
         throw recordIsDeleted();
+    }
     // The bound fields keep the deleted record's values until the next move.
     detachValues();
     m_keys.erase(m_keys.begin() + m_index);

@@ -23,6 +23,9 @@ class CRecordSet {
 public:
     enum OpenType { dbOpenDynaset, dbOpenSnapshot, dbOpenForwardOnly };
     enum EditMode { dbEditNone, dbEditInProgress, dbEditAdd };
+    // The code of the failure of an Update or Delete on the team's server when another user
+    // saved the record after it was read here.
+    static constexpr int kChangedElsewhere = 0x7A01;
 
     // A record set on the connection `db`; with nullptr it opens the database file at
     // GetDefaultDBName() by itself, with the current password, and closes it again.
@@ -69,6 +72,9 @@ public:
     void CancelUpdate();
     // Deletes the current record; there is no current record until the next move.
     void Delete();
+    // After an Update refused with kChangedElsewhere: the edit goes on against the version
+    // that is stored now, so that saving again replaces the other user's change knowingly.
+    void AdoptStoredVersion();
     EditMode GetEditMode() const { return m_editMode; }
     // Throws unless records can be written: the set is read-only, or the file was found
     // damaged in this run.
@@ -133,6 +139,8 @@ private:
     void takeValuesFromRow();
     void detachValues();
     void endEdit();
+    // The server's version of the current row; invalid on a file.
+    QVariant rowVersion() const;
     void insertRecord();
     void updateRecord();
 
@@ -151,6 +159,8 @@ private:
     QHash<QString, int> m_bindingByName;
     std::vector<QVariant> m_values;
     std::vector<QVariant> m_valuesBeforeEdit;
+    // The server's version of the row when its edit began (invalid on a file).
+    QVariant m_editVersion;
     bool m_valuesFromRow = false;
 
     std::vector<qint64> m_keys;

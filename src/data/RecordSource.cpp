@@ -7,6 +7,7 @@
 
 #include "data/Database.h"
 #include "data/EngineError.h"
+#include "data/Schema.h"
 #include "data/SortTerms.h"
 #include "data/SortedKeys.h"
 #include "data/SqlDialect.h"
@@ -16,8 +17,14 @@ namespace {
 
 // "table" or "view" for a stored object of that name (letter case ignored), else empty.
 QString objectType(CDatabase& db, const QString& name, QString& storedName) {
-    CStatement lookup(db, QStringLiteral("SELECT type, name FROM sqlite_master WHERE "
-                                         "type IN ('table', 'view') AND lower(name) = lower(?1)"));
+    CStatement lookup(
+        db, db.isServer()
+                ? QStringLiteral("SELECT CASE c.relkind WHEN 'r' THEN 'table' ELSE 'view' END, "
+                                 "c.relname FROM pg_class c JOIN pg_namespace s ON s.oid = "
+                                 "c.relnamespace WHERE s.nspname = current_schema() AND "
+                                 "c.relkind IN ('r', 'v') AND lower(c.relname) = lower(?1)")
+                : QStringLiteral("SELECT type, name FROM sqlite_master WHERE "
+                                 "type IN ('table', 'view') AND lower(name) = lower(?1)"));
     lookup.bind(1, name);
     if (!lookup.step())
         return {};
@@ -25,11 +32,11 @@ QString objectType(CDatabase& db, const QString& name, QString& storedName) {
     return lookup.text(0);
 }
 
-QString whereClause(const QStringList& conditions) {
+QString whereClause(const QStringList& conditions, SqlTarget target) {
     QStringList parts;
     for (const QString& condition : conditions)
         if (!condition.trimmed().isEmpty())
-            parts << u'(' + toSqlite(condition) + u')';
+            parts << u'(' + toSqlite(condition, target) + u')';
     return parts.isEmpty() ? QString()
                            : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
 }
@@ -43,6 +50,19 @@ QString orderClause(const QString& sort, const std::vector<CFieldInfo>& columns)
         if (column.m_nType == FieldType::Text)
             textColumns << column.m_strName;
     return QStringLiteral(" ORDER BY ") + toSqliteSort(sort, textColumns);
+}
+
+// The columns of a table as the file has them, for the server, whose tables also keep
+// the row's version (and the alarm's author), which only the data layer reads.
+QString fileColumnsOf(const QString& table) {
+    for (const SourceDef* def : schema::tables())
+        if (table.compare(QLatin1String(def->name), Qt::CaseInsensitive) == 0) {
+            QStringList columns;
+            for (const QString& column : schema::tableColumns(*def))
+                columns << quotedName(column);
+            return columns.join(QStringLiteral(", "));
+        }
+    return QStringLiteral("*");
 }
 
 int temporaryTableNumber() {
@@ -83,7 +103,7 @@ CRecordSource::CRecordSource(CDatabase& db, const QString& source, const QString
                 order = simple->orderBy;
         } else {
             // Read as a subquery, which takes no closing ";".
-            inner = toSqlite(m_name);
+            inner = toSqlite(m_name, sqlTargetOf(db));
             while (inner.endsWith(u';') || inner.endsWith(u' '))
                 inner.chop(1);
         }
@@ -92,19 +112,27 @@ CRecordSource::CRecordSource(CDatabase& db, const QString& source, const QString
     if (!table.isEmpty()) {
         const QString& from = m_from = quotedName(table);
         m_table = table;
-        m_rowSql = QStringLiteral("SELECT * FROM ") + from + QStringLiteral(" WHERE rowid = ?1");
+        const QString columns = db.isServer() ? fileColumnsOf(table) : QStringLiteral("*");
+        m_rowSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(columns, from);
         readColumns(m_rowSql);
-        const QString condition = whereClause({where, filter});
+        if (db.isServer()) {
+            // The row's version comes last, after the columns the record set shows.
+            m_rowSql = QStringLiteral("SELECT %1, \"row_version\" FROM %2 WHERE rowid = ?1")
+                           .arg(columns, from);
+            m_versioned = true;
+        }
+        const QString condition = whereClause({where, filter}, sqlTargetOf(db));
         const QString tail = condition + orderClause(order, m_columns);
-        m_streamSql = QStringLiteral("SELECT * FROM ") + from + tail;
+        m_streamSql = QStringLiteral("SELECT %1 FROM %2").arg(columns, from) + tail;
         m_keysSql = QStringLiteral("SELECT rowid FROM ") + from + tail;
         if (mode == Mode::Keyset)
             planSortedKeys(condition, order);
         return;
     }
-    const QString all = QStringLiteral("SELECT * FROM (") + inner + u')';
+    const QString all = QStringLiteral("SELECT * FROM (") + inner + QStringLiteral(") AS source");
     readColumns(all);
-    const QString select = all + whereClause({filter}) + orderClause(sort, m_columns);
+    const QString select =
+        all + whereClause({filter}, sqlTargetOf(db)) + orderClause(sort, m_columns);
     if (mode == Mode::Stream)
         m_streamSql = select;
     else
@@ -153,25 +181,38 @@ void CRecordSource::readColumns(const QString& sql) {
 void CRecordSource::materialise(const QString& select) {
     // Columns keep their names (conditions refer to them) and their text comparison.
     QStringList definitions;
+    QStringList names;
     QStringList used;
     for (const CFieldInfo& column : m_columns) {
         QString name = column.m_strName;
         for (int n = 2; used.contains(name, Qt::CaseInsensitive); ++n)
             name = column.m_strName + u'_' + QString::number(n);
         used << name;
-        definitions << quotedName(name) + u' ' + declaredTypeOf(column.m_nType);
+        names << quotedName(name);
+        definitions << names.back() + u' ' + declaredTypeOf(column.m_nType);
     }
     const QString table = QStringLiteral("tarvex_records_%1").arg(temporaryTableNumber());
     const QString& target = m_from = QStringLiteral("temp.") + quotedName(table);
+    // The server's tables have no row number of their own: the copy numbers its rows.
+    const QString key = m_db.isServer() ? QStringLiteral("tarvex_row") : QStringLiteral("rowid");
+    if (m_db.isServer())
+        definitions.prepend(QStringLiteral("tarvex_row bigint GENERATED ALWAYS AS IDENTITY"));
     CStatement(m_db, QStringLiteral("CREATE TEMP TABLE %1 (%2)")
                          .arg(quotedName(table), definitions.join(QStringLiteral(", "))))
         .execute();
     m_tempTable = table;
-    CStatement(m_db, QStringLiteral("INSERT INTO %1 %2").arg(target, select)).execute();
-    m_keysSql = QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(target);
-    m_rowSql = QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(target);
+    CStatement(m_db, QStringLiteral("INSERT INTO %1 (%2) %3")
+                         .arg(target, names.join(QStringLiteral(", ")), select))
+        .execute();
+    m_keysSql = QStringLiteral("SELECT %2 FROM %1 ORDER BY %2").arg(target, key);
+    m_rowSql = QStringLiteral("SELECT %3 FROM %1 WHERE %2 = ?1")
+                   .arg(target, key, names.join(QStringLiteral(", ")));
 }
 
 QString CRecordSource::matchingKeysSql(const QString& condition) const {
-    return QStringLiteral("SELECT rowid FROM ") + m_from + whereClause({condition});
+    return QStringLiteral("SELECT %1 FROM %2")
+               .arg(m_tempTable.isEmpty() || !m_db.isServer() ? QStringLiteral("rowid")
+                                                              : QStringLiteral("tarvex_row"),
+                    m_from) +
+           whereClause({condition}, sqlTargetOf(m_db));
 }

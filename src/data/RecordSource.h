@@ -37,6 +37,9 @@ public:
     // letter case are ordered without the engine calling our comparison once per pair.
     std::vector<qint64> readKeys() const;
     const QString& rowSql() const { return m_rowSql; }
+    // Whether rowSql() gives the row's version after its columns (on the team's server),
+    // for a write that must not overwrite another user's change unseen.
+    bool isVersioned() const { return m_versioned; }
     // Keyset mode: the keys of the rows that meet a condition (engine dialect), any order.
     QString matchingKeysSql(const QString& condition) const;
     // Stream mode: every row (all columns) in order.
@@ -57,5 +60,6 @@ private:
     QString m_rowSql;
     QString m_streamSql;
     QString m_condition;
+    bool m_versioned = false;
     std::vector<SortedKeyColumn> m_sortedKeyColumns;
 };

@@ -78,6 +78,23 @@ QString CServerResult::text(int row, int column) const {
     return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
 }
 
+QByteArrayView CServerResult::bytes(int row, int column) const {
+    const auto* result = m_result.get();
+    return QByteArrayView(PQgetvalue(result, row, column), PQgetlength(result, row, column));
+}
+
+QString CServerResult::columnName(int column) const {
+    return QString::fromUtf8(PQfname(m_result.get(), column));
+}
+
+unsigned CServerResult::columnType(int column) const {
+    return PQftype(m_result.get(), column);
+}
+
+qint64 CServerResult::affectedRows() const {
+    return QByteArray(PQcmdTuples(m_result.get())).toLongLong();
+}
+
 CServerConnection::CServerConnection(const QString& uri, const QString& password) {
     if (const QString problem = serverUriProblem(uri); !problem.isEmpty())
         throw CServerError(problem);
@@ -154,6 +171,17 @@ CServerResult CServerConnection::exec(const QString& sql, const QVariantList& pa
                                      bound.pointers.data(), nullptr, nullptr, 0);
     const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        fail(result);
+    return CServerResult(result);
+}
+
+CServerResult CServerConnection::describe(const QString& sql) {
+    pg_result* prepared = PQprepare(m_conn, "", sql.toUtf8().constData(), 0, nullptr);
+    if (!prepared || PQresultStatus(prepared) != PGRES_COMMAND_OK)
+        fail(prepared);
+    PQclear(prepared);
+    pg_result* result = PQdescribePrepared(m_conn, "");
+    if (!result || PQresultStatus(result) != PGRES_COMMAND_OK)
         fail(result);
     return CServerResult(result);
 }
@@ -265,6 +293,10 @@ QString CServerConnection::database() const {
 
 QString CServerConnection::server() const {
     return fromServer(PQhost(m_conn)) + u':' + fromServer(PQport(m_conn));
+}
+
+int CServerConnection::socket() const {
+    return PQsocket(m_conn);
 }
 
 bool CServerConnection::usesTls() const {

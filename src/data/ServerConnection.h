@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -32,6 +33,13 @@ public:
     bool isNull(int row, int column) const;
     // The value as text (UTF-8 decoded); an empty text for NULL.
     QString text(int row, int column) const;
+    // The value's bytes in the server's text format, valid while the result lives.
+    QByteArrayView bytes(int row, int column) const;
+    QString columnName(int column) const;
+    // The server's type of a column (its type OID: 20 bigint, 25 text, 1114 timestamp, ...).
+    unsigned columnType(int column) const;
+    // The rows an INSERT, UPDATE or DELETE touched.
+    qint64 affectedRows() const;
 
 private:
     std::shared_ptr<pg_result> m_result;
@@ -53,6 +61,8 @@ public:
     // Runs one statement; parameters are $1, $2, ...: an invalid QVariant binds NULL,
     // anything else its text.
     CServerResult exec(const QString& sql, const QVariantList& parameters = {});
+    // The columns a statement would return, without running it.
+    CServerResult describe(const QString& sql);
     // Runs a query and hands its rows to `row` one at a time, so that a large table is
     // never held whole.
     void forEachRow(const QString& sql, const QVariantList& parameters,
@@ -79,6 +89,8 @@ public:
     QString database() const;
     // The host and port, for messages.
     QString server() const;
+    // The socket the server's messages arrive on, for a notifier that waits for them.
+    int socket() const;
     // Whether the connection runs over TLS.
     bool usesTls() const;
 

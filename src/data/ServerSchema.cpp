@@ -1,5 +1,7 @@
 #include "data/ServerSchema.h"
 
+#include <algorithm>
+
 #include "data/Schema.h"
 #include "data/ServerConnection.h"
 
@@ -18,13 +20,7 @@ QString columnTypeOf(FieldType type) {
         case FieldType::Text:
             break;
     }
-    return QStringLiteral("text");
-}
-
-QString foldedKey(const QString& column, FieldType type) {
-    return type == FieldType::Text
-               ? QStringLiteral("lower(%1 COLLATE \"und-x-icu\")").arg(quoted(column))
-               : quoted(column);
+    return QStringLiteral("text COLLATE tarvex_nocase");
 }
 
 QString createTable(const SourceDef& table) {
@@ -40,18 +36,93 @@ QString createTable(const SourceDef& table) {
 }
 
 QString createIndex(const schema::IndexDef& index) {
-    const SourceDef* table = nullptr;
-    for (const SourceDef* candidate : schema::tables())
-        if (qstrcmp(candidate->name, index.table) == 0)
-            table = candidate;
     QStringList keys;
     for (const char* column : {index.first, index.second})
         if (column)
-            keys << foldedKey(QLatin1String(column),
-                              schema::columnType(*table, QLatin1String(column)));
+            keys << quoted(QLatin1String(column));
     return QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
         .arg(quoted(schema::indexName(index)), quoted(QLatin1String(index.table)),
              keys.join(QStringLiteral(", ")));
+}
+
+// The letter-case collation and the engine's LIKE ("*", "?", "#", "[...]", "[!...]", letter
+// case ignored, moments also matched in the forms the lists show) as the operators #~ and
+// #!~. The pattern becomes a regular expression once per statement: the SQL functions are
+// inlined and the conversion of a constant pattern is folded before the rows are read.
+QStringList functionStatements() {
+    QStringList statements{
+        QStringLiteral("CREATE COLLATION tarvex_nocase (provider = icu, locale = "
+                       "'und-u-ks-level2', deterministic = false)"),
+        QStringLiteral(R"(CREATE FUNCTION tarvex_like_regex(pattern text) RETURNS text
+LANGUAGE plpgsql IMMUTABLE STRICT AS $$
+DECLARE
+    result text := '^';
+    i integer := 1;
+    c text;
+    close integer;
+    members text;
+BEGIN
+    WHILE i <= length(pattern) LOOP
+        c := substr(pattern, i, 1);
+        IF c = '*' THEN
+            result := result || '.*';
+        ELSIF c = '?' THEN
+            result := result || '.';
+        ELSIF c = '#' THEN
+            result := result || '[0-9]';
+        ELSIF c = '[' THEN
+            close := strpos(substr(pattern, i + 1), ']');
+            IF close = 0 THEN
+                RETURN 'a^';
+            END IF;
+            members := replace(substr(pattern, i + 1, close - 1), '', '\');
+            IF members = '' THEN
+                RETURN 'a^';
+            ELSIF left(members, 1) = '!' AND length(members) > 1 THEN
+                result := result || '[^' || substr(members, 2) || ']';
+            ELSIF left(members, 1) = '^' THEN
+                result := result || '[\^' || substr(members, 2) || ']';
+            ELSE
+                result := result || '[' || members || ']';
+            END IF;
+            i := i + close;
+        ELSIF strpos('[].^$*+?(){}|\', c) > 0 THEN
+            result := result || '' || c;
+        ELSE
+            result := result || c;
+        END IF;
+        i := i + 1;
+    END LOOP;
+    RETURN result || '$';
+END$$)"),
+        QStringLiteral("CREATE FUNCTION tarvex_like(value text, pattern text) RETURNS boolean "
+                       "LANGUAGE sql IMMUTABLE AS $$SELECT lower(value COLLATE \"und-x-icu\") ~ "
+                       "tarvex_like_regex(lower(pattern COLLATE \"und-x-icu\"))$$"),
+        QStringLiteral("CREATE FUNCTION tarvex_like(value bigint, pattern text) RETURNS boolean "
+                       "LANGUAGE sql IMMUTABLE AS $$SELECT tarvex_like(value::text, pattern)$$"),
+        QStringLiteral("CREATE FUNCTION tarvex_like(value timestamp, pattern text) RETURNS "
+                       "boolean LANGUAGE sql STABLE AS $$SELECT tarvex_like(to_char(value, "
+                       "'YYYY-MM-DD HH24:MI:SS'), pattern) OR tarvex_like(to_char(value, "
+                       "'YYYY/MM/DD'), pattern) OR tarvex_like(to_char(value, 'HH24:MI:SS'), "
+                       "pattern) OR tarvex_like(to_char(value, 'YYYY/MM/DD HH24:MI:SS'), "
+                       "pattern)$$"),
+    };
+    for (const char* type : {"text", "bigint", "timestamp"}) {
+        statements << QStringLiteral(
+                          "CREATE FUNCTION tarvex_not_like(value %1, pattern text) "
+                          "RETURNS boolean LANGUAGE sql STABLE AS $$SELECT NOT "
+                          "tarvex_like(value, pattern)$$")
+                          .arg(QLatin1String(type));
+        statements << QStringLiteral(
+                          "CREATE OPERATOR #~ (LEFTARG = %1, RIGHTARG = text, "
+                          "FUNCTION = tarvex_like)")
+                          .arg(QLatin1String(type));
+        statements << QStringLiteral(
+                          "CREATE OPERATOR #!~ (LEFTARG = %1, RIGHTARG = text, "
+                          "FUNCTION = tarvex_not_like)")
+                          .arg(QLatin1String(type));
+    }
+    return statements;
 }
 
 // The stored queries are written with bracketed names, which PostgreSQL spells "name".
@@ -84,9 +155,28 @@ bool hasVersionTable(CServerConnection& server) {
 
 // What takes a schema of version n to version n + 1.
 QStringList upgradeFrom(int version) {
-    if (version == 0)
-        return createStatements();
-    return {};
+    QStringList statements;
+    if (version == 1) {
+        // Texts compare and sort ignoring letter case by their columns' collation, as the
+        // file's columns do, instead of through lower() in indexes that statements had to
+        // spell out.
+        statements << functionStatements();
+        for (const schema::IndexDef& index : schema::indexes())
+            statements << QStringLiteral("DROP INDEX %1").arg(quoted(schema::indexName(index)));
+        for (const SourceDef* query : schema::queries())
+            statements << QStringLiteral("DROP VIEW %1").arg(quoted(QLatin1String(query->name)));
+        for (const SourceDef* table : schema::tables())
+            for (const QString& column : schema::tableColumns(*table))
+                if (schema::columnType(*table, column) == FieldType::Text)
+                    statements << QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE %3")
+                                      .arg(quoted(QLatin1String(table->name)), quoted(column),
+                                           columnTypeOf(FieldType::Text));
+        for (const schema::IndexDef& index : schema::indexes())
+            statements << createIndex(index);
+        for (const SourceDef* query : schema::queries())
+            statements << createView(*query);
+    }
+    return statements;
 }
 
 void upgradeInTransaction(CServerConnection& server) {
@@ -111,7 +201,10 @@ void upgradeInTransaction(CServerConnection& server) {
                          rights.text(0, 2)),
                 QStringLiteral("42501"));
     }
-    for (int step = found; step < kVersion; ++step)
+    const QStringList statements = found == 0 ? createStatements() : QStringList();
+    for (const QString& statement : statements)
+        server.exec(statement);
+    for (int step = std::max(found, 1); found > 0 && step < kVersion; ++step)
         for (const QString& statement : upgradeFrom(step))
             server.exec(statement);
     server.exec(QStringLiteral("UPDATE %1 SET version = $1").arg(quoted(kVersionTable)),
@@ -139,6 +232,7 @@ QStringList createStatements() {
                        "NULL; END$$")
             .arg(QLatin1String(kChangeChannel)),
     };
+    statements << functionStatements();
     for (const SourceDef* table : schema::tables()) {
         statements << createTable(*table);
         statements << triggers(*table);

@@ -11,13 +11,16 @@ class CServerConnection;
 // created each alarm, and a notification on the channel kChangeChannel after each committed
 // write ("<table> <id> <INSERT|UPDATE|DELETE>").
 //
-// Names compare and sort without regard to letter case through indexes on
-// lower(column COLLATE "und-x-icu"): the ICU collation folds letters beyond ASCII whatever
-// the database's own locale, and, unlike a nondeterministic collation, it leaves LIKE usable.
+// Texts compare, sort and group without regard to letter case, beyond ASCII too, through
+// their columns' collation tarvex_nocase (ICU, letter case ignored, accents not), as the
+// file's text columns do through theirs; plain indexes on the columns then serve "=", the
+// sorts and DISTINCT. A nondeterministic collation refuses LIKE and regular expressions,
+// so the engine's LIKE is the operator #~, which compares ICU-lowered texts.
 namespace serverschema {
 
 // 1: the seven tables, four views, indexes, row versions, alarm creators and notifications.
-inline constexpr int kVersion = 1;
+// 2: the letter-case collation on text columns, and the LIKE operators.
+inline constexpr int kVersion = 2;
 
 inline constexpr char kChangeChannel[] = "tarvex_changes";
 // A transaction that sets this (SET LOCAL tarvex.bulk_copy = 'on') sends no notification

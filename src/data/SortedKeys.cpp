@@ -1,5 +1,7 @@
 #include "data/SortedKeys.h"
 
+#include "data/Database.h"
+
 #include <sqlite3.h>
 
 #include <QStringList>
@@ -144,9 +146,12 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
     for (const SortedKeyColumn& column : columns) {
         selected << column.sql;
         // The other keys compare as their plain values; the keys built below do the same.
-        order << column.sql +
-                     (column.text ? QStringLiteral(" COLLATE NOCASE")
-                                  : QStringLiteral(" COLLATE BINARY")) +
+        // The server's own letter-case collation orders by language; the ASCII order of
+        // the file's NOCASE is lower() of the bytes there.
+        const QString text = db.isServer()
+                                 ? QStringLiteral("lower(%1 COLLATE BINARY)").arg(column.sql)
+                                 : column.sql + QStringLiteral(" COLLATE NOCASE");
+        order << (column.text ? text : column.sql + QStringLiteral(" COLLATE BINARY")) +
                      (column.descending ? QStringLiteral(" DESC") : QString());
     }
     CStatement rows(db, QStringLiteral("SELECT rowid, %1 FROM %2%3 ORDER BY %4, rowid")

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "data/Database.h"
 #include "data/JetLike.h"
 #include "data/NoCaseCollation.h"
 
@@ -146,9 +147,9 @@ bool isShownDateTime(const QString& text) {
 
 // The SQLite text of a comparison "name op 'literal'" that keeps the engine's index use
 // and compares with Unicode letter case ignored; empty when it stays as written.
-QString comparison(const QString& name, const Token& op, const Token& literal) {
+QString comparison(const QString& name, const Token& op, const Token& literal, SqlTarget target) {
     if (op.sql == u"=")
-        return isAscii(literal.value) ? QString() : textEquals(name, literal.value);
+        return isAscii(literal.value) ? QString() : textEquals(name, literal.value, target);
     if (op.sql == u"<>" || op.sql == u"!=")
         return isAscii(literal.value) ? QString()
                                       : QStringLiteral("%1 <> %2 COLLATE %3")
@@ -156,12 +157,16 @@ QString comparison(const QString& name, const Token& op, const Token& literal) {
     const std::optional<QString> text = JetLikePattern(literal.value).literalText();
     if (!text || isShownDateTime(*text))
         return {};
-    return textEquals(name, *text);
+    return textEquals(name, *text, target);
 }
 
 }  // namespace
 
-QString toSqlite(const QString& engineSql) {
+SqlTarget sqlTargetOf(const CDatabase& db) {
+    return db.isServer() ? SqlTarget::Server : SqlTarget::File;
+}
+
+QString toSqlite(const QString& engineSql, SqlTarget target) {
     const std::vector<Token> all = tokens(engineSql);
     // The next token that is not blank, from `i` on in direction `step`; -1 past the ends.
     auto solid = [&all](qsizetype i, int step) {
@@ -188,7 +193,7 @@ QString toSqlite(const QString& engineSql) {
             const bool compares = op >= 0 && (all[op].sql == u"=" || all[op].sql == u"<>" ||
                                               all[op].sql == u"!=" || isWord(all[op], {"like"}));
             if (alone && compares && literal >= 0 && all[literal].kind == Token::String) {
-                const QString rewritten = comparison(all[i].sql, all[op], all[literal]);
+                const QString rewritten = comparison(all[i].sql, all[op], all[literal], target);
                 if (!rewritten.isEmpty()) {
                     out += rewritten;
                     i = literal;
@@ -214,8 +219,8 @@ QString toSqliteSort(const QString& engineSort, const QStringList& textColumns) 
                                (solid.size() == 1 || isWord(*solid[1], {"asc", "desc"}));
         QString column = plainName ? solid[0]->sql : QString();
         if (column.startsWith(u'`'))
-            column = column.mid(1, column.size() - 2).replace(QStringLiteral("``"),
-                                                              QStringLiteral("`"));
+            column =
+                column.mid(1, column.size() - 2).replace(QStringLiteral("``"), QStringLiteral("`"));
         if (plainName && textColumns.contains(column, Qt::CaseInsensitive))
             terms << QStringLiteral("%1 COLLATE %2%3")
                          .arg(solid[0]->sql, QLatin1String(kUnicodeNoCase),
@@ -226,9 +231,9 @@ QString toSqliteSort(const QString& engineSort, const QStringList& textColumns) 
     return terms.join(QStringLiteral(", "));
 }
 
-QString textEquals(const QString& column, const QString& value) {
+QString textEquals(const QString& column, const QString& value, SqlTarget target) {
     const QString literal = u'\'' + sqlQuoted(value) + u'\'';
-    if (isAscii(value))
+    if (isAscii(value) || target == SqlTarget::Server)
         return QStringLiteral("%1 = %2 COLLATE NOCASE").arg(column, literal);
     // Every text equal to the value ignoring letter case starts with the value's ASCII
     // part (in any letter case), then a character beyond ASCII: the engine finds that

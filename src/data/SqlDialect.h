@@ -12,13 +12,19 @@
 // Text comparison ignores letter case for every letter. "name = 'text'" with a text beyond
 // ASCII, and "name like 'text'" without wildcards, become comparisons that still find their
 // rows through the column's index (see textEquals).
-QString toSqlite(const QString& engineSql);
+// Where the SQLite text goes: the contacts file, or the team's server, which runs it after
+// its own translation (ServerSql.h) and compares texts ignoring letter case without the
+// file's index tricks.
+enum class SqlTarget { File, Server };
+class CDatabase;
+SqlTarget sqlTargetOf(const CDatabase& db);
+QString toSqlite(const QString& engineSql, SqlTarget target = SqlTarget::File);
 // A sort text ("lastname asc, [firstname] desc") in SQLite; the terms that name one of
 // `textColumns` sort with Unicode letter case ignored.
 QString toSqliteSort(const QString& engineSort, const QStringList& textColumns);
 // SQLite for "column equals value, letter case ignored" that the engine answers from an
 // index on the column (built-in NOCASE). `column` is SQLite text.
-QString textEquals(const QString& column, const QString& value);
+QString textEquals(const QString& column, const QString& value, SqlTarget target = SqlTarget::File);
 
 // A user's value for a '%s' slot of a condition: single quotes doubled.
 QString sqlQuoted(const QString& value);

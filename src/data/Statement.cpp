@@ -4,10 +4,20 @@
 
 #include "data/Database.h"
 #include "data/EngineError.h"
+#include "data/ServerStatement.h"
 
-CStatement::CStatement(CDatabase& db, const QString& sqliteSql)
-    : CStatement(db.handle(), sqliteSql) {
-    m_db = &db;
+CStatement::CStatement(CDatabase& db, const QString& sqliteSql) : m_db(&db) {
+    if (db.isServer()) {
+        m_server = std::make_unique<CServerStatement>(db, sqliteSql);
+        return;
+    }
+    m_handle = db.handle();
+    if (!m_handle)
+        throw databaseClosedError();
+    const QByteArray sql = sqliteSql.toUtf8();
+    if (sqlite3_prepare_v2(m_handle, sql.constData(), static_cast<int>(sql.size()), &m_statement,
+                           nullptr) != SQLITE_OK)
+        throw engineError(m_handle);
 }
 
 CStatement::CStatement(sqlite3* handle, const QString& sqliteSql) : m_handle(handle) {
@@ -24,6 +34,8 @@ CStatement::~CStatement() {
 }
 
 void CStatement::bind(int index, const QVariant& value) {
+    if (m_server)
+        return m_server->bind(index, value);
     int rc = SQLITE_OK;
     switch (value.typeId()) {
         case QMetaType::UnknownType:
@@ -58,6 +70,12 @@ void CStatement::bind(int index, const QVariant& value) {
 }
 
 bool CStatement::step() {
+    if (m_server) {
+        if (m_server->step())
+            return true;
+        m_db->announceCommitted();
+        return false;
+    }
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW)
         return true;
@@ -73,6 +91,8 @@ bool CStatement::step() {
 }
 
 void CStatement::reset() {
+    if (m_server)
+        return m_server->reset();
     sqlite3_reset(m_statement);
 }
 
@@ -83,39 +103,57 @@ void CStatement::execute() {
 }
 
 int CStatement::columnCount() const {
+    if (m_server)
+        return m_server->columnCount();
     return sqlite3_column_count(m_statement);
 }
 
 QString CStatement::columnName(int column) const {
+    if (m_server)
+        return m_server->columnName(column);
     return QString::fromUtf8(sqlite3_column_name(m_statement, column));
 }
 
 QString CStatement::declaredType(int column) const {
+    if (m_server)
+        return m_server->declaredType(column);
     return QString::fromUtf8(sqlite3_column_decltype(m_statement, column));
 }
 
 bool CStatement::isNull(int column) const {
+    if (m_server)
+        return m_server->isNull(column);
     return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
 }
 
 qint64 CStatement::int64(int column) const {
+    if (m_server)
+        return m_server->int64(column);
     return sqlite3_column_int64(m_statement, column);
 }
 
 QString CStatement::text(int column) const {
+    if (m_server)
+        return m_server->text(column);
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
     return QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column));
 }
 
 int CStatement::type(int column) const {
+    if (m_server)
+        return m_server->type(column);
     return sqlite3_column_type(m_statement, column);
 }
 
 double CStatement::real(int column) const {
+    if (m_server)
+        return m_server->real(column);
     return sqlite3_column_double(m_statement, column);
 }
 
 QByteArrayView CStatement::bytes(int column) const {
+    if (m_server)
+        return m_server->bytes(column);
     // The type is read first: asking for the pointer may convert the value, the length then
     // holds for that form.
     const auto* data =
@@ -126,6 +164,8 @@ QByteArrayView CStatement::bytes(int column) const {
 }
 
 QVariant CStatement::value(int column) const {
+    if (m_server)
+        return m_server->value(column);
     switch (sqlite3_column_type(m_statement, column)) {
         case SQLITE_NULL:
             return {};

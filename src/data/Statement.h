@@ -4,14 +4,18 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
+
 #include "data/DbException.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 class CDatabase;
+class CServerStatement;
 
 // One prepared SQLite statement (SQL already in SQLite's dialect), finalised with the
-// object. Every failure throws CDbException with the engine's code and words.
+// object. On a connection to the team's server the same text runs there, translated (see
+// ServerSql.h). Every failure throws CDbException with the engine's code and words.
 class CStatement {
 public:
     CStatement(CDatabase& db, const QString& sqliteSql);
@@ -51,4 +55,6 @@ private:
     CDatabase* m_db = nullptr;
     sqlite3* m_handle = nullptr;
     sqlite3_stmt* m_statement = nullptr;
+    // Set instead of the SQLite statement on a connection to the server.
+    std::unique_ptr<CServerStatement> m_server;
 };

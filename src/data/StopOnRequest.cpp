@@ -17,16 +17,20 @@ int stopRequested(void* token) {
 
 }  // namespace
 
+// On the team's server a statement runs to its end; the reader stops between statements.
 void CStopOnRequest::Interrupt::operator()() const {
-    sqlite3_interrupt(db->handle());
+    if (!db->isServer())
+        sqlite3_interrupt(db->handle());
 }
 
 CStopOnRequest::CStopOnRequest(CDatabase& db, const std::stop_token& stop)
     : m_db(db), m_interrupt(stop, Interrupt{&db}) {
-    sqlite3_progress_handler(db.handle(), kStepsBetweenChecks, &stopRequested,
-                             const_cast<std::stop_token*>(&stop));
+    if (!db.isServer())
+        sqlite3_progress_handler(db.handle(), kStepsBetweenChecks, &stopRequested,
+                                 const_cast<std::stop_token*>(&stop));
 }
 
 CStopOnRequest::~CStopOnRequest() {
-    sqlite3_progress_handler(m_db.handle(), 0, nullptr, nullptr);
+    if (!m_db.isServer() && m_db.IsOpen())
+        sqlite3_progress_handler(m_db.handle(), 0, nullptr, nullptr);
 }

@@ -5,6 +5,7 @@
 #include "data/Database.h"
 #include "data/DbException.h"
 #include "data/EngineError.h"
+#include "data/Schema.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
 
@@ -16,7 +17,30 @@ std::vector<CFieldInfo> storedColumns(CDatabase& db, const QString& name) {
     return fields;
 }
 
+namespace {
+
+// On the team's server the tables are made from the file's definitions, with columns of
+// their own besides that only the data layer reads: the definitions tell the shown ones.
+bool readServerTable(const QString& name, QString& storedName, std::vector<CFieldInfo>& fields) {
+    for (const SourceDef* table : schema::tables()) {
+        if (name.compare(QLatin1String(table->name), Qt::CaseInsensitive) != 0)
+            continue;
+        storedName = QLatin1String(table->name);
+        for (const QString& column : schema::tableColumns(*table))
+            fields.push_back({column, schema::columnType(*table, column)});
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 CTableDef::CTableDef(CDatabase& db, const QString& name) {
+    if (db.isServer()) {
+        if (!readServerTable(name, m_name, m_fields))
+            throw dbError(SQLITE_ERROR, QStringLiteral("no such table: %1").arg(name));
+        return;
+    }
     CStatement lookup(db, QStringLiteral("SELECT name FROM sqlite_master "
                                          "WHERE type = 'table' AND lower(name) = lower(?1)"));
     lookup.bind(1, name);

@@ -2,13 +2,17 @@
 
 #include <QStringList>
 
+#include "data/Database.h"
 #include "data/Statement.h"
 
 namespace {
 
-// An alarm without a status is not watched either: it compares as unknown.
-QString watchedSql(std::span<const int> unwatched) {
+// An alarm without a status is not watched either: it compares as unknown. On the team's
+// server each user watches the alarms they made.
+QString watchedSql(const CDatabase& db, std::span<const int> unwatched) {
     QStringList conditions{QStringLiteral("date IS NOT NULL"), QStringLiteral("time IS NOT NULL")};
+    if (db.isServer())
+        conditions << QStringLiteral("created_by = current_user");
     for (int status : unwatched)
         conditions << QStringLiteral("status <> %1").arg(status);
     return QStringLiteral("SELECT id, date, time FROM Alarm WHERE ") +
@@ -24,7 +28,7 @@ void readInto(CStatement& rows, std::vector<WatchedAlarmRow>& alarms) {
 
 std::vector<WatchedAlarmRow> readWatchedAlarms(CDatabase& db, std::span<const int> unwatched) {
     std::vector<WatchedAlarmRow> alarms;
-    CStatement rows(db, watchedSql(unwatched));
+    CStatement rows(db, watchedSql(db, unwatched));
     readInto(rows, alarms);
     return alarms;
 }
@@ -32,7 +36,7 @@ std::vector<WatchedAlarmRow> readWatchedAlarms(CDatabase& db, std::span<const in
 std::vector<WatchedAlarmRow> readWatchedAlarms(CDatabase& db, std::span<const int> unwatched,
                                                std::span<const qint32> ids) {
     std::vector<WatchedAlarmRow> alarms;
-    CStatement row(db, watchedSql(unwatched) + QStringLiteral(" AND id = ?1"));
+    CStatement row(db, watchedSql(db, unwatched) + QStringLiteral(" AND id = ?1"));
     for (qint32 id : ids) {
         row.bind(1, id);
         readInto(row, alarms);

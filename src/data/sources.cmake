@@ -39,6 +39,8 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/ServerConnection.cpp
     src/data/ServerCopy.cpp
     src/data/ServerSchema.cpp
+    src/data/ServerSql.cpp
+    src/data/ServerStatement.cpp
     src/data/SortedKeys.cpp
     src/data/SyncState.cpp
     src/data/SortTerms.cpp

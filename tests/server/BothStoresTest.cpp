@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QUrl>
+
+#include "ServerTestSupport.h"
+#include "alarms/TakeDueAlarm.h"
+#include "data/AlarmRcs.h"
+#include "data/ChangeNotifier.h"
+#include "data/ContactRcs.h"
+#include "data/Database.h"
+#include "data/FirmFirmQRcs.h"
+#include "data/FirmRcs.h"
+#include "data/PersonRcs.h"
+#include "data/ServerConnection.h"
+#include "data/ServerSchema.h"
+#include "data/WatchedAlarms.h"
+#include "support/TempWorkDir.h"
+
+namespace {
+
+enum class Store { File, Server };
+
+QString serverPassword() {
+    return QString::fromUtf8(PgTestServer::kPassword);
+}
+
+// One fixture, two engines: the same record-set work on a new contacts file and on a new
+// server database.
+class BothStores : public TempWorkDirTest, public testing::WithParamInterface<Store> {
+protected:
+    void SetUp() override {
+        TempWorkDirTest::SetUp();
+        if (GetParam() == Store::File) {
+            location = path(QStringLiteral("Tarvex.mdb"));
+            CDatabase::Create(location, {});
+        } else {
+            location = testServer().createDatabase();
+            CServerConnection setup(location, serverPassword());
+            serverschema::ensure(setup);
+        }
+        open(db);
+    }
+    void TearDown() override {
+        db.Close();
+        TempWorkDirTest::TearDown();
+    }
+    // Opens another connection to the same store, as a second program or user would.
+    void open(CDatabase& connection) const {
+        if (GetParam() == Store::File)
+            connection.Open(location);
+        else
+            connection.OpenServer(location, serverPassword());
+    }
+    static qint64 add(CRecordSet& records,
+                      std::initializer_list<std::pair<const char*, QVariant>> values) {
+        records.AddNew();
+        for (const auto& [column, value] : values)
+            records.setValue(QLatin1String(column), value);
+        records.Update();
+        return records.GetLastModifiedBookmark();
+    }
+    static QStringList column(CRecordSet& records, const char* name) {
+        QStringList seen;
+        for (records.MoveFirst(); !records.IsEOF(); records.MoveNext())
+            seen << records.text(QLatin1String(name));
+        return seen;
+    }
+
+    QString location;
+    CDatabase db;
+};
+
+}  // namespace
+
+TEST_P(BothStores, RecordsAreAddedReadSortedFilteredAndFound) {
+    CPersonRcs persons(&db);
+    persons.Open();
+    for (const char* name : {"Zorn Anna", "adams Bob", "Müller Max", "MÜLLER Eva", "Brown Bea"}) {
+        const QStringList parts = QString::fromUtf8(name).split(u' ');
+        add(persons, {{"lastname", parts[0]}, {"firstname", parts[1]}});
+    }
+    persons.m_strSort = QStringLiteral("lastname, firstname");
+    persons.Requery();
+    EXPECT_EQ(column(persons, "firstname"), (QStringList{"Bob", "Bea", "Eva", "Max", "Anna"}));
+
+    // "=" and LIKE ignore letter case beyond ASCII; the engine's wildcards and sets work.
+    const auto count = [&](const QString& filter) {
+        persons.m_strFilter = filter;
+        persons.Requery();
+        return persons.GetRecordCount();
+    };
+    EXPECT_EQ(count(QStringLiteral("lastname = 'müller'")), 2);
+    EXPECT_EQ(count(QStringLiteral("lastname like 'M?LLER'")), 2);
+    EXPECT_EQ(count(QStringLiteral("lastname like '[a-b]*'")), 2);
+    EXPECT_EQ(count(QStringLiteral("lastname like '[!a-b]*'")), 3);
+    EXPECT_EQ(count(QStringLiteral("[lastname] + ' ' + [firstname] like 'a* b*'")), 1);
+    EXPECT_EQ(count(QStringLiteral("lastname not like 'm*'")), 3);
+    EXPECT_EQ(count(QStringLiteral("firstname like '*e*'")), 2);
+    EXPECT_EQ(count(QStringLiteral("lastname like '[*]'")), 0);
+
+    persons.m_strFilter.clear();
+    persons.Requery();
+    EXPECT_TRUE(persons.FindFirst(QStringLiteral("firstname = 'EVA'")));
+    EXPECT_EQ(persons.text(QStringLiteral("lastname")), QStringLiteral("MÜLLER"));
+    EXPECT_THROW(persons.FindFirst(QStringLiteral("nosuchcolumn = 1")), CDbException);
+
+    // A stored query groups names that differ only in letter case.
+    CFirmRcs firms(&db);
+    firms.Open();
+    add(firms, {{"name", QStringLiteral("Ölwerk")}});
+    add(firms, {{"name", QStringLiteral("ÖLWERK")}});
+    add(firms, {{"name", QStringLiteral("Acme")}});
+    CFirmFirmQRcs names(&db);
+    names.Open();
+    EXPECT_EQ(names.GetRecordCount(), 2);
+}
+
+TEST_P(BothStores, EditsDeletesAndMomentsRoundTrip) {
+    CContactRcs contacts(&db);
+    contacts.Open();
+    const QDateTime moment(QDate(2003, 4, 5), QTime(10, 20, 30));
+    const QString awkward = QStringLiteral("it's \"quoted\"\\ and\ttabbed");
+    const qint64 id =
+        add(contacts, {{"time", moment}, {"description", awkward}, {"person", "Pérez"}});
+    contacts.Requery();
+    ASSERT_FALSE(contacts.IsEOF());
+    EXPECT_EQ(contacts.dateTime(QStringLiteral("time")), moment);
+    EXPECT_EQ(contacts.text(QStringLiteral("person")), QStringLiteral("Pérez"));
+    EXPECT_EQ(contacts.text(QStringLiteral("description")), awkward);
+    EXPECT_EQ(contacts.GetBookmark(), id);
+
+    contacts.Edit();
+    contacts.setValue(QStringLiteral("time"), QDateTime(QDate(2031, 12, 31), QTime(23, 59, 59)));
+    contacts.Update();
+    contacts.m_strFilter = QStringLiteral("time like '2031/12/31'");
+    contacts.Requery();
+    EXPECT_EQ(contacts.GetRecordCount(), 1);
+
+    contacts.Delete();
+    contacts.m_strFilter.clear();
+    contacts.Requery();
+    EXPECT_TRUE(contacts.IsEOF());
+}
+
+TEST_P(BothStores, AnotherConnectionsCommitIsAnnounced) {
+    CDatabase other;
+    open(other);
+    std::vector<DataChange> announced;
+    const QMetaObject::Connection listening =
+        QObject::connect(&changeNotifier(), &CChangeNotifier::changed,
+                         [&announced](const DataChange& change) { announced.push_back(change); });
+    CPersonRcs persons(&other);
+    persons.Open();
+    const qint64 id = add(persons, {{"lastname", QStringLiteral("Neu")}});
+    // The writer's own connection announces its commit at once.
+    ASSERT_GE(announced.size(), 1u);
+    ASSERT_TRUE(announced.back().table(u"Person"));
+    EXPECT_EQ(announced.back().table(u"Person")->inserted, std::vector<qint32>{qint32(id)});
+    if (GetParam() == Store::Server) {
+        // The server tells every listening client; the reader takes it in when it looks.
+        announced.clear();
+        for (int i = 0; i < 50 && announced.empty(); ++i) {
+            QTest::qWait(20);
+            db.takeServerNotifications();
+            db.announceCommitted();
+        }
+        ASSERT_EQ(announced.size(), 1u);
+        EXPECT_TRUE(announced[0].touches(u"Person"));
+    }
+    QObject::disconnect(listening);
+}
+
+INSTANTIATE_TEST_SUITE_P(Store, BothStores, testing::Values(Store::File, Store::Server),
+                         [](const testing::TestParamInfo<Store>& info) {
+                             return info.param == Store::File ? "File" : "Server";
+                         });
+
+// Two users on one server: the second save of a record both opened is refused, keeps the
+// typed text, and a delete of a record changed meanwhile is refused too.
+TEST(TeamServer, ASaveDoesNotOverwriteAnotherUsersChangeUnseen) {
+    const QString uri = testServer().createDatabase();
+    {
+        CServerConnection setup(uri, serverPassword());
+        serverschema::ensure(setup);
+    }
+    CDatabase first, second;
+    first.OpenServer(uri, serverPassword());
+    second.OpenServer(uri, serverPassword());
+    CPersonRcs mine(&first);
+    mine.Open();
+    mine.AddNew();
+    mine.setValue(QStringLiteral("lastname"), QStringLiteral("Alt"));
+    mine.Update();
+    mine.Requery();
+    CPersonRcs theirs(&second);
+    theirs.Open();
+
+    mine.Edit();
+    theirs.Edit();
+    theirs.setValue(QStringLiteral("firstname"), QStringLiteral("Theirs"));
+    theirs.Update();
+    mine.setValue(QStringLiteral("firstname"), QStringLiteral("Mine"));
+    try {
+        mine.Update();
+        FAIL() << "the second save went through";
+    } catch (const CDbException& error) {
+        EXPECT_EQ(error.code(), CRecordSet::kChangedElsewhere);
+    }
+    EXPECT_EQ(mine.GetEditMode(), CRecordSet::dbEditInProgress);
+    EXPECT_EQ(mine.text(QStringLiteral("firstname")), QStringLiteral("Mine"));
+
+    // After a reload the save goes through.
+    mine.CancelUpdate();
+    mine.Requery();
+    EXPECT_EQ(mine.text(QStringLiteral("firstname")), QStringLiteral("Theirs"));
+    mine.Edit();
+    mine.setValue(QStringLiteral("firstname"), QStringLiteral("Mine"));
+    EXPECT_NO_THROW(mine.Update());
+
+    // Their view is now stale: their delete is refused rather than losing my save.
+    EXPECT_THROW(theirs.Delete(), CDbException);
+    theirs.Requery();
+    EXPECT_NO_THROW(theirs.Delete());
+}
+
+TEST(TeamServer, AUserWhoMayOnlyReadGetsReadOnlyRecordSets) {
+    const QString uri = testServer().createDatabase();
+    {
+        CServerConnection setup(uri, serverPassword());
+        serverschema::ensure(setup);
+        setup.exec(QStringLiteral("INSERT INTO \"Person\" (lastname) VALUES ('Da')"));
+    }
+    auto admin = testServer().admin();
+    admin->exec(QStringLiteral("DROP ROLE IF EXISTS only_reads"));
+    admin->exec(QStringLiteral("CREATE ROLE only_reads LOGIN PASSWORD 'readpw'"));
+    const QString database = QUrl(uri).path().mid(1);
+    auto owner = testServer().admin(database);
+    owner->exec(QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO only_reads"));
+
+    CDatabase reader;
+    reader.OpenServer(testServer().uri(database, QStringLiteral("only_reads")),
+                      QStringLiteral("readpw"));
+    EXPECT_TRUE(reader.isReadOnly());
+    CPersonRcs persons(&reader);
+    persons.Open();
+    EXPECT_EQ(persons.text(QStringLiteral("lastname")), QStringLiteral("Da"));
+    EXPECT_THROW(persons.Edit(), CDbException);
+}
+
+TEST(TeamServer, EachUserWatchesTheAlarmsTheyMade) {
+    const QString uri = testServer().createDatabase();
+    const QString database = QUrl(uri).path().mid(1);
+    {
+        CServerConnection setup(uri, serverPassword());
+        serverschema::ensure(setup);
+        setup.exec(
+            QStringLiteral("INSERT INTO \"Alarm\" (name, date, time, status) VALUES "
+                           "('mine', '2030-01-01', '2030-01-01 09:00:00', 0)"));
+    }
+    auto admin = testServer().admin();
+    admin->exec(QStringLiteral("DROP ROLE IF EXISTS colleague"));
+    admin->exec(QStringLiteral("CREATE ROLE colleague LOGIN PASSWORD 'colpw'"));
+    auto owner = testServer().admin(database);
+    owner->exec(QStringLiteral("GRANT ALL ON ALL TABLES IN SCHEMA public TO colleague"));
+    owner->exec(QStringLiteral("GRANT ALL ON ALL SEQUENCES IN SCHEMA public TO colleague"));
+
+    CDatabase colleague;
+    colleague.OpenServer(testServer().uri(database, QStringLiteral("colleague")),
+                         QStringLiteral("colpw"));
+    CAlarmRcs alarms(&colleague);
+    alarms.Open();
+    alarms.AddNew();
+    alarms.setValue(QStringLiteral("name"), QStringLiteral("theirs"));
+    alarms.setValue(QStringLiteral("date"), QDateTime(QDate(2030, 1, 2), QTime(0, 0)));
+    alarms.setValue(QStringLiteral("time"), QDateTime(QDate(1899, 12, 30), QTime(10, 0)));
+    alarms.setValue(QStringLiteral("status"), 0);
+    alarms.Update();
+
+    CDatabase me;
+    me.OpenServer(uri, serverPassword());
+    const auto mine = readWatchedAlarms(me, {});
+    const auto theirs = readWatchedAlarms(colleague, {});
+    ASSERT_EQ(mine.size(), 1u);
+    ASSERT_EQ(theirs.size(), 1u);
+    EXPECT_NE(mine[0].id, theirs[0].id);
+}
+
+// Two running clients of one user find the same alarm due: one of them takes it.
+TEST(TeamServer, ADueAlarmIsTakenByOneClientOnly) {
+    const QString uri = testServer().createDatabase();
+    {
+        CServerConnection setup(uri, serverPassword());
+        serverschema::ensure(setup);
+        setup.exec(
+            QStringLiteral("INSERT INTO \"Alarm\" (id, name, date, time, status) VALUES "
+                           "(1, 'call', '2001-01-01', '1899-12-30 09:00:00', 1), "
+                           "(2, 'later', '2999-01-01', '1899-12-30 09:00:00', 1)"));
+    }
+    CDatabase first, second;
+    first.OpenServer(uri, serverPassword());
+    second.OpenServer(uri, serverPassword());
+    const std::optional<TakenAlarm> taken = TakeDueAlarm(first, 1);
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(taken->subject, QStringLiteral("call"));
+    EXPECT_EQ(taken->moment, QStringLiteral("2001/01/01 09:00:00"));
+    EXPECT_FALSE(TakeDueAlarm(second, 1));
+    EXPECT_FALSE(TakeDueAlarm(second, 2));
+    EXPECT_FALSE(TakeDueAlarm(second, 3));
+}
