@@ -7,6 +7,7 @@
 #include "data/ChangeNotifier.h"
 #include "data/ErrorReport.h"
 #include "data/RecordSet.h"
+#include "platform/Prompter.h"
 
 namespace {
 
@@ -110,7 +111,14 @@ bool CRecordStateMachine::Save() {
     const bool added = state() == State::Add;
     {
         WritingScope own(m_writing);
-        m_recordSet.Update();
+        try {
+            m_recordSet.Update();
+        } catch (const CDbException& error) {
+            if (error.code() != CRecordSet::kChangedElsewhere)
+                throw;
+            ReloadOrKeepChanged();
+            return false;
+        }
         m_steps.AfterUpdate(added);
     }
     m_lastPost = Post::Saved;
@@ -136,7 +144,20 @@ bool CRecordStateMachine::Delete() {
     {
         WritingScope own(m_writing);
         // A delete that fails leaves the record, the set and the window as they were.
-        m_recordSet.Delete();
+        try {
+            m_recordSet.Delete();
+        } catch (const CDbException& error) {
+            if (error.code() != CRecordSet::kChangedElsewhere)
+                throw;
+            // The record set holds the changed record now: it is shown and asked about.
+            m_steps.RefreshPosition();
+            if (messageBox(QStringLiteral("Another user changed this record since you opened "
+                                          "it; it now shows their version.\n\nDo you still "
+                                          "want to delete it?"),
+                           Prompter::Buttons::YesNo, Prompter::Icon::Exclamation) != Prompter::Yes)
+                return false;
+            m_recordSet.Delete();
+        }
     }
     // The record is gone; a failure to reach its neighbour is reported and leaves empty
     // fields.
@@ -147,6 +168,22 @@ bool CRecordStateMachine::Delete() {
     m_steps.DoAfterPost();
     m_steps.RefreshPosition();
     return true;
+}
+
+void CRecordStateMachine::ReloadOrKeepChanged() {
+    const int answer = messageBox(
+        QStringLiteral("The record was changed by another user since you opened it.\n\n"
+                       "Do you want to reload it? Yes shows their version instead of your "
+                       "changes. No keeps your changes on screen; saving them then replaces "
+                       "the other user's version."),
+        Prompter::Buttons::YesNo, Prompter::Icon::Exclamation);
+    if (answer != Prompter::Yes) {
+        m_recordSet.AdoptStoredVersion();
+        return;
+    }
+    m_recordSet.CancelUpdate();
+    m_steps.EnableControls(false);
+    m_steps.RefreshPosition();
 }
 
 void CRecordStateMachine::StepOffDeleted() {

@@ -84,6 +84,9 @@ public:
     bool ApplyChange(const DataChange& change);
 
 private:
+    // After a save refused because another user saved the record meanwhile: shows their
+    // version, or keeps the typed values to save over it, as the user chooses.
+    void ReloadOrKeepChanged();
     // After the current record went away: its successor, else its predecessor, else
     // empty fields.
     void StepOffDeleted();
