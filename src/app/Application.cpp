@@ -12,11 +12,13 @@
 #include "app/GuardedApplication.h"
 #include "app/MainFrame.h"
 #include "app/SaveScript.h"
+#include "app/Settings.h"
 #include "app/TipOfDayDialog.h"
 #include "app/WindowKinds.h"
 #include "data/Connection.h"
 #include "data/ErrorReport.h"
 #include "data/FileDamage.h"
+#include "data/ServerConnection.h"
 #include "lists/QtPrintDevice.h"
 #include "platform/CommandIcon.h"
 #include "platform/Prompter.h"
@@ -42,7 +44,15 @@ bool StartSession(CMainFrame& frame, const QStringList& arguments) {
         if (CMainFrame* main = CMainFrame::instance())
             main->ShowHelp(context.isEmpty() ? QStringLiteral("db-errors") : context);
     });
-    setDatabasePath(workingDirectory() + QStringLiteral("Tarvex.mdb"));
+    const QString server = databaseServerSetting();
+    if (!server.isEmpty()) {
+        if (const QString problem = serverUriProblem(server); !problem.isEmpty()) {
+            messageBox(problem + QStringLiteral("\n\n(Tarvex.ini, section [database], key server)"),
+                       Prompter::Buttons::Ok, Prompter::Icon::Stop);
+            return false;
+        }
+    }
+    setDatabasePath(server.isEmpty() ? workingDirectory() + QStringLiteral("Tarvex.mdb") : server);
     // Damage can be noticed on any thread and in the middle of a read: the message waits
     // for the event loop.
     filedamage::setListener([] {

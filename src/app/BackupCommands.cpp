@@ -15,6 +15,7 @@
 #include "data/DatabaseBackup.h"
 #include "data/ErrorReport.h"
 #include "data/KnownValueLoader.h"
+#include "data/ServerConnection.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "platform/WaitCursor.h"
@@ -66,9 +67,24 @@ std::optional<QString> backupPassword(const QString& path) {
             .arg(QFileInfo(path).fileName()));
 }
 
+// On the team's server the data is kept by the server, and so are its backups: true (after
+// saying so) when that is where Tarvex works.
+bool onServer() {
+    if (!sharedDatabase().isServer())
+        return false;
+    messageBox(QStringLiteral("Tarvex works on the team's server %1. Its data is kept by the "
+                              "server's own backups, not by copies of a contacts file: ask the "
+                              "server's administrator to back up or restore it.")
+                   .arg(sharedDatabase().server().server()),
+               Prompter::Buttons::Ok, Prompter::Icon::Information);
+    return true;
+}
+
 }  // namespace
 
 void RunBackup(QWidget* parent) {
+    if (onServer())
+        return;
     // The chooser opens in the proposed folder only when it exists.
     QDir().mkpath(backupfiles::folderOf(databasePath()));
     const QString target =
@@ -87,6 +103,8 @@ void RunBackup(QWidget* parent) {
 }
 
 void RunRestore(CMainFrame& frame) {
+    if (onServer())
+        return;
     const QString path = prompter().openFileName(QStringLiteral("Restore"), kFilter);
     if (path.isEmpty())
         return;
@@ -129,7 +147,7 @@ void RunRestore(CMainFrame& frame) {
 }
 
 bool BackupOnExit() {
-    if (!settings().backupOnExit || !sharedDatabase().IsOpen())
+    if (!settings().backupOnExit || !sharedDatabase().IsOpen() || sharedDatabase().isServer())
         return true;
     const QString folder = backupfiles::folderOf(databasePath());
     if (!backupfiles::changedSinceNewest(databasePath(), folder, sharedDatabase().lastCommit()))

@@ -14,6 +14,8 @@
 #include "data/Database.h"
 #include "data/DbException.h"
 #include "data/ErrorReport.h"
+#include "data/ServerConnection.h"
+#include "data/ServerSchema.h"
 #include "platform/DialogButtons.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
@@ -37,11 +39,17 @@ CDatabaseAccessDialog::CDatabaseAccessDialog(QWidget* parent) : QDialog(parent) 
     m_againLabel->setBuddy(m_again);
     groupLayout->addWidget(m_againLabel);
     groupLayout->addWidget(m_again);
-    showPasswordAgain(!QFileInfo::exists(databasePath()));
+    const bool server = CDatabase::isServerAddress(databasePath());
+    showPasswordAgain(!server && !QFileInfo::exists(databasePath()));
+    if (server)
+        group->setTitle(QStringLiteral("&Enter your password on the server"));
 
-    auto* note = new QLabel(QStringLiteral("If there is no password just press Enter\n"
-                                           "To set database password go to Tools->Options"),
-                            this);
+    auto* note = new QLabel(
+        server ? QStringLiteral("Server: %1\nThe password is not kept.").arg(databasePath())
+               : QStringLiteral("If there is no password just press Enter\n"
+                                "To set database password go to "
+                                "Tools->Options"),
+        this);
     QDialogButtonBox* buttons = okCancelButtons(this);
 
     auto* layout = new QVBoxLayout(this);
@@ -72,10 +80,32 @@ bool CDatabaseAccessDialog::createMissingDatabase(const QString& path, const QSt
     return reportDbErrors([&] { CDatabase::Create(path, password); });
 }
 
+bool CDatabaseAccessDialog::createMissingServerSchema(const QString& uri, const QString& password) {
+    return reportDbErrors([&] {
+        CServerConnection server(uri, password);
+        if (serverschema::version(server) > 0)
+            return;
+        const QString question =
+            QStringLiteral(
+                "The database \"%1\" on the server %2 holds no Tarvex tables yet.\n\n"
+                "Do you want to create them now, empty?")
+                .arg(server.database(), server.server());
+        if (messageBox(question, Prompter::Buttons::YesNo, Prompter::Icon::Question) ==
+            Prompter::Yes)
+            serverschema::ensure(server);
+    });
+}
+
 void CDatabaseAccessDialog::accept() {
     const QString password = m_password->text();
     const QString path = databasePath();
-    if (!QFileInfo::exists(path)) {
+    if (CDatabase::isServerAddress(path)) {
+        if (!createMissingServerSchema(path, password)) {
+            m_password->selectAll();
+            m_password->setFocus();
+            return;
+        }
+    } else if (!QFileInfo::exists(path)) {
         if (!password.isEmpty() && m_again->text() != password) {
             showPasswordAgain(true);
             messageBox(QStringLiteral("The two passwords differ. Type the same password in both "

@@ -18,6 +18,9 @@ public:
 
 private:
     bool createMissingDatabase(const QString& path, const QString& password);
+    // Offers to create the tables in a server database that has none; false when the
+    // server cannot be reached or refused.
+    bool createMissingServerSchema(const QString& uri, const QString& password);
     void showPasswordAgain(bool shown);
 
     QLineEdit* m_password;

@@ -15,7 +15,8 @@ CFileTasks::~CFileTasks() = default;
 void CFileTasks::StartIntegrityCheck() {
     // With the rollback journal, a reader keeps every writer waiting: a check of the whole
     // file would hold up the user's saves for as long as it reads.
-    if (sharedDatabase().journalMode() == QLatin1String("delete"))
+    // The team's server looks after its own storage.
+    if (sharedDatabase().journalMode() == QLatin1String("delete") || sharedDatabase().isServer())
         return;
     m_integrityCheck = std::make_unique<CIntegrityCheck>(databasePath(), currentPassword());
 }

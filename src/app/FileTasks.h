@@ -27,6 +27,7 @@ public:
 
     // Looks once a second for other programs' commits, from now on.
     void StartChangeWatch();
+    CExternalChangeWatch& changeWatch() const { return *m_changeWatch; }
     // Looks now (a window was activated), when the watch runs.
     void LookForOtherWriters();
 

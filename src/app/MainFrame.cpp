@@ -51,6 +51,7 @@
 #include "data/KnownValueLoader.h"
 #include "data/KnownValues.h"
 #include "data/RecordLocator.h"
+#include "data/ServerConnection.h"
 #include "duplicates/DuplicatesDialog.h"
 #include "exchange/ExportDialog.h"
 #include "exchange/ImportDialog.h"
@@ -141,6 +142,10 @@ CMainFrame::CMainFrame(CDocTemplateRegistry templates)
     settings().Load();
     LoadPrintSetup();
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
+    connect(&m_fileTasks.changeWatch(), &CExternalChangeWatch::serverConnection, this,
+            [this](bool, const QString& text) {
+                m_menus->showFileNote(QStringLiteral("Server %1: %2").arg(serverName(), text));
+            });
     connect(&m_mergeHistory, &duplicates::CMergeHistory::changed, this,
             &CMainFrame::UpdateCommandStates);
     m_recordKeys = std::make_unique<CRecordKeys>(
@@ -258,7 +263,18 @@ void CMainFrame::exitProgram() {
     m_tray->minimizeWindow();
 }
 
+QString CMainFrame::serverName() const {
+    const CServerConnection& server = sharedDatabase().server();
+    return QStringLiteral("%1, database %2, user %3")
+        .arg(server.server(), server.database(), server.user());
+}
+
 void CMainFrame::ShowFileNote() {
+    if (sharedDatabase().isServer()) {
+        m_menus->showFileNote(QStringLiteral("Server %1").arg(serverName()));
+        updateTitle();
+        return;
+    }
     const QString network = sharedDatabase().networkFileSystem();
     m_menus->showFileNote(
         network.isEmpty()
@@ -535,7 +551,9 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow* window) {
 }
 
 void CMainFrame::updateTitle() {
-    const QString caption = loadString(113);
+    QString caption = loadString(113);
+    if (sharedDatabase().isServer())
+        caption += QStringLiteral(" (server %1)").arg(serverName());
     CSpawnMDIChildWnd* child = activeChild();
     if (child && child->document()) {
         setWindowTitle(caption + QStringLiteral(" - ") + child->document()->GetTitle());

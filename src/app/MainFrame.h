@@ -119,6 +119,8 @@ private:
     bool IsCommandEnabled(int id) const;
     void onSubWindowActivated(QMdiSubWindow* window);
     void updateTitle();
+    // The server in use, in words: "host:port, database name, user name".
+    QString serverName() const;
     void showAbout();
     void showOptions();
     void exitProgram();

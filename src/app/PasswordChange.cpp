@@ -55,6 +55,12 @@ CPasswordChangeDialog::CPasswordChangeDialog(QWidget* parent) : QDialog(parent) 
 }
 
 void CPasswordChangeDialog::accept() {
+    if (sharedDatabase().isServer()) {
+        messageBox(QStringLiteral("On the team's server your password is the server's: ask the "
+                                  "server's administrator to change it."),
+                   Prompter::Buttons::Ok, Prompter::Icon::Information);
+        return;
+    }
     if (m_new->text() != m_again->text()) {
         messageBox(loadString(60019));
         m_new->setFocus();
