@@ -12,7 +12,7 @@
 #include "data/Database.h"
 #include "data/Statement.h"
 #include "data/SyncState.h"
-#include "sync/ContactSync.h"
+#include "sync/CollectionSync.h"
 #include "sync/DavClient.h"
 
 namespace {
@@ -136,9 +136,10 @@ QByteArray reportBody(const QString& token, bool withData) {
 }
 
 Timing timedSync(CDatabase& db, const SyncAccount& account, SyncSummary& summary) {
-    CContactSync sync(db, account);
+    const std::unique_ptr<CCollectionSync> engine = CCollectionSync::forAddressBook(db, account);
+    CCollectionSync& sync = *engine;
     QEventLoop loop;
-    QObject::connect(&sync, &CContactSync::finished, &loop, [&](const SyncSummary& done) {
+    QObject::connect(&sync, &CCollectionSync::finished, &loop, [&](const SyncSummary& done) {
         summary = done;
         loop.quit();
     });

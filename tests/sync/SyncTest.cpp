@@ -204,7 +204,7 @@ TEST_F(SyncTest, ACardChangedOnTheServerWhileSendingIsMergedNotOverwritten) {
     setPerson(id, "phone_mobile", "+1 new");
     bool changed = false;
     const SyncSummary summary =
-        sync(SyncAccount::Conflict::Server, {}, [&](CContactSync&, const QString& text) {
+        sync(SyncAccount::Conflict::Server, {}, [&](CCollectionSync&, const QString& text) {
             if (changed || !text.contains(u"sending"))
                 return;
             changed = true;
@@ -251,7 +251,7 @@ TEST_F(SyncTest, AServerGoneInTheMiddleLosesNothingAndTheNextSyncCompletes) {
     putCard("remote", card("u-remote", "Remote", "R"));
     bool stopped = false;
     const SyncSummary cut =
-        sync(SyncAccount::Conflict::Server, {}, [&](CContactSync&, const QString& text) {
+        sync(SyncAccount::Conflict::Server, {}, [&](CCollectionSync&, const QString& text) {
             if (!stopped && text.contains(u"sending")) {
                 stopped = true;
                 stopServer();
@@ -351,15 +351,7 @@ TEST_F(SyncTest, AWrongPasswordIsSaidInPlainWordsAndChangesNothing) {
     addPerson("Local", "L");
     SyncAccount wrong = account();
     wrong.password = QStringLiteral("nope");
-    CContactSync engine(db, wrong);
-    SyncSummary summary;
-    QEventLoop loop;
-    QObject::connect(&engine, &CContactSync::finished, &loop, [&](const SyncSummary& done) {
-        summary = done;
-        loop.quit();
-    });
-    engine.start();
-    loop.exec();
+    const SyncSummary summary = run(*CCollectionSync::forAddressBook(db, wrong));
     EXPECT_TRUE(summary.error.contains(u"user name or password")) << summary.error.toStdString();
     EXPECT_TRUE(readSyncItems(db, wrong.collectionKey()).isEmpty());
     EXPECT_EQ(rowsIn("Person"), 1);
