@@ -103,6 +103,7 @@ void CCollectionSync::start() {
         return;
     m_running = true;
     m_rounds = 0;
+    m_listAll = false;
     m_summary = {};
     round();
 }
@@ -163,7 +164,7 @@ void CCollectionSync::compareCtag() {
             return;
         }
         const QString ctag = reply.resources.value(0).ctag;
-        if (!ctag.isEmpty() && ctag == m_state.ctag) {
+        if (!ctag.isEmpty() && ctag == m_state.ctag && !m_listAll) {
             m_newState.ctag = ctag;
             changesArrived({}, QString(), false);
         } else {
@@ -173,6 +174,7 @@ void CCollectionSync::compareCtag() {
 }
 
 void CCollectionSync::listAll() {
+    m_listAll = false;
     m_client->propfind(m_collectionUrl.toString(), 1, kEtagListBody, [this](const DavReply& reply) {
         if (!reply.ok()) {
             stop(errorOf(reply, tr("listing the %1").arg(m_mapping->collectionName())));
@@ -503,8 +505,10 @@ void CCollectionSync::uploadDone(const Upload& upload, const DavReply& reply) {
         if (m_uploaded.size() >= kUploadsPerBatch)
             flushUploaded();
     } else if (reply.status == 412) {
-        // The resource changed on the server meanwhile: the next round merges it.
+        // The resource changed on the server meanwhile: the next round merges it, and
+        // looks at every ETag rather than trust the ctag.
         m_again = true;
+        m_listAll = true;
     } else {
         flushUploaded();
         stop(errorOf(reply, upload.remove ? tr("deleting on the server") : tr("sending a change")));

@@ -91,6 +91,7 @@ private:
     bool m_running = false;
     int m_rounds = 0;
     bool m_again = false;
+    bool m_listAll = false;  // the ctag is not enough: a write found the server changed
     SyncSummary m_summary;
 
     // The round under way.
