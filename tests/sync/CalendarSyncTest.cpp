@@ -1,10 +1,15 @@
 #include <QProcess>
 
+#include <map>
 #include "RadicaleFixture.h"
+
+#include "alarms/AlarmScheduler.h"
 #include "alarms/AlarmStatus.h"
+#include "alarms/AlarmTable.h"
+#include "alarms/SchedulerUpdate.h"
+#include "data/ChangeNotifier.h"
 #include "data/Statement.h"
 #include "data/StoredDateTime.h"
-#include "data/WatchedAlarms.h"
 #include "exchange/AlarmCalendar.h"
 
 namespace {
@@ -16,8 +21,34 @@ QByteArray event(const QString& uid, const QString& summary, const QByteArray& s
            "\r\nSUMMARY:" + summary.toUtf8() + "\r\n" + more + "END:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
+std::map<qint32, qint32> momentsOf(const AlarmTable& table) {
+    std::map<qint32, qint32> moments;
+    for (const AlarmEntry& entry : table)
+        moments[entry.id] = entry.when;
+    return moments;
+}
+
 class CalendarSyncTest : public RadicaleTest {
 protected:
+    void TearDown() override {
+        QObject::disconnect(m_heard);
+        m_scheduler.reset();
+        RadicaleTest::TearDown();
+    }
+    // A scheduler that follows the file through the change notifier, as the program's does.
+    void startScheduler() {
+        m_scheduler = std::make_unique<CAlarmScheduler>(&m_receiver, [](qint32) {});
+        ASSERT_TRUE(m_scheduler->Start(LoadAlarmTable(db)));
+        m_heard = QObject::connect(&changeNotifier(), &CChangeNotifier::changed,
+                                   [this](const DataChange& change) {
+                                       if (!UpdateSchedulerAfter(change, *m_scheduler, db))
+                                           m_scheduler->Start(LoadAlarmTable(db));
+                                   });
+    }
+    void expectSchedulerFollows() {
+        EXPECT_EQ(momentsOf(m_scheduler->watched()), momentsOf(LoadAlarmTable(db)));
+    }
+
     qint64 addAlarm(const QString& name, const QDateTime& when, int status = alarmstatus::Pending,
                     const QString& person = {}) {
         CStatement insert(db, QStringLiteral("INSERT INTO \"Alarm\" (\"name\", \"date\", \"time\", "
@@ -48,6 +79,10 @@ protected:
         rows.sort();
         return rows;
     }
+    QObject m_receiver;
+    std::unique_ptr<CAlarmScheduler> m_scheduler;
+    QMetaObject::Connection m_heard;
+
     QString calendarFolder() const {
         return m_serverDir.filePath(
             QStringLiteral("store/collection-root/%1/alarms").arg(QLatin1String(kUser)));
@@ -104,6 +139,7 @@ TEST_F(CalendarSyncTest, AlarmsMadeHereBecomeEventsWithRuleAndReminder) {
 
 TEST_F(CalendarSyncTest, EventsAddedChangedAndDeletedOnTheServerArriveHere) {
     const qint64 local = addAlarm("Mine", at(2026, 8, 1, 9, 0));
+    startScheduler();
     const QString href = putEvent(
         "phone", event("p-1", "Call Eva", "20260805T101500",
                        "RRULE:FREQ=YEARLY\r\nX-PHONE-COLOR:red\r\nDESCRIPTION:Bring the list\r\n"));
@@ -111,8 +147,8 @@ TEST_F(CalendarSyncTest, EventsAddedChangedAndDeletedOnTheServerArriveHere) {
     EXPECT_EQ(alarms(),
               (QStringList{"Call Eva|2026-08-05 10:15:00|5", "Mine|2026-08-01 09:00:00|1"}));
     // The scheduler's read sees it.
-    const int unwatched[] = {alarmstatus::Done, alarmstatus::Disabled};
-    EXPECT_EQ(readWatchedAlarms(db, unwatched).size(), 2u);
+    expectSchedulerFollows();
+    EXPECT_EQ(m_scheduler->watched().size(), 2u);
 
     putEvent("phone", event("p-1", "Call Eva back", "20260806T111500",
                             "X-PHONE-COLOR:red\r\nDESCRIPTION:Bring the list\r\n"));
@@ -120,6 +156,7 @@ TEST_F(CalendarSyncTest, EventsAddedChangedAndDeletedOnTheServerArriveHere) {
     EXPECT_EQ(changed.received, 1) << changed.text().toStdString();
     EXPECT_EQ(alarms(),
               (QStringList{"Call Eva back|2026-08-06 11:15:00|1", "Mine|2026-08-01 09:00:00|1"}));
+    expectSchedulerFollows();
 
     // A change here keeps what the phone wrote beside it.
     CStatement rename(db, QStringLiteral("UPDATE \"Alarm\" SET \"description\" = 'Bring two' "
@@ -138,6 +175,7 @@ TEST_F(CalendarSyncTest, EventsAddedChangedAndDeletedOnTheServerArriveHere) {
     EXPECT_EQ(deleted.deleted, 2) << deleted.text().toStdString();
     EXPECT_TRUE(alarms().isEmpty()) << alarms().join(u',').toStdString();
     EXPECT_TRUE(serverEvents().isEmpty());
+    expectSchedulerFollows();
 }
 
 TEST_F(CalendarSyncTest, ARuleNoAlarmHoldsStaysOnTheServerAsThePhoneWroteIt) {
