@@ -320,6 +320,14 @@ void CCollectionSync::reconcileNow() {
                 item = m_items.insert(resource.href, moved);
             }
             handled.insert(resource.href);
+            if (!server.standsForRecord) {
+                // Kept with no record, so that it is neither fetched again nor deleted.
+                batch.putItem({serverTable, 0, resource.href, resource.etag, server.uid,
+                               resource.data, QString()});
+                m_items.insert(resource.href, {serverTable, 0, resource.href, resource.etag,
+                                               server.uid, resource.data, QString()});
+                continue;
+            }
             if (!server.unheld.isEmpty())
                 ++m_summary.keptOnServer;
             SyncItem updated;
@@ -410,7 +418,7 @@ void CCollectionSync::reconcileNow() {
         }
 
         for (const SyncItem& item : std::as_const(m_items)) {
-            if (handled.contains(item.href))
+            if (handled.contains(item.href) || item.record == 0)
                 continue;
             const auto local = locals[item.table].find(item.record);
             if (local == locals[item.table].end()) {

@@ -181,7 +181,7 @@ QString CEventMapping::nameOf(SyncTable, const SyncFields& fields) const {
 SyncResourceRecord CEventMapping::read(const QByteArray& text) const {
     const std::optional<EventAlarm> event = alarmOfEvent(text);
     if (!event)
-        return {SyncTable::Alarm, {}, {}, {}};
+        return {SyncTable::Alarm, {}, {}, {}, false};
     SyncResourceRecord record{SyncTable::Alarm, fieldsOf(event->alarm), event->uid, {}};
     if (!event->ruleHeld)
         record.unheld.insert(kRepeat);

@@ -22,6 +22,9 @@ struct SyncResourceRecord {
     // Fields the resource holds in a form no record can: they are neither taken from it nor
     // written back to it, so that the other side's value stays as it is.
     QSet<QString> unheld;
+    // False for a resource that stands for no record (a task in a calendar): it is left as
+    // it is on the server, and nothing here stands for it.
+    bool standsForRecord = true;
 };
 
 // What the sync of one kind of collection needs to know: how its resources read as the

@@ -247,6 +247,11 @@ TEST_F(CalendarSyncTest, TheFirstSyncOfAFilledCalendarDoublesNothing) {
     putEvent("exported", eventOf(entry, eventUidOf(entry)));
     putEvent("copied", event("c-1", "Copied", "20261102T100000"));
     putEvent("phone", event("p-1", "Only there", "20261104T120000"));
+    // A task stands for no alarm: it stays as it is.
+    const QString task = putEvent("task",
+                                  "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//EN\r\n"
+                                  "BEGIN:VTODO\r\nUID:t-1\r\nDTSTAMP:20260101T000000Z\r\n"
+                                  "SUMMARY:Buy milk\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
 
     const SyncSummary summary = syncCalendar();
     ASSERT_TRUE(summary.ok()) << summary.text().toStdString();
@@ -255,6 +260,12 @@ TEST_F(CalendarSyncTest, TheFirstSyncOfAFilledCalendarDoublesNothing) {
                            "Only here|2026-11-03 11:00:00|1", "Only there|2026-11-04 12:00:00|1"}));
     EXPECT_EQ(serverEvents().size(), 4) << serverEvents().join(u'\n').toStdString();
     expectQuiet();
+    CStatement rename(db, QStringLiteral("UPDATE \"Alarm\" SET \"name\" = 'Only here!' "
+                                         "WHERE \"name\" = 'Only here'"));
+    rename.execute();
+    EXPECT_EQ(syncCalendar().sent, 1);
+    EXPECT_EQ(alarms().size(), 4);
+    EXPECT_TRUE(curl("GET", task).body.contains("SUMMARY:Buy milk"));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 """Prints "SUMMARY|DTSTART|RRULE|reminders|DESCRIPTION" for every event file in the folder
-given, sorted; the description's lines joined by "/"."""
+given, sorted; the description's lines joined by "/". Files without an event are left out."""
 import pathlib
 import sys
 
@@ -7,7 +7,10 @@ import vobject
 
 lines = []
 for path in pathlib.Path(sys.argv[1]).glob("*.ics"):
-    event = vobject.readOne(path.read_text(encoding="utf-8")).vevent
+    calendar = vobject.readOne(path.read_text(encoding="utf-8"))
+    if not hasattr(calendar, "vevent"):
+        continue
+    event = calendar.vevent
     rule = event.rrule.value if hasattr(event, "rrule") else ""
     reminders = len(event.contents.get("valarm", []))
     description = event.description.value if hasattr(event, "description") else ""
