@@ -25,6 +25,18 @@ QVariant nullWhenEmpty(const QString& value) {
     return value.isEmpty() ? QVariant() : QVariant(value);
 }
 
+// Binds name, date, time, status, person, firm and description, in that order.
+void bindAlarm(CStatement& statement, const CAlarmEntry& alarm) {
+    const QString moment = toStoredDateTime(wallClock(alarm.date, alarm.time));
+    statement.bind(1, nullWhenEmpty(alarm.subject));
+    statement.bind(2, nullWhenEmpty(moment));
+    statement.bind(3, nullWhenEmpty(moment));
+    statement.bind(4, alarm.status);
+    statement.bind(5, nullWhenEmpty(alarm.person));
+    statement.bind(6, nullWhenEmpty(alarm.firm));
+    statement.bind(7, nullWhenEmpty(alarm.comment));
+}
+
 }  // namespace
 
 QList<SyncItem> readSyncItems(CDatabase& db, const QString& collection) {
@@ -132,14 +144,14 @@ void CSyncBatch::deleteRecord(ContactTable table, qint64 id) {
 
 qint64 CSyncBatch::addAlarm(const CAlarmEntry& alarm) {
     requireUndamaged();
-    CStatement insert(m_db, QStringLiteral("INSERT INTO \"Alarm\" (\"name\") VALUES (NULL)"));
+    CStatement insert(m_db, QStringLiteral("INSERT INTO \"Alarm\" (\"name\", \"date\", \"time\", "
+                                           "\"status\", \"person\", \"firm\", \"description\") "
+                                           "VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    bindAlarm(insert, alarm);
     insert.execute();
     CStatement id(m_db, QStringLiteral("SELECT last_insert_rowid()"));
     id.step();
-    CAlarmEntry added = alarm;
-    added.id = id.int64(0);
-    updateAlarm(added);
-    return added.id;
+    return id.int64(0);
 }
 
 void CSyncBatch::updateAlarm(const CAlarmEntry& alarm) {
@@ -147,14 +159,7 @@ void CSyncBatch::updateAlarm(const CAlarmEntry& alarm) {
     CStatement update(m_db, QStringLiteral("UPDATE \"Alarm\" SET \"name\" = ?, \"date\" = ?, "
                                            "\"time\" = ?, \"status\" = ?, \"person\" = ?, "
                                            "\"firm\" = ?, \"description\" = ? WHERE \"id\" = ?"));
-    const QString moment = toStoredDateTime(wallClock(alarm.date, alarm.time));
-    update.bind(1, nullWhenEmpty(alarm.subject));
-    update.bind(2, nullWhenEmpty(moment));
-    update.bind(3, nullWhenEmpty(moment));
-    update.bind(4, alarm.status);
-    update.bind(5, nullWhenEmpty(alarm.person));
-    update.bind(6, nullWhenEmpty(alarm.firm));
-    update.bind(7, nullWhenEmpty(alarm.comment));
+    bindAlarm(update, alarm);
     update.bind(8, alarm.id);
     update.execute();
 }

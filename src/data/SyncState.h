@@ -19,7 +19,7 @@ enum class SyncTable { Person, Firm, Alarm };
 // last agreed.
 struct SyncItem {
     SyncTable table = SyncTable::Person;
-    qint64 record = 0;
+    qint64 record = 0;  // 0 for a resource that stands for no record, such as a task
     QString href, etag, uid;
     QByteArray card;
     // A digest of the record's values as that card gives them: a record whose values still
