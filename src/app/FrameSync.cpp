@@ -7,8 +7,8 @@
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "platform/Prompter.h"
+#include "sync/CollectionSync.h"
 #include "sync/ConflictDialog.h"
-#include "sync/ContactSync.h"
 #include "sync/SyncAccountDialog.h"
 #include "sync/SyncSettings.h"
 
@@ -87,7 +87,15 @@ void CFrameSync::run(bool byUser) {
 void CFrameSync::start(const QString& password, bool byUser) {
     SyncAccount account = m_account;
     account.password = password;
-    m_sync = std::make_unique<CContactSync>(sharedDatabase(), account);
+    m_password = password;
+    m_done = {};
+    m_starting = false;
+    startCollection(CCollectionSync::forAddressBook(sharedDatabase(), account), byUser);
+    m_stateChanged();
+}
+
+void CFrameSync::startCollection(std::unique_ptr<CCollectionSync> sync, bool byUser) {
+    m_sync = std::move(sync);
     m_sync->setTrustQuestion([this](const QUrl& server, const QString& problems) {
         return trustServer(server, problems);
     });
@@ -95,22 +103,36 @@ void CFrameSync::start(const QString& password, bool byUser) {
         [this](const QString& record, const QList<FieldConflict>& conflicts) {
             return CConflictDialog::ask(record, conflicts, &m_window);
         });
-    connect(m_sync.get(), &CContactSync::progress, this,
+    connect(m_sync.get(), &CCollectionSync::progress, this,
             [this](const QString& text) { m_window.statusBar()->showMessage(text); });
-    connect(m_sync.get(), &CContactSync::finished, this,
-            [this, byUser](const SyncSummary& summary) { done(summary, byUser); });
-    m_starting = false;
+    connect(m_sync.get(), &CCollectionSync::finished, this,
+            [this, byUser](const SyncSummary& summary) { collectionDone(summary, byUser); });
     m_sync->start();
-    m_stateChanged();
+}
+
+void CFrameSync::collectionDone(const SyncSummary& summary, bool byUser) {
+    m_done.add(summary);
+    // The object that sent the signal goes once the signal has been delivered.
+    if (CCollectionSync* ended = m_sync.release())
+        ended->deleteLater();
+    // The calendar follows the address book, unless the server already failed.
+    if (summary.ok() && !m_calendarRunning && m_account.calendar.isValid() &&
+        !m_account.calendar.isEmpty()) {
+        m_calendarRunning = true;
+        SyncAccount account = m_account;
+        account.password = m_password;
+        startCollection(CCollectionSync::forCalendar(sharedDatabase(), account), byUser);
+        return;
+    }
+    m_calendarRunning = false;
+    done(m_done, byUser);
 }
 
 void CFrameSync::done(const SyncSummary& summary, bool byUser) {
     m_window.statusBar()->showMessage(tr("Sync: %1").arg(summary.text()));
     if (summary.error.contains(QStringLiteral("user name or password")))
         m_passwords.forget(passwordKey());
-    // The object that sent the signal goes once the signal has been delivered.
-    if (CContactSync* ended = m_sync.release())
-        ended->deleteLater();
+    m_password.clear();
     m_stateChanged();
     if (!summary.ok() && byUser)
         messageBox(summary.error, Prompter::Buttons::Ok, Prompter::Icon::Exclamation);

@@ -8,7 +8,7 @@
 #include "sync/PasswordStore.h"
 #include "sync/SyncAccount.h"
 
-class CContactSync;
+class CCollectionSync;
 class QMainWindow;
 
 // The main frame's sync: "Sync accounts..." and "Sync now", the timer of automatic syncs,
@@ -34,6 +34,8 @@ signals:
 private:
     void run(bool byUser);
     void start(const QString& password, bool byUser);
+    void startCollection(std::unique_ptr<CCollectionSync> sync, bool byUser);
+    void collectionDone(const SyncSummary& summary, bool byUser);
     void done(const SyncSummary& summary, bool byUser);
     bool trustServer(const QUrl& server, const QString& problems);
     QString passwordKey() const;
@@ -44,5 +46,9 @@ private:
     SyncAccount m_account;
     QTimer m_timer;
     bool m_starting = false;
-    std::unique_ptr<CContactSync> m_sync;
+    // The sync under way: the address book's, then the calendar's.
+    std::unique_ptr<CCollectionSync> m_sync;
+    bool m_calendarRunning = false;
+    QString m_password;  // of the sync under way, for the calendar's turn
+    SyncSummary m_done;  // what the collections synced so far did
 };

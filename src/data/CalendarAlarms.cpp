@@ -5,12 +5,13 @@
 #include "data/Statement.h"
 #include "data/StoredDateTime.h"
 
-QList<CAlarmEntry> loadCalendarAlarms(CDatabase& db) {
-    CStatement statement(
-        db, QStringLiteral("SELECT \"id\", \"name\", \"date\", \"time\", \"status\", "
-                           "\"person\", \"firm\", \"description\" FROM \"Alarm\" "
-                           "WHERE \"status\" IN (1, 3, 4, 5) ORDER BY \"date\", \"time\""));
-    QList<CAlarmEntry> alarms;
+namespace {
+
+const QString kAlarmColumns = QStringLiteral(
+    "SELECT \"id\", \"name\", \"date\", \"time\", \"status\", \"person\", \"firm\", "
+    "\"description\" FROM \"Alarm\" ");
+
+void readAlarms(CStatement& statement, QList<CAlarmEntry>& alarms) {
     while (statement.step()) {
         CAlarmEntry alarm;
         alarm.id = statement.int64(0);
@@ -25,6 +26,31 @@ QList<CAlarmEntry> loadCalendarAlarms(CDatabase& db) {
         alarm.comment = statement.text(7);
         if (alarm.date.isValid())
             alarms << alarm;
+    }
+}
+
+}  // namespace
+
+QList<CAlarmEntry> loadCalendarAlarms(CDatabase& db) {
+    CStatement statement(db, kAlarmColumns + QStringLiteral("WHERE \"status\" IN (1, 3, 4, 5) "
+                                                            "ORDER BY \"date\", \"time\""));
+    QList<CAlarmEntry> alarms;
+    readAlarms(statement, alarms);
+    return alarms;
+}
+
+QList<CAlarmEntry> loadAllAlarms(CDatabase& db, const QList<qint64>& ids) {
+    QList<CAlarmEntry> alarms;
+    if (ids.isEmpty()) {
+        CStatement statement(db, kAlarmColumns);
+        readAlarms(statement, alarms);
+        return alarms;
+    }
+    CStatement statement(db, kAlarmColumns + QStringLiteral("WHERE \"id\" = ?"));
+    for (qint64 id : ids) {
+        statement.bind(1, id);
+        readAlarms(statement, alarms);
+        statement.reset();
     }
     return alarms;
 }

@@ -22,3 +22,6 @@ struct CAlarmEntry {
 // The alarms a calendar shows (pending and the three repetitions), soonest first. Done and
 // disabled alarms are left out, and so is an alarm without a readable date.
 QList<CAlarmEntry> loadCalendarAlarms(CDatabase& db);
+// Every alarm with a readable date, whatever its status, in one read; only those of `ids`
+// when given.
+QList<CAlarmEntry> loadAllAlarms(CDatabase& db, const QList<qint64>& ids = {});

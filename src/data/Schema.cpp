@@ -269,8 +269,9 @@ QString createIndex(const IndexDef& index, bool ifMissing = false) {
              quotedName(QLatin1String(index.table)), columns);
 }
 
-// What a sync account remembers beside the records: per card on the server the record it
-// stands for, its ETag and the card as last synced; per collection its sync token and ctag.
+// What a sync account remembers beside the records: per card or event on the server the
+// record it stands for (kind 0 person, 1 firm, 2 alarm), its ETag and its text as last synced;
+// per collection its sync token and ctag.
 QStringList syncStateStatements() {
     return {QStringLiteral("CREATE TABLE IF NOT EXISTS \"SyncItem\" ("
                            "\"collection\" TEXT NOT NULL, \"href\" TEXT NOT NULL, "

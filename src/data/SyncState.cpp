@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/FileDamage.h"
 #include "data/Statement.h"
+#include "data/StoredDateTime.h"
 
 namespace {
 
@@ -24,6 +25,18 @@ QVariant nullWhenEmpty(const QString& value) {
     return value.isEmpty() ? QVariant() : QVariant(value);
 }
 
+// Binds name, date, time, status, person, firm and description, in that order.
+void bindAlarm(CStatement& statement, const CAlarmEntry& alarm) {
+    const QString moment = toStoredDateTime(wallClock(alarm.date, alarm.time));
+    statement.bind(1, nullWhenEmpty(alarm.subject));
+    statement.bind(2, nullWhenEmpty(moment));
+    statement.bind(3, nullWhenEmpty(moment));
+    statement.bind(4, alarm.status);
+    statement.bind(5, nullWhenEmpty(alarm.person));
+    statement.bind(6, nullWhenEmpty(alarm.firm));
+    statement.bind(7, nullWhenEmpty(alarm.comment));
+}
+
 }  // namespace
 
 QList<SyncItem> readSyncItems(CDatabase& db, const QString& collection) {
@@ -34,7 +47,8 @@ QList<SyncItem> readSyncItems(CDatabase& db, const QString& collection) {
     QList<SyncItem> items;
     while (statement.step()) {
         SyncItem item;
-        item.table = statement.int64(0) == 1 ? ContactTable::Firm : ContactTable::Person;
+        const qint64 kind = statement.int64(0);
+        item.table = kind == 1 ? SyncTable::Firm : kind == 2 ? SyncTable::Alarm : SyncTable::Person;
         item.record = statement.int64(1);
         item.href = statement.text(2);
         item.etag = statement.text(3);
@@ -128,6 +142,35 @@ void CSyncBatch::deleteRecord(ContactTable table, qint64 id) {
     remove.execute();
 }
 
+qint64 CSyncBatch::addAlarm(const CAlarmEntry& alarm) {
+    requireUndamaged();
+    CStatement insert(m_db, QStringLiteral("INSERT INTO \"Alarm\" (\"name\", \"date\", \"time\", "
+                                           "\"status\", \"person\", \"firm\", \"description\") "
+                                           "VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    bindAlarm(insert, alarm);
+    insert.execute();
+    CStatement id(m_db, QStringLiteral("SELECT last_insert_rowid()"));
+    id.step();
+    return id.int64(0);
+}
+
+void CSyncBatch::updateAlarm(const CAlarmEntry& alarm) {
+    requireUndamaged();
+    CStatement update(m_db, QStringLiteral("UPDATE \"Alarm\" SET \"name\" = ?, \"date\" = ?, "
+                                           "\"time\" = ?, \"status\" = ?, \"person\" = ?, "
+                                           "\"firm\" = ?, \"description\" = ? WHERE \"id\" = ?"));
+    bindAlarm(update, alarm);
+    update.bind(8, alarm.id);
+    update.execute();
+}
+
+void CSyncBatch::deleteAlarm(qint64 id) {
+    requireUndamaged();
+    CStatement remove(m_db, QStringLiteral("DELETE FROM \"Alarm\" WHERE \"id\" = ?"));
+    remove.bind(1, id);
+    remove.execute();
+}
+
 void CSyncBatch::putItem(const SyncItem& item) {
     requireUndamaged();
     CStatement put(m_db, QStringLiteral("INSERT OR REPLACE INTO \"SyncItem\" (\"collection\", "
@@ -135,7 +178,7 @@ void CSyncBatch::putItem(const SyncItem& item) {
                                         "\"card\", \"fields\") VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
     put.bind(1, m_collection);
     put.bind(2, item.href);
-    put.bind(3, item.table == ContactTable::Firm ? 1 : 0);
+    put.bind(3, int(item.table));
     put.bind(4, item.record);
     put.bind(5, item.etag);
     put.bind(6, item.uid);

@@ -4,17 +4,22 @@
 #include <QMap>
 #include <QString>
 
+#include "data/CalendarAlarms.h"
 #include "data/ContactRows.h"
 #include "data/Transaction.h"
 #include "data/WriteGate.h"
 
 class CDatabase;
 
-// One card of a sync collection and the person or firm it stands for: where the card lives
-// on the server, its ETag and UID, and the card text as it was when both sides last agreed.
+// The kind of record a resource of a sync collection stands for.
+enum class SyncTable { Person, Firm, Alarm };
+
+// One resource of a sync collection (a card, or an event) and the record it stands for:
+// where it lives on the server, its ETag and UID, and its text as it was when both sides
+// last agreed.
 struct SyncItem {
-    ContactTable table = ContactTable::Person;
-    qint64 record = 0;
+    SyncTable table = SyncTable::Person;
+    qint64 record = 0;  // 0 for a resource that stands for no record, such as a task
     QString href, etag, uid;
     QByteArray card;
     // A digest of the record's values as that card gives them: a record whose values still
@@ -52,6 +57,12 @@ public:
     void updateRecord(ContactTable table, qint64 id, const QStringList& columns,
                       const QMap<QString, QString>& values);
     void deleteRecord(ContactTable table, qint64 id);
+
+    // Adds an alarm (its moment goes to both the day and the time of day) and gives its id.
+    qint64 addAlarm(const CAlarmEntry& alarm);
+    // Sets every column of the alarm `alarm.id`.
+    void updateAlarm(const CAlarmEntry& alarm);
+    void deleteAlarm(qint64 id);
 
     void putItem(const SyncItem& item);
     void removeItem(const QString& href);

@@ -199,6 +199,7 @@ void CDavClient::send(const QByteArray& method, const QString& href, QNetworkReq
     request.setRawHeader("Authorization", m_authorization);
     request.setTransferTimeout(m_transferTimeoutMs);
     QNetworkReply* reply = m_network.sendCustomRequest(request, method, body);
+    ++m_sent;
     m_running << reply;
     connect(reply, &QNetworkReply::sslErrors, this, [this, reply](const QList<QSslError>& errors) {
         QStringList problems;

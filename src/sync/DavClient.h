@@ -59,6 +59,8 @@ public:
     // How long a request may go without a byte coming or going; 0 waits for ever.
     void setTransferTimeout(int ms) { m_transferTimeoutMs = ms; }
     const QUrl& server() const { return m_server; }
+    // The requests sent so far.
+    int requestCount() const { return m_sent; }
     // The address of an href or path, resolved against the server's address.
     QUrl urlOf(const QString& href) const;
 
@@ -84,6 +86,7 @@ private:
     QByteArray m_authorization;
     TrustQuestion m_trust;
     int m_transferTimeoutMs;
+    int m_sent = 0;
     QNetworkAccessManager m_network;
     QList<QPointer<QNetworkReply>> m_running;
 };

@@ -9,6 +9,20 @@ QString SyncSummary::text() const {
     if (conflicts > 0)
         parts << (conflicts == 1 ? QStringLiteral("1 conflict merged")
                                  : QStringLiteral("%1 conflicts merged").arg(conflicts));
+    if (keptOnServer > 0)
+        parts << (keptOnServer == 1 ? QStringLiteral("1 repetition kept as the server has it")
+                                    : QStringLiteral("%1 repetitions kept as the server has them")
+                                          .arg(keptOnServer));
     const QString counts = parts.join(QStringLiteral(", "));
     return ok() ? counts : error + QStringLiteral(" (") + counts + u')';
+}
+
+void SyncSummary::add(const SyncSummary& other) {
+    received += other.received;
+    sent += other.sent;
+    deleted += other.deleted;
+    conflicts += other.conflicts;
+    keptOnServer += other.keptOnServer;
+    if (error.isEmpty())
+        error = other.error;
 }

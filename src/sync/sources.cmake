@@ -1,6 +1,8 @@
 list(APPEND TARVEX_CORE_SOURCES
     src/sync/CardText.cpp
-    src/sync/ContactSync.cpp
+    src/sync/CardMapping.cpp
+    src/sync/CollectionSync.cpp
+    src/sync/EventMapping.cpp
     src/sync/DavClient.cpp
     src/sync/DavDiscovery.cpp
     src/sync/FirstSyncMatch.cpp

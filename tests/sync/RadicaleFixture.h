@@ -14,7 +14,7 @@
 
 #include "data/DataTestSupport.h"
 #include "data/SyncState.h"
-#include "sync/ContactSync.h"
+#include "sync/CollectionSync.h"
 
 // A Radicale server of the test's own on a free loopback port, with a temporary storage
 // folder, one user and an empty address book; the contacts file is the test's own. The test
@@ -69,6 +69,15 @@ protected:
                        "</d:prop></d:set></d:mkcol>")
                       .status,
                   201);
+        ASSERT_EQ(curl("MKCOL", calendarPath(),
+                       "<?xml version=\"1.0\"?><d:mkcol xmlns:d=\"DAV:\" "
+                       "xmlns:c=\"urn:ietf:params:xml:ns:caldav\"><d:set><d:prop>"
+                       "<d:resourcetype><d:collection/><c:calendar/></d:resourcetype>"
+                       "<c:supported-calendar-component-set><c:comp name=\"VEVENT\"/>"
+                       "</c:supported-calendar-component-set>"
+                       "</d:prop></d:set></d:mkcol>")
+                      .status,
+                  201);
     }
 
     void TearDown() override {
@@ -104,6 +113,7 @@ protected:
         return QStringLiteral("%1://127.0.0.1:%2").arg(tls() ? "https" : "http").arg(m_port);
     }
     QString bookPath() const { return QStringLiteral("/%1/contacts/").arg(QLatin1String(kUser)); }
+    QString calendarPath() const { return QStringLiteral("/%1/alarms/").arg(QLatin1String(kUser)); }
 
     SyncAccount account(SyncAccount::Conflict conflict = SyncAccount::Conflict::Server) const {
         SyncAccount account;
@@ -111,6 +121,7 @@ protected:
         account.user = QLatin1String(kUser);
         account.password = QLatin1String(kPassword);
         account.addressbook = QUrl(server() + bookPath());
+        account.calendar = QUrl(server() + calendarPath());
         account.conflict = conflict;
         account.cardVersion = cardVersion;
         return account;
@@ -119,17 +130,26 @@ protected:
     // Runs one sync to its end; the event loop runs meanwhile.
     SyncSummary sync(SyncAccount::Conflict conflict = SyncAccount::Conflict::Server,
                      ConflictResolver resolver = {},
-                     const std::function<void(CContactSync&, const QString&)>& onProgress = {}) {
-        CContactSync engine(db, account(conflict));
+                     const std::function<void(CCollectionSync&, const QString&)>& onProgress = {}) {
+        return run(*CCollectionSync::forAddressBook(db, account(conflict)), std::move(resolver),
+                   onProgress);
+    }
+    // Runs one sync of the calendar to its end.
+    SyncSummary syncCalendar(SyncAccount::Conflict conflict = SyncAccount::Conflict::Server,
+                             ConflictResolver resolver = {}) {
+        return run(*CCollectionSync::forCalendar(db, account(conflict)), std::move(resolver));
+    }
+    SyncSummary run(CCollectionSync& engine, ConflictResolver resolver = {},
+                    const std::function<void(CCollectionSync&, const QString&)>& onProgress = {}) {
         engine.setConflictResolver(std::move(resolver));
         SyncSummary summary;
         QEventLoop loop;
-        QObject::connect(&engine, &CContactSync::finished, &loop, [&](const SyncSummary& done) {
+        QObject::connect(&engine, &CCollectionSync::finished, &loop, [&](const SyncSummary& done) {
             summary = done;
             loop.quit();
         });
         if (onProgress)
-            QObject::connect(&engine, &CContactSync::progress, &loop,
+            QObject::connect(&engine, &CCollectionSync::progress, &loop,
                              [&](const QString& text) { onProgress(engine, text); });
         QTimer cap;
         cap.setSingleShot(true);

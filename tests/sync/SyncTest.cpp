@@ -204,7 +204,7 @@ TEST_F(SyncTest, ACardChangedOnTheServerWhileSendingIsMergedNotOverwritten) {
     setPerson(id, "phone_mobile", "+1 new");
     bool changed = false;
     const SyncSummary summary =
-        sync(SyncAccount::Conflict::Server, {}, [&](CContactSync&, const QString& text) {
+        sync(SyncAccount::Conflict::Server, {}, [&](CCollectionSync&, const QString& text) {
             if (changed || !text.contains(u"sending"))
                 return;
             changed = true;
@@ -245,13 +245,56 @@ TEST_F(SyncTest, AForgottenTokenGivesAFullComparisonWithoutDoubles) {
               u"http://radicale.org/ns/sync/unknown");
 }
 
+TEST_F(SyncTest, WithoutSyncReportsAnUnchangedCtagEndsTheSyncAfterOneRequest) {
+    // The server is treated as one without sync-collection: the ctag and the ETags tell.
+    auto withoutReports = [this](int* requests = nullptr) {
+        const std::unique_ptr<CCollectionSync> engine =
+            CCollectionSync::forAddressBook(db, account());
+        engine->setUseSyncReports(false);
+        const SyncSummary summary = run(*engine);
+        if (requests)
+            *requests = engine->requestCount();
+        return summary;
+    };
+    const qint64 here = addPerson("Here", "H");
+    putCard("there", card("u-there", "There", "T"));
+    expectSynced(withoutReports());
+    EXPECT_EQ(lastNames(), (QStringList{"Here", "There"}));
+    // The card sent changed the ctag: one more listing finds nothing new.
+    const SyncSummary listed = withoutReports();
+    EXPECT_EQ(listed.received + listed.sent + listed.deleted, 0) << listed.text().toStdString();
+
+    // An unchanged ctag is taken at its word: not even an ETag that differs is looked at.
+    {
+        CSyncBatch batch(db, account().collectionKey());
+        SyncItem stale = readSyncItems(db, account().collectionKey()).value(0);
+        stale.etag = QStringLiteral("\"stale\"");
+        batch.putItem(stale);
+        batch.Commit();
+    }
+    int requests = 0;
+    const SyncSummary quiet = withoutReports(&requests);
+    expectSynced(quiet);
+    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(quiet.received + quiet.sent + quiet.deleted, 0) << quiet.text().toStdString();
+
+    // A change here still goes out when the server's ctag is unchanged.
+    setPerson(here, "phone_mobile", "+3 3");
+    EXPECT_EQ(withoutReports().sent, 1);
+    // And one there comes in.
+    putCard("there", card("u-there", "There", "Tove"));
+    EXPECT_EQ(withoutReports().received, 1);
+    EXPECT_EQ(personValue("There", "firstname"), u"Tove");
+    EXPECT_TRUE(readSyncCollection(db, account().collectionKey()).token.isEmpty());
+}
+
 TEST_F(SyncTest, AServerGoneInTheMiddleLosesNothingAndTheNextSyncCompletes) {
     for (int i = 0; i < 40; ++i)
         addPerson(QStringLiteral("Many%1").arg(i, 2, 10, QChar(u'0')), "M");
     putCard("remote", card("u-remote", "Remote", "R"));
     bool stopped = false;
     const SyncSummary cut =
-        sync(SyncAccount::Conflict::Server, {}, [&](CContactSync&, const QString& text) {
+        sync(SyncAccount::Conflict::Server, {}, [&](CCollectionSync&, const QString& text) {
             if (!stopped && text.contains(u"sending")) {
                 stopped = true;
                 stopServer();
@@ -351,15 +394,7 @@ TEST_F(SyncTest, AWrongPasswordIsSaidInPlainWordsAndChangesNothing) {
     addPerson("Local", "L");
     SyncAccount wrong = account();
     wrong.password = QStringLiteral("nope");
-    CContactSync engine(db, wrong);
-    SyncSummary summary;
-    QEventLoop loop;
-    QObject::connect(&engine, &CContactSync::finished, &loop, [&](const SyncSummary& done) {
-        summary = done;
-        loop.quit();
-    });
-    engine.start();
-    loop.exec();
+    const SyncSummary summary = run(*CCollectionSync::forAddressBook(db, wrong));
     EXPECT_TRUE(summary.error.contains(u"user name or password")) << summary.error.toStdString();
     EXPECT_TRUE(readSyncItems(db, wrong.collectionKey()).isEmpty());
     EXPECT_EQ(rowsIn("Person"), 1);

@@ -1,7 +1,11 @@
+#include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 
@@ -10,6 +14,7 @@
 #include "app/FrameSync.h"
 #include "data/Connection.h"
 #include "support/ScriptedPrompter.h"
+#include "sync/ConflictDialog.h"
 #include "sync/SyncAccountDialog.h"
 #include "sync/SyncSettings.h"
 
@@ -24,6 +29,36 @@ public:
         written(false);
     }
     int writes = 0;
+};
+
+// Answers the conflict dialog once it shows: keeps this file's value of `field`.
+class ConflictAnswer : public QObject {
+public:
+    explicit ConflictAnswer(QString field) : m_field(std::move(field)) {
+        qApp->installEventFilter(this);
+    }
+    ~ConflictAnswer() override { qApp->removeEventFilter(this); }
+    int answered = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && qobject_cast<CConflictDialog*>(watched))
+            QTimer::singleShot(0, this, [this] { answer(); });
+        return false;
+    }
+
+private:
+    void answer() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<CConflictDialog*>(widget);
+            if (!dialog || !dialog->isVisible())
+                continue;
+            dialog->findChild<QRadioButton*>(m_field + QStringLiteral("_local"))->setChecked(true);
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            ++answered;
+        }
+    }
+    QString m_field;
 };
 
 class SyncWindowTest : public RadicaleTest {
@@ -113,6 +148,46 @@ TEST_F(SyncWindowTest, SyncNowAsksThePasswordOncePerRunAndShowsTheSummary) {
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_FALSE(ini.readAll().contains(kPassword));
     EXPECT_EQ(serverCards().size(), 1);
+}
+
+TEST_F(SyncWindowTest, SyncNowTakesTheCalendarTooAndAsksAboutAConflict) {
+    SyncAccount account = this->account(SyncAccount::Conflict::Ask);
+    ASSERT_TRUE(syncsettings::save(settingsFilePath(), account));
+    CStatement person(db, QStringLiteral("INSERT INTO \"Person\" (\"lastname\") VALUES ('Solo')"));
+    person.execute();
+    CStatement alarm(db, QStringLiteral("INSERT INTO \"Alarm\" (\"name\", \"date\", \"time\", "
+                                        "\"status\") VALUES ('Meet', '2026-12-01 09:00:00', "
+                                        "'2026-12-01 09:00:00', 1)"));
+    alarm.execute();
+    QMainWindow window;
+    NoKeyStore store;
+    CFrameSync frame(window, store, [] {});
+    prompter.answerPassword(QLatin1String(kPassword));
+    const SyncSummary first = syncWith(frame);
+    EXPECT_TRUE(first.ok()) << first.error.toStdString();
+    EXPECT_EQ(window.statusBar()->currentMessage(), u"Sync: 0 received, 2 sent, 0 deleted");
+
+    const QStringList events =
+        QDir(m_serverDir.filePath(QStringLiteral("store/collection-root/anna/alarms")))
+            .entryList({QStringLiteral("*.ics")});
+    ASSERT_EQ(events.size(), 1);
+    const QString href = calendarPath() + events.first();
+    QByteArray text = curl("GET", href).body;
+    text.replace("SUMMARY:Meet", "SUMMARY:Meet Eva");
+    ASSERT_LT(curl("PUT", href, text, {QStringLiteral("Content-Type: text/calendar")}).status, 300);
+    CStatement rename(db, QStringLiteral("UPDATE \"Alarm\" SET \"name\" = 'Meet Ana'"));
+    rename.execute();
+
+    const ConflictAnswer keepLocal(QStringLiteral("name"));
+    const SyncSummary second = syncWith(frame);
+    EXPECT_TRUE(second.ok()) << second.error.toStdString();
+    EXPECT_EQ(keepLocal.answered, 1);
+    EXPECT_EQ(second.conflicts, 1);
+    CStatement read(db, QStringLiteral("SELECT \"name\" FROM \"Alarm\""));
+    ASSERT_TRUE(read.step());
+    EXPECT_EQ(read.text(0), u"Meet Ana");
+    const QByteArray onServer = curl("GET", href).body;
+    EXPECT_TRUE(onServer.contains("SUMMARY:Meet Ana")) << onServer.toStdString();
 }
 
 class UntrustedServerTest : public SyncWindowTest {

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <functional>
+#include <memory>
+
+#include "data/SyncState.h"
+#include "sync/DavClient.h"
+#include "sync/FieldMerge.h"
+#include "sync/SyncAccount.h"
+#include "sync/SyncMapping.h"
+
+class CDatabase;
+
+// Two-way sync of one collection of the account with the records its mapping names: the
+// persons and firms with an address book, or the alarms with a calendar. It runs on the
+// thread that starts it without ever blocking it: every step is the answer to a request. The
+// server's changes since the last sync (a sync-collection report with the stored token; where
+// the server has no such report, nothing when the collection's ctag is the stored one, else
+// the ETags of every resource) come in first and are written in one batch with the new
+// token; then what changed here goes out with conditional writes. A record changed on both
+// sides is merged field by field against the resource as last synced; a 412 answer means the
+// server's resource changed meanwhile, and the sync runs again to merge it. A request that
+// fails stops the sync and deletes nothing: the next sync takes it up again.
+class CCollectionSync : public QObject {
+    Q_OBJECT
+public:
+    CCollectionSync(CDatabase& db, SyncAccount account, QUrl collection,
+                    std::unique_ptr<CSyncMapping> mapping, QObject* parent = nullptr);
+    ~CCollectionSync() override;
+
+    // The sync of the account's address book, and of its calendar.
+    static std::unique_ptr<CCollectionSync> forAddressBook(CDatabase& db, SyncAccount account);
+    static std::unique_ptr<CCollectionSync> forCalendar(CDatabase& db, SyncAccount account);
+
+    // Answers conflicts when the account says to ask; without it the server's value wins.
+    void setConflictResolver(ConflictResolver resolver) { m_resolver = std::move(resolver); }
+    void setTrustQuestion(CDavClient::TrustQuestion question);
+
+    // Off, the server is treated as one without sync-collection reports.
+    void setUseSyncReports(bool use) { m_useSyncReports = use; }
+    // The requests sent so far.
+    int requestCount() const { return m_client->requestCount(); }
+
+    void start();
+    bool isRunning() const { return m_running; }
+
+signals:
+    void progress(const QString& text);
+    void finished(const SyncSummary& summary);
+
+private:
+    struct Upload {
+        QString href, etag, uid;
+        SyncTable table = SyncTable::Person;
+        qint64 record = 0;
+        SyncFields values;  // what the resource sent carries
+        QByteArray card;
+        bool remove = false;
+    };
+
+    void round();
+    void requestChanges(const QString& token);
+    void compareCtag();
+    void listAll();
+    void changesArrived(const QList<DavResource>& resources, const QString& token, bool full);
+    void fetchNext();
+    void reconcile();
+    void reconcileNow();
+    void sendNext();
+    void uploadDone(const Upload& upload, const DavReply& reply);
+    void flushUploaded();
+    void stop(const QString& error);
+    void finish();
+    QString errorOf(const DavReply& reply, const QString& doing) const;
+    QList<ConflictChoice> resolve(const QString& record, const QList<FieldConflict>& conflicts);
+    QStringList columnsOf(SyncTable table, const QSet<QString>& unheld = {}) const;
+    QString digestOf(SyncTable table, const SyncFields& values) const;
+
+    CDatabase& m_db;
+    SyncAccount m_account;
+    QUrl m_collectionUrl;
+    std::unique_ptr<CSyncMapping> m_mapping;
+    QString m_collection;
+    bool m_useSyncReports = true;
+    std::unique_ptr<CDavClient> m_client;
+    ConflictResolver m_resolver;
+    bool m_running = false;
+    int m_rounds = 0;
+    bool m_again = false;
+    bool m_listAll = false;  // the ctag is not enough: a write found the server changed
+    SyncSummary m_summary;
+
+    // The round under way.
+    SyncCollectionState m_state, m_newState;
+    QHash<QString, SyncItem> m_items;  // by href
+    QStringList m_toFetch;
+    QSet<QString> m_deletedOnServer;
+    QList<DavResource> m_fetched;
+    QList<Upload> m_uploads;
+    qsizetype m_nextUpload = 0;
+    int m_uploadsRunning = 0;
+    QList<QPair<Upload, QString>> m_uploaded;  // with the ETag the server gave
+};
