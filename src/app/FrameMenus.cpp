@@ -45,7 +45,8 @@ void CFrameMenus::buildStatusBar() {
     m_fileNote = new QLabel(bar);
     m_fileNote->setObjectName(QStringLiteral("fileNote"));
     m_fileNote->hide();
-    bar->addWidget(m_fileNote);
+    // Beside the key panes, so that the command tips shown on the left never cover it.
+    bar->addPermanentWidget(m_fileNote);
     for (const char* pane : {"CAP", "NUM", "SCRL"}) {
         auto* label = new QLabel(QString::fromLatin1(pane), bar);
         label->setObjectName(QString::fromLatin1(pane));

@@ -1,6 +1,8 @@
 #include "data/ServerSql.h"
 
 #include <QHash>
+#include <QRegularExpression>
+#include <QSet>
 #include <QStringList>
 
 #include "data/NoCaseCollation.h"
@@ -10,27 +12,37 @@ namespace {
 
 // The names of the server's schema by their lower-case forms: tables and stored queries
 // apart from columns, since a table and a column may differ only in letter case ("Person"
-// and Contact's "person").
+// and Contact's "person"), and the columns of each table, since two tables may spell one
+// column differently ("Name" of Group, "name" of Firm).
 struct SchemaNames {
     QHash<QString, QString> sources;
     QHash<QString, QString> columns;
+    QHash<QString, QHash<QString, QString>> columnsOf;  // by the source's name
+    QSet<QString> spellings;
 };
 
 const SchemaNames& schemaNames() {
     static const SchemaNames names = [] {
         SchemaNames all;
-        auto add = [](QHash<QString, QString>& to, const QString& name) {
+        auto add = [&all](QHash<QString, QString>& to, const QString& name) {
             to.insert(name.toLower(), name);
+            all.spellings.insert(name);
         };
         for (const SourceDef* table : schema::tables()) {
-            add(all.sources, QLatin1String(table->name));
-            for (const QString& column : schema::tableColumns(*table))
+            const QString source = QLatin1String(table->name);
+            add(all.sources, source);
+            for (const QString& column : schema::tableColumns(*table)) {
                 add(all.columns, column);
+                add(all.columnsOf[source], column);
+            }
         }
         for (const SourceDef* query : schema::queries()) {
-            add(all.sources, QLatin1String(query->name));
-            for (const FieldDef& field : query->fields)
+            const QString source = QLatin1String(query->name);
+            add(all.sources, source);
+            for (const FieldDef& field : query->fields) {
                 add(all.columns, QLatin1String(field.name));
+                add(all.columnsOf[source], QLatin1String(field.name));
+            }
         }
         for (const char* column : {"row_version", "created_by"})
             add(all.columns, QLatin1String(column));
@@ -44,21 +56,39 @@ bool isKnownName(const QString& name) {
     return schemaNames().sources.contains(lower) || schemaNames().columns.contains(lower);
 }
 
+bool namesSource(const QString& wordBefore) {
+    static const QStringList sourceWords = {"from", "join", "into", "update", "table", "view"};
+    return sourceWords.contains(wordBefore, Qt::CaseInsensitive);
+}
+
 // A name as the schema spells it: the table's or query's after a word that names one, else
-// as written when the schema spells it so, else the column's.
-QString canonicalName(const QString& name, const QString& wordBefore) {
+// the column of the statement's table (`source`, the schema's spelling, may be empty), else
+// as written when the schema spells it so, else any column's.
+QString canonicalName(const QString& name, const QString& wordBefore, const QString& source) {
     const QString lower = name.toLower();
     const SchemaNames& names = schemaNames();
-    const QString source = names.sources.value(lower);
-    const QString column = names.columns.value(lower);
-    static const QStringList sourceWords = {"from", "join", "into", "update", "table", "view"};
-    if (!source.isEmpty() && sourceWords.contains(wordBefore, Qt::CaseInsensitive))
-        return source;
-    if (name == source || name == column)
+    const QString sourceName = names.sources.value(lower);
+    if (!sourceName.isEmpty() && namesSource(wordBefore))
+        return sourceName;
+    const QString ownColumn = names.columnsOf.value(source).value(lower);
+    if (!ownColumn.isEmpty())
+        return ownColumn;
+    if (names.spellings.contains(name))
         return name;
+    const QString column = names.columns.value(lower);
     if (!column.isEmpty())
         return column;
-    return source.isEmpty() ? name : source;
+    return sourceName.isEmpty() ? name : sourceName;
+}
+
+// The schema's spelling of the first table or query the statement reads or writes; empty
+// when it names none.
+QString statementSource(const QString& sql) {
+    static const QRegularExpression named(
+        QStringLiteral(R"(\b(?:from|update|into)\s+[`"\[]?([A-Za-z_][A-Za-z0-9_]*))"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = named.match(sql);
+    return match.hasMatch() ? schemaNames().sources.value(match.captured(1).toLower()) : QString();
 }
 
 bool isSqlWord(const QString& word) {
@@ -77,8 +107,9 @@ bool isSqlWord(const QString& word) {
     return words.contains(word, Qt::CaseInsensitive);
 }
 
-QString quotedServerName(const QString& name, const QString& wordBefore = {}) {
-    const QString canonical = canonicalName(name, wordBefore);
+QString quotedServerName(const QString& name, const QString& wordBefore = {},
+                         const QString& source = {}) {
+    const QString canonical = canonicalName(name, wordBefore, source);
     return u'"' + QString(canonical).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
@@ -125,6 +156,7 @@ QString toServerSql(const QString& sqliteSql) {
     QString out;
     out.reserve(sqliteSql.size() + 16);
     int nextParameter = 1;
+    const QString source = statementSource(sqliteSql);
     // The last word written and whether it was NOT (for NOT LIKE) or COLLATE.
     QString lastWord;
     qsizetype lastWordAt = -1;
@@ -144,7 +176,7 @@ QString toServerSql(const QString& sqliteSql) {
             const QString name = unquoted(text.mid(i, end - i), close);
             out += lastWord.compare(u"collate", Qt::CaseInsensitive) == 0
                        ? collationOf(name)
-                       : quotedServerName(name, lastWord);
+                       : quotedServerName(name, lastWord, source);
             i = end;
             lastWord.clear();
             continue;
@@ -196,7 +228,7 @@ QString toServerSql(const QString& sqliteSql) {
                        lastWord.compare(u"begin", Qt::CaseInsensitive) == 0) {
                 // BEGIN alone.
             } else if (!call && !isSqlWord(word) && isKnownName(word)) {
-                out += quotedServerName(word, lastWord);
+                out += quotedServerName(word, lastWord, source);
             } else {
                 out += word;
             }

@@ -151,7 +151,10 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
         const QString text = db.isServer()
                                  ? QStringLiteral("lower(%1 COLLATE BINARY)").arg(column.sql)
                                  : column.sql + QStringLiteral(" COLLATE NOCASE");
-        order << (column.text ? text : column.sql + QStringLiteral(" COLLATE BINARY")) +
+        // The server collates texts only; its other types have one order.
+        const QString plain =
+            db.isServer() ? column.sql : column.sql + QStringLiteral(" COLLATE BINARY");
+        order << (column.text ? text : plain) +
                      (column.descending ? QStringLiteral(" DESC") : QString());
     }
     CStatement rows(db, QStringLiteral("SELECT rowid, %1 FROM %2%3 ORDER BY %4, rowid")

@@ -8,6 +8,11 @@ TEST(ServerSql, NamesTakeTheSchemasSpellingByWhereTheyStand) {
               QStringLiteral("SELECT \"person\" FROM \"Person\" WHERE \"Person\" = $1"));
     EXPECT_EQ(toServerSql(QStringLiteral("UPDATE `Contact` SET `firm` = ?2 WHERE rowid = ?1")),
               QStringLiteral("UPDATE \"Contact\" SET \"firm\" = $2 WHERE \"id\" = $1"));
+    // A column two tables spell differently takes the statement's table's spelling.
+    EXPECT_EQ(toServerSql(QStringLiteral("SELECT id, NAME FROM `Group` WHERE name = ?")),
+              QStringLiteral("SELECT \"id\", \"Name\" FROM \"Group\" WHERE \"Name\" = $1"));
+    EXPECT_EQ(toServerSql(QStringLiteral("SELECT [NAME] FROM Firm")),
+              QStringLiteral("SELECT \"name\" FROM \"Firm\""));
     // Unknown names and functions stay; a quoted unknown name keeps its quotes.
     EXPECT_EQ(toServerSql(QStringLiteral("SELECT lower(c.relname), \"Odd Name\" FROM pg_class c")),
               QStringLiteral("SELECT lower(c.relname), \"Odd Name\" FROM pg_class c"));
