@@ -242,7 +242,9 @@ qint64 CDatabase::lastInsertId() {
 }
 
 void CDatabase::serverStatementDone(qint64 affectedRows) {
-    m_serverChanges = affectedRows;
+    // Like the engine's count, a read leaves the count of the last write as it was.
+    if (affectedRows >= 0)
+        m_serverChanges = affectedRows;
     m_serverWrote = m_serverWrote || affectedRows > 0;
     if (m_serverWrote && !m_server->inTransaction()) {
         m_serverWrote = false;

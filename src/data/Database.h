@@ -112,7 +112,7 @@ public:
     // record sets open on it read through the new one; what they copied into the lost
     // session (the rows of a stored query) is read again at their next Requery.
     void reconnectServer();
-    // Called by a statement that ran on the server.
+    // Called by a statement that ran on the server, with the rows it wrote (-1: a read).
     void serverStatementDone(qint64 affectedRows);
 
     // Held while an import's transaction is open on this connection.

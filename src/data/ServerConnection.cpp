@@ -92,6 +92,10 @@ unsigned CServerResult::columnType(int column) const {
 }
 
 qint64 CServerResult::affectedRows() const {
+    const QByteArray command(PQcmdStatus(m_result.get()));
+    if (!command.startsWith("INSERT") && !command.startsWith("UPDATE") &&
+        !command.startsWith("DELETE"))
+        return -1;
     return QByteArray(PQcmdTuples(m_result.get())).toLongLong();
 }
 

@@ -38,7 +38,7 @@ public:
     QString columnName(int column) const;
     // The server's type of a column (its type OID: 20 bigint, 25 text, 1114 timestamp, ...).
     unsigned columnType(int column) const;
-    // The rows an INSERT, UPDATE or DELETE touched.
+    // The rows an INSERT, UPDATE or DELETE touched; -1 for any other statement.
     qint64 affectedRows() const;
 
 private:
