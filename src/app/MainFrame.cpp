@@ -474,24 +474,29 @@ bool CMainFrame::OnCommand(int id) {
 }
 
 bool CMainFrame::IsCommandEnabled(int id) const {
+    // A server user who may only read is offered no command that writes.
+    const bool writable = sharedDatabase().IsOpen() && !sharedDatabase().isReadOnly();
     if (const KindCommand* k = kindCommand(id))
-        return m_windows.templates().find(QString::fromLatin1(k->kind));
+        return m_windows.templates().find(QString::fromLatin1(k->kind)) &&
+               (!k->newRecord || !sharedDatabase().isReadOnly());
     switch (id) {
         case cmd::Notepad:
         case cmd::FileNew:
         case cmd::FileOpen:
             return m_windows.templates().find(QStringLiteral("Notepad")) != nullptr;
-        case cmd::Import:
         case cmd::Export:
         case cmd::Backup:
+            return sharedDatabase().IsOpen();
+        case cmd::CopyToServer:
+            return sharedDatabase().IsOpen() && !sharedDatabase().isServer();
+        case cmd::Import:
         case cmd::RestoreBackup:
         case cmd::FindDuplicates:
-        case cmd::CopyToServer:
-            return sharedDatabase().IsOpen();
+            return writable;
         case cmd::UndoMerge:
-            return sharedDatabase().IsOpen() && m_mergeHistory.canUndo();
+            return writable && m_mergeHistory.canUndo();
         case cmd::SyncNow:
-            return sharedDatabase().IsOpen() && !m_sync->isRunning();
+            return writable && !m_sync->isRunning();
         case cmd::SyncAccounts:
         case cmd::CopyFromServer:
         case cmd::Options:

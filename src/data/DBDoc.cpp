@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "data/Connection.h"
+#include "data/Database.h"
 #include "data/RecordLocator.h"
 #include "platform/CommandIds.h"
 
@@ -56,11 +58,15 @@ bool CDBDoc::OnCommand(int id) {
 
 bool CDBDoc::IsCommandEnabled(int id, bool& enabled) const {
     const bool browsing = !m_flags[Editing];
+    // A server user who may only read browses only.
+    const bool writable = !sharedDatabase().isReadOnly();
     switch (id) {
         case cmd::AddNew:
+        case cmd::EditRecord:
+            enabled = browsing && writable;
+            return true;
         case cmd::ListRecords:
         case cmd::Print:
-        case cmd::EditRecord:
             enabled = browsing;
             return true;
         case cmd::FirstRecord:
@@ -83,6 +89,8 @@ bool CDBDoc::IsCommandEnabled(int id, bool& enabled) const {
             enabled = browsing && m_flags[HasRecords2] == 0;
             return true;
         case cmd::EraseRecord:
+            enabled = writable;
+            return true;
         case cmd::DateRange:
         case cmd::Close:
         case cmd::ShowHiddenColumns:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QUrl>
 
 #include "FormFixture.h"
 #include "ServerTestSupport.h"
@@ -94,4 +95,39 @@ TEST_F(ServerPersonForm, ADeleteOfARecordAColleagueChangedAsksAgain) {
     prompts.answer(Prompter::Yes);
     key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(stored(), QString());
+}
+
+// A user who may only read browses: no command that writes is offered.
+TEST_F(ServerPersonForm, AReadOnlyUserIsOfferedNoWrite) {
+    sharedDatabase().Close();
+    auto admin = testServer().admin();
+    admin->exec(QStringLiteral("DROP ROLE IF EXISTS form_reader"));
+    admin->exec(QStringLiteral("CREATE ROLE form_reader LOGIN PASSWORD 'readpw'"));
+    const QString database = QUrl(uri).path().mid(1);
+    testServer().admin(database)->exec(
+        QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO form_reader"));
+    setDatabasePath(testServer().uri(database, QStringLiteral("form_reader")));
+    openSharedDatabase(QStringLiteral("readpw"));
+    frame.reset();
+    startFrame({kindTemplate("Person", FrameKind::Record, createPersonView)});
+    command(cmd::ViewPersons);
+    form = view<CPersonFView>("Person");
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(field("lastname")->text(), QStringLiteral("Adams"));
+    for (int id : {cmd::AddNew, cmd::EditRecord, cmd::EraseRecord}) {
+        bool enabled = true;
+        form->document()->IsCommandEnabled(id, enabled);
+        EXPECT_FALSE(enabled) << id;
+    }
+    frame->UpdateCommandStates();
+    const auto offered = [this](int id) {
+        for (QAction* action : frame->findChildren<QAction*>())
+            if (action->data().toInt() == id)
+                return action->isEnabled();
+        return true;
+    };
+    for (int id : {cmd::NewPerson, cmd::Import, cmd::FindDuplicates, cmd::SyncNow})
+        EXPECT_FALSE(offered(id)) << id;
+    key(Qt::Key_F2);
+    EXPECT_FALSE(form->isEditing());
 }
