@@ -179,15 +179,17 @@ void CRecordSet::Requery() {
 void CRecordSet::openSource() {
     if (!database().IsOpen())
         throw databaseClosedError();
+    const bool stream = m_openType == dbOpenForwardOnly;
+    // Read first: a source that cannot be read now (a server out of reach) leaves the set
+    // as it was, to be read again later.
+    auto source = std::make_unique<CRecordSource>(
+        database(), m_openSource, m_strFilter, m_strSort,
+        stream ? CRecordSource::Mode::Stream : CRecordSource::Mode::Keyset);
     detachValues();
     m_stream.reset();
     m_rowStatement.reset();
     m_source.reset();
     endEdit();
-    const bool stream = m_openType == dbOpenForwardOnly;
-    auto source = std::make_unique<CRecordSource>(
-        database(), m_openSource, m_strFilter, m_strSort,
-        stream ? CRecordSource::Mode::Stream : CRecordSource::Mode::Keyset);
     bindFields(source->columns());
     m_readOnly =
         m_openType != dbOpenDynaset || source->table().isEmpty() || database().isReadOnly();

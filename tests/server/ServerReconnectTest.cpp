@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ServerTestSupport.h"
+#include "data/ChangeNotifier.h"
+#include "data/Database.h"
+#include "data/ExternalChangeWatch.h"
+#include "data/PersonRcs.h"
+#include "data/ServerConnection.h"
+#include "data/ServerSchema.h"
+
+// The server goes away under a running client and comes back: the change watch says so,
+// makes the connection again, and has everything read anew; the record sets work on.
+TEST(ServerReconnect, ALostConnectionIsMadeAgainAndEverythingIsReadAnew) {
+    const QString password = QString::fromUtf8(PgTestServer::kPassword);
+    const QString uri = testServer().createDatabase();
+    {
+        CServerConnection setup(uri, password);
+        serverschema::ensure(setup);
+        setup.exec(QStringLiteral("INSERT INTO \"Person\" (lastname) VALUES ('Vor')"));
+    }
+    CDatabase db;
+    db.OpenServer(uri, password);
+    CPersonRcs persons(&db);
+    persons.Open();
+    CExternalChangeWatch watch(db);
+    std::vector<std::pair<bool, QString>> said;
+    QObject::connect(&watch, &CExternalChangeWatch::serverConnection,
+                     [&said](bool lost, const QString& text) { said.emplace_back(lost, text); });
+    std::vector<DataChange> announced;
+    const QMetaObject::Connection listening =
+        QObject::connect(&changeNotifier(), &CChangeNotifier::changed,
+                         [&announced](const DataChange& change) { announced.push_back(change); });
+
+    testServer().stop();
+    EXPECT_FALSE(watch.check());
+    EXPECT_FALSE(watch.check()) << "still away: tried again, said once";
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_TRUE(said[0].first);
+    EXPECT_THROW(persons.Requery(), CDbException);
+
+    testServer().start();
+    EXPECT_TRUE(watch.check());
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_FALSE(said[1].first);
+    ASSERT_FALSE(announced.empty());
+    EXPECT_TRUE(announced.back().everything);
+
+    // The record set reads through the new connection, and writes through it.
+    persons.Requery();
+    EXPECT_EQ(persons.text(QStringLiteral("lastname")), QStringLiteral("Vor"));
+    persons.Edit();
+    persons.setValue(QStringLiteral("firstname"), QStringLiteral("Nach"));
+    EXPECT_NO_THROW(persons.Update());
+    QObject::disconnect(listening);
+}
