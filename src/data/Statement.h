@@ -9,9 +9,8 @@
 #include "data/DbException.h"
 
 struct sqlite3;
-struct sqlite3_stmt;
 class CDatabase;
-class CServerStatement;
+class StatementEngine;
 
 // One prepared SQLite statement (SQL already in SQLite's dialect), finalised with the
 // object. On a connection to the team's server the same text runs there, translated (see
@@ -53,8 +52,5 @@ public:
 private:
     // Set when the statement runs through a CDatabase, which then announces what it commits.
     CDatabase* m_db = nullptr;
-    sqlite3* m_handle = nullptr;
-    sqlite3_stmt* m_statement = nullptr;
-    // Set instead of the SQLite statement on a connection to the server.
-    std::unique_ptr<CServerStatement> m_server;
+    std::unique_ptr<StatementEngine> m_engine;
 };

@@ -41,6 +41,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/ServerSchema.cpp
     src/data/ServerSql.cpp
     src/data/ServerStatement.cpp
+    src/data/SqliteStatement.cpp
     src/data/SortedKeys.cpp
     src/data/SyncState.cpp
     src/data/SortTerms.cpp
