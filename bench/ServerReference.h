@@ -14,8 +14,9 @@ public:
 
     Timing time(const QString& sql) override;
     qint64 number(const QString& sql) override;
-    // The server's ILIKE on the text of the value (its columns' letter-case collation
-    // refuses a pattern), which ignores letter case beyond ASCII too.
+    // The server's ILIKE on the text of the value in the collation "C" (the columns' own
+    // letter-case collation refuses a pattern): it ignores the letter case of ASCII letters
+    // only, as the file's built-in LIKE does.
     QString like(const QString& expression, const QString& pattern) const override;
     std::unique_ptr<Reference> connectAgain() const override;
     CServerConnection& connection() { return m_server; }

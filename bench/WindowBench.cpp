@@ -252,8 +252,8 @@ private:
         tool->close();
     }
 
-    // The same rows found with the engine's built-in LIKE (on the file it ignores the letter
-    // case of ASCII letters only).
+    // The same rows found with the engine's built-in LIKE, which ignores the letter case
+    // of ASCII letters only.
     Timing engineSearch(const QString& text) {
         static const std::pair<const char*, const char*> categories[] = {
             {"Contact", "date, description, firm, person, time"},
