@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "AlarmBench.h"
@@ -63,8 +64,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: tarvex_bench [--scale S] [--reuse] [--server URI] [FOLDER]\n"
                      "  S: a positive number, the share of the standard volume\n"
-                     "  URI: an empty PostgreSQL database to copy the file into (password\n"
-                     "       from PGPASSWORD or ~/.pgpass)\n");
+                     "  URI: an empty PostgreSQL database to copy the file into and time the\n"
+                     "       same operations on (password from PGPASSWORD)\n");
         return 2;
     }
     QTemporaryDir temporary;
@@ -93,14 +94,18 @@ int main(int argc, char** argv) {
 
         BenchTable table;
         setDatabasePath(path);
-        runWindowBench(folder, table);
+        runWindowBench(folder, table, std::make_unique<EngineConnection>(path));
         sharedDatabase().Close();
         openSharedDatabase({});
-        runDataBench(folder, table);
+        {
+            EngineConnection engine(path);
+            runDataBench(engine, table);
+        }
+        runEncryptedLookupBench(folder, table);
         runDuplicateBench(table);
         runBackupBench(folder, table);
         if (!args->server.isEmpty())
-            runServerBench(args->server, table);
+            runServerBench(args->server, folder, table);
         sharedDatabase().Close();
         runAlarmBench(folder, table);
         runSyncBench(folder, table);

@@ -47,8 +47,8 @@ Timing Stopwatch::elapsed() const {
 
 void BenchTable::add(const QString& operation, const Timing& ours, const Timing& engine,
                      const QString& note) {
-    m_rows.push_back({operation, ours, engine, note});
-    std::fprintf(stderr, "  %-56s %10.1f ms\n", qPrintable(operation), ours.wallMs);
+    m_rows.push_back({m_prefix + operation, ours, engine, note});
+    std::fprintf(stderr, "  %-56s %10.1f ms\n", qPrintable(m_rows.back().operation), ours.wallMs);
 }
 
 void BenchTable::print() const {
@@ -73,7 +73,12 @@ void BenchTable::print() const {
     std::fflush(stdout);
 }
 
-EngineConnection::EngineConnection(const QString& path, const QString& password) {
+QString sqlText(const QString& text) {
+    return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+}
+
+EngineConnection::EngineConnection(const QString& path, const QString& password)
+    : m_path(path), m_password(password) {
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_handle, SQLITE_OPEN_READWRITE,
                         nullptr) != SQLITE_OK)
         throw std::runtime_error(sqlite3_errmsg(m_handle));
@@ -108,4 +113,23 @@ Timing EngineConnection::time(const QString& sql) {
     // The pages the engine cached for its statement are not the program's memory.
     sqlite3_db_release_memory(m_handle);
     return timer.elapsed();
+}
+
+qint64 EngineConnection::number(const QString& sql) {
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_handle, text.constData(), -1, &statement, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(m_handle));
+    const qint64 value =
+        sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : 0;
+    sqlite3_finalize(statement);
+    return value;
+}
+
+QString EngineConnection::like(const QString& expression, const QString& pattern) const {
+    return QStringLiteral("%1 LIKE %2").arg(expression, sqlText(pattern));
+}
+
+std::unique_ptr<Reference> EngineConnection::connectAgain() const {
+    return std::make_unique<EngineConnection>(m_path, m_password);
 }

@@ -35,10 +35,6 @@ Timing once(const std::function<void()>& step) {
     return timer.elapsed();
 }
 
-QString engineText(const QString& value) {
-    return u'\'' + sqlQuoted(value) + u'\'';
-}
-
 // Person and firm pairs of contacts spread over the table, with some names beyond ASCII.
 std::vector<std::pair<QString, QString>> samplePairs() {
     std::vector<std::pair<QString, QString>> pairs;
@@ -47,8 +43,12 @@ std::vector<std::pair<QString, QString>> samplePairs() {
                                      "rowid FROM Contact WHERE rowid % 49999 = 1 LIMIT 15)"));
     while (spread.step())
         pairs.emplace_back(spread.text(0), spread.text(1));
-    CStatement wide(sharedDatabase(), QStringLiteral("SELECT person, firm FROM Contact WHERE "
-                                                     "person GLOB '*[^ -~]*' LIMIT 5"));
+    // Names with a letter beyond ASCII.
+    CStatement wide(
+        sharedDatabase(),
+        QStringLiteral("SELECT person, firm FROM Contact WHERE person %1 LIMIT 5")
+            .arg(sharedDatabase().isServer() ? QStringLiteral("COLLATE BINARY ~ '[^ -~]'")
+                                             : QStringLiteral("GLOB '*[^ -~]*'")));
     while (wide.step())
         pairs.emplace_back(wide.text(0), wide.text(1));
     return pairs;
@@ -79,7 +79,7 @@ const QString kDistinctNames = QStringLiteral(
     "UNION ALL SELECT DISTINCT firm, NULL FROM Alarm UNION ALL SELECT DISTINCT name, NULL FROM "
     "Alarm UNION ALL SELECT Name, NULL FROM \"Group\"");
 
-void recordSetTimes(EngineConnection& engine, BenchTable& table) {
+void recordSetTimes(Reference& engine, BenchTable& table) {
     CPersonRcs persons(&sharedDatabase());
     persons.m_strSort = QStringLiteral("lastname asc, firstname asc");
     table.add(QStringLiteral("open persons sorted by name"), once([&] { persons.Open(); }),
@@ -93,8 +93,9 @@ void recordSetTimes(EngineConnection& engine, BenchTable& table) {
         QStringLiteral("persons: FindFirst display name like 'Smith5*'"), once([&] {
             persons.FindFirst(QStringLiteral("[lastname] + \" \" + [firstname] like 'Smith5*'"));
         }),
-        engine.time(QStringLiteral("SELECT rowid FROM Person WHERE lastname || ' ' || "
-                                   "firstname LIKE 'Smith5%' LIMIT 1")));
+        engine.time(QStringLiteral("SELECT rowid FROM Person WHERE %1 LIMIT 1")
+                        .arg(engine.like(QStringLiteral("lastname || ' ' || firstname"),
+                                         QStringLiteral("Smith5%")))));
     persons.Close();
 
     QStringList ours;
@@ -103,7 +104,7 @@ void recordSetTimes(EngineConnection& engine, BenchTable& table) {
          {"address_home", "description", "firm", "firstname", "lastname", "title", "function",
           "[group]", "email_home", "phone_home1", "phone_bussines1", "email_bussines"}) {
         ours << QStringLiteral("%1 like '*fair in 2019*'").arg(QLatin1String(column));
-        engines << QStringLiteral("%1 LIKE '%fair in 2019%'").arg(toSqlite(QLatin1String(column)));
+        engines << engine.like(toSqlite(QLatin1String(column)), QStringLiteral("%fair in 2019%"));
     }
     CPersonRcs search(&sharedDatabase());
     search.m_strFilter = ours.join(QStringLiteral(" or "));
@@ -115,10 +116,11 @@ void recordSetTimes(EngineConnection& engine, BenchTable& table) {
 
     CContactRcs scan(&sharedDatabase());
     scan.m_strFilter = QStringLiteral("description like '*number 123456 *'");
-    table.add(
-        QStringLiteral("contacts: description like '*number 123456 *'"), once([&] { scan.Open(); }),
-        engine.time(
-            QStringLiteral("SELECT rowid FROM Contact WHERE description LIKE '%number 123456 %'")));
+    table.add(QStringLiteral("contacts: description like '*number 123456 *'"),
+              once([&] { scan.Open(); }),
+              engine.time(
+                  QStringLiteral("SELECT rowid FROM Contact WHERE ") +
+                  engine.like(QStringLiteral("description"), QStringLiteral("%number 123456 %"))));
     scan.Close();
 
     CKnownValueLoader loader;
@@ -129,7 +131,7 @@ void recordSetTimes(EngineConnection& engine, BenchTable& table) {
         engine.time(QStringLiteral("SELECT rowid FROM Contact ORDER BY date DESC, time DESC")));
 }
 
-void formTimes(EngineConnection& engine, BenchTable& table) {
+void formTimes(Reference& engine, BenchTable& table) {
     const auto pairs = samplePairs();
     const int runs = static_cast<int>(pairs.size());
     int rows = 0;
@@ -141,7 +143,7 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
         const auto& [person, firm] = pairs[static_cast<std::size_t>(i)];
         engine.time(QStringLiteral("SELECT * FROM Contact WHERE person = %1 COLLATE NOCASE OR "
                                    "firm = %2 COLLATE NOCASE ORDER BY date, time")
-                        .arg(engineText(person), engineText(firm)));
+                        .arg(sqlText(person), sqlText(firm)));
     });
     table.add(QStringLiteral("contact form move: history pane (average)"), ours, engineMs,
               QStringLiteral("%1 moves, %2 rows each").arg(runs).arg(rows / std::max(1, runs)));
@@ -176,9 +178,9 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
         });
     });
     const Timing insert = engine.time(
-        QStringLiteral("INSERT INTO Contact (date, time, person, firm, description) VALUES "
+        QStringLiteral("INSERT INTO [Contact] (date, time, person, firm, description) VALUES "
                        "('2001-02-03 04:05:06', '2001-02-03 04:05:06', %1, %2, 'Bench call')")
-            .arg(engineText(pairs.front().first), engineText(pairs.front().second)));
+            .arg(sqlText(pairs.front().first), sqlText(pairs.front().second)));
     const Timing keys =
         engine.time(QStringLiteral("SELECT rowid FROM Contact ORDER BY date DESC, time DESC"));
     table.add(QStringLiteral("contact save (insert, one key read)"), saveOnly, insert + keys,
@@ -226,7 +228,7 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
     });
     persons.Close();
     const Timing personInsert = engine.time(
-        QStringLiteral("INSERT INTO Person (lastname, firstname) VALUES ('Benchley', 'Bea')"));
+        QStringLiteral("INSERT INTO [Person] (lastname, firstname) VALUES ('Benchley', 'Bea')"));
     const Timing nameKeys =
         engine.time(QStringLiteral("SELECT rowid FROM Person ORDER BY lastname, firstname"));
     table.add(QStringLiteral("new person save (insert, placed in name order)"), personKeys,
@@ -243,7 +245,7 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
               average(lookups, [&](int i) { firmExists(firms.at(i)); }),
               average(lookups, [&](int i) {
                   engine.time(QStringLiteral("SELECT 1 FROM Firm WHERE name = %1 LIMIT 1")
-                                  .arg(engineText(firms.at(i))));
+                                  .arg(sqlText(firms.at(i))));
               }));
     table.add(
         QStringLiteral("name look-up: person's firm (average)"),
@@ -252,13 +254,13 @@ void formTimes(EngineConnection& engine, BenchTable& table) {
             const SplitName name = splitPersonName(pairs[static_cast<std::size_t>(i)].first);
             engine.time(QStringLiteral("SELECT firm FROM Person WHERE lastname = %1 AND "
                                        "firstname = %2 COLLATE BINARY LIMIT 1")
-                            .arg(engineText(name.last), engineText(name.first)));
+                            .arg(sqlText(name.last), sqlText(name.first)));
         }));
 }
 
-// Look-ups on an encrypted file: through the shared connection, and by a record set that
-// opens the file itself (a key derivation each time).
-void encryptedLookupTimes(const QString& folder, BenchTable& table) {
+}  // namespace
+
+void runEncryptedLookupBench(const QString& folder, BenchTable& table) {
     const QString mainPath = databasePath();
     const QString path = QDir(folder).absoluteFilePath(QStringLiteral("Lookup.mdb"));
     const QString password = QStringLiteral("bench");
@@ -288,17 +290,11 @@ void encryptedLookupTimes(const QString& folder, BenchTable& table) {
     openSharedDatabase({});
 }
 
-}  // namespace
-
 QString distinctNamesSql() {
     return kDistinctNames;
 }
 
-void runDataBench(const QString& folder, BenchTable& table) {
-    {
-        EngineConnection engine(databasePath());
-        recordSetTimes(engine, table);
-        formTimes(engine, table);
-    }
-    encryptedLookupTimes(folder, table);
+void runDataBench(Reference& engine, BenchTable& table) {
+    recordSetTimes(engine, table);
+    formTimes(engine, table);
 }
