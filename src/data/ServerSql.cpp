@@ -202,7 +202,8 @@ QString toServerSql(const QString& sqliteSql) {
             qsizetype next = end;
             while (next < text.size() && text[next].isSpace())
                 ++next;
-            const bool call = next < text.size() && text[next] == u'(';
+            // "INSERT INTO Person (...)" names a table before its columns, not a function.
+            const bool call = next < text.size() && text[next] == u'(' && !namesSource(lastWord);
             const bool qualifier = end < text.size() && text[end] == u'.';
             const QString lower = word.toLower();
             const qsizetype wordAt = out.size();

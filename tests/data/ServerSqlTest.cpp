@@ -16,6 +16,8 @@ TEST(ServerSql, NamesTakeTheSchemasSpellingByWhereTheyStand) {
     // Unknown names and functions stay; a quoted unknown name keeps its quotes.
     EXPECT_EQ(toServerSql(QStringLiteral("SELECT lower(c.relname), \"Odd Name\" FROM pg_class c")),
               QStringLiteral("SELECT lower(c.relname), \"Odd Name\" FROM pg_class c"));
+    EXPECT_EQ(toServerSql(QStringLiteral("INSERT INTO Person (lastname) VALUES (lower(?))")),
+              QStringLiteral("INSERT INTO \"Person\" (\"lastname\") VALUES (lower($1))"));
     // A name with a space, as a bracketed column.
     EXPECT_EQ(toServerSql(QStringLiteral("SELECT [basic_number of workers] FROM Firm")),
               QStringLiteral("SELECT \"basic_number of workers\" FROM \"Firm\""));
