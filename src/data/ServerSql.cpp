@@ -13,27 +13,32 @@ namespace {
 // and Contact's "person").
 struct SchemaNames {
     QHash<QString, QString> sources;
-    QHash<QString, QString> columns;
+    // Columns of different tables may differ in letter case only (Firm's "name" and Group's
+    // "Name"): every spelling is kept.
+    QHash<QString, QStringList> columns;
 };
 
 const SchemaNames& schemaNames() {
     static const SchemaNames names = [] {
         SchemaNames all;
-        auto add = [](QHash<QString, QString>& to, const QString& name) {
-            to.insert(name.toLower(), name);
+        auto addSource = [&all](const QString& name) { all.sources.insert(name.toLower(), name); };
+        auto addColumn = [&all](const QString& name) {
+            QStringList& spellings = all.columns[name.toLower()];
+            if (!spellings.contains(name))
+                spellings << name;
         };
         for (const SourceDef* table : schema::tables()) {
-            add(all.sources, QLatin1String(table->name));
+            addSource(QLatin1String(table->name));
             for (const QString& column : schema::tableColumns(*table))
-                add(all.columns, column);
+                addColumn(column);
         }
         for (const SourceDef* query : schema::queries()) {
-            add(all.sources, QLatin1String(query->name));
+            addSource(QLatin1String(query->name));
             for (const FieldDef& field : query->fields)
-                add(all.columns, QLatin1String(field.name));
+                addColumn(QLatin1String(field.name));
         }
         for (const char* column : {"row_version", "created_by"})
-            add(all.columns, QLatin1String(column));
+            addColumn(QLatin1String(column));
         return all;
     }();
     return names;
@@ -45,19 +50,19 @@ bool isKnownName(const QString& name) {
 }
 
 // A name as the schema spells it: the table's or query's after a word that names one, else
-// as written when the schema spells it so, else the column's.
+// as written when the schema spells it so, else the column's (its first spelling).
 QString canonicalName(const QString& name, const QString& wordBefore) {
     const QString lower = name.toLower();
     const SchemaNames& names = schemaNames();
     const QString source = names.sources.value(lower);
-    const QString column = names.columns.value(lower);
+    const QStringList columns = names.columns.value(lower);
     static const QStringList sourceWords = {"from", "join", "into", "update", "table", "view"};
     if (!source.isEmpty() && sourceWords.contains(wordBefore, Qt::CaseInsensitive))
         return source;
-    if (name == source || name == column)
+    if (name == source || columns.contains(name))
         return name;
-    if (!column.isEmpty())
-        return column;
+    if (!columns.isEmpty())
+        return columns.first();
     return source.isEmpty() ? name : source;
 }
 

@@ -8,6 +8,9 @@ TEST(ServerSql, NamesTakeTheSchemasSpellingByWhereTheyStand) {
               QStringLiteral("SELECT \"person\" FROM \"Person\" WHERE \"Person\" = $1"));
     EXPECT_EQ(toServerSql(QStringLiteral("UPDATE `Contact` SET `firm` = ?2 WHERE rowid = ?1")),
               QStringLiteral("UPDATE \"Contact\" SET \"firm\" = $2 WHERE \"id\" = $1"));
+    // Columns of two tables that differ only in letter case keep the spelling written.
+    EXPECT_EQ(toServerSql(QStringLiteral("SELECT `Name`, [name] FROM `Group`, Firm")),
+              QStringLiteral("SELECT \"Name\", \"name\" FROM \"Group\", \"Firm\""));
     // Unknown names and functions stay; a quoted unknown name keeps its quotes.
     EXPECT_EQ(toServerSql(QStringLiteral("SELECT lower(c.relname), \"Odd Name\" FROM pg_class c")),
               QStringLiteral("SELECT lower(c.relname), \"Odd Name\" FROM pg_class c"));
