@@ -34,6 +34,11 @@ TEST_P(KnownValuesOnStore, TheFullLoadAndEveryUpdateGiveTheSameLists) {
                   {"firm", QStringLiteral("acme")}});
     add(persons, {{"lastname", QStringLiteral("Öberg")}, {"firstname", QStringLiteral("JO")}});
     add(persons, {{"lastname", QStringLiteral("van Berg")}, {"firstname", QStringLiteral("Ann")}});
+    // The first row, saved again, is no longer the first one the engine meets.
+    persons.MoveFirst();
+    persons.Edit();
+    persons.setValue(QStringLiteral("description"), QStringLiteral("saved again"));
+    persons.Update();
     CFirmRcs firms(&sharedDatabase());
     firms.Open();
     add(firms, {{"name", QStringLiteral("Acme")}, {"person", QStringLiteral("Doe John")}});
