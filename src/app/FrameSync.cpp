@@ -6,6 +6,7 @@
 #include "app/AppPaths.h"
 #include "data/Connection.h"
 #include "data/Database.h"
+#include "data/ServerConnection.h"
 #include "platform/Prompter.h"
 #include "sync/CollectionSync.h"
 #include "sync/ConflictDialog.h"
@@ -57,6 +58,17 @@ void CFrameSync::showAccounts() {
 void CFrameSync::run(bool byUser) {
     if (isRunning() || !sharedDatabase().IsOpen())
         return;
+    // What was synced when is kept in tables of the contacts file; the team's server has none,
+    // and its users reach the same records anyway.
+    if (sharedDatabase().isServer()) {
+        if (byUser)
+            messageBox(tr("Sync with an address book and a calendar works with a contacts "
+                          "file. Tarvex works on the team's server %1 now, so nothing was "
+                          "synced: sync a contacts file of your own instead.")
+                           .arg(sharedDatabase().server().server()),
+                       Prompter::Buttons::Ok, Prompter::Icon::Information);
+        return;
+    }
     if (!m_account.isComplete()) {
         if (byUser)
             messageBox(tr("Choose a server and an address book first (Tools > Sync accounts...)."),

@@ -24,7 +24,7 @@ QString& passwordValue() {
 }  // namespace
 
 CDatabase& sharedDatabase() {
-    static CDatabase shared;
+    static CDatabase shared(CDatabase::Hears::EveryClient);
     return shared;
 }
 
@@ -49,8 +49,11 @@ QString connectText(const QString& password) {
 }
 
 void openSharedDatabase(const QString& password) {
-    sharedDatabase().Open(databasePath(), false, false, connectText(password));
-    setCurrentPassword(sharedDatabase().password());
+    CDatabase& shared = sharedDatabase();
+    shared.Open(databasePath(), false, false, connectText(password));
+    // The lists, the search and the name load open connections of their own with it: a
+    // server needs its password for each, a file without one none.
+    setCurrentPassword(shared.isServer() ? password : shared.password());
 }
 
 int changeDatabasePassword(const QString& path, const QString& oldPassword,

@@ -102,7 +102,7 @@ void removeSideFiles(const QString& path) {
 
 }  // namespace
 
-CDatabase::CDatabase() = default;
+CDatabase::CDatabase(Hears hears) : m_hears(hears) {}
 
 CDatabase::~CDatabase() {
     Close();
@@ -241,11 +241,12 @@ qint64 CDatabase::lastInsertId() {
     return m_server->exec(QStringLiteral("SELECT lastval()")).text(0, 0).toLongLong();
 }
 
-void CDatabase::serverStatementDone(qint64 affectedRows) {
-    // Like the engine's count, a read leaves the count of the last write as it was.
-    if (affectedRows >= 0)
-        m_serverChanges = affectedRows;
-    m_serverWrote = m_serverWrote || affectedRows > 0;
+void CDatabase::serverStatementDone(std::optional<qint64> changedRows) {
+    // As the engine's count of changes, only a write sets it: a read that a listener to the
+    // change notifier runs between a write and its caller's look at it leaves it alone.
+    if (changedRows)
+        m_serverChanges = *changedRows;
+    m_serverWrote = m_serverWrote || changedRows.value_or(0) > 0;
     if (m_serverWrote && !m_server->inTransaction()) {
         m_serverWrote = false;
         m_lastCommit = QDateTime::currentDateTimeUtc();
@@ -256,7 +257,7 @@ void CDatabase::serverStatementDone(qint64 affectedRows) {
 void CDatabase::takeServerNotifications() {
     if (!m_server)
         return;
-    for (const QString& notification : m_server->notifications())
+    for (const QString& notification : m_server->notifications(m_hears == Hears::EveryClient))
         m_changes.noteServerChange(notification);
 }
 

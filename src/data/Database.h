@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "data/ChangeRecorder.h"
@@ -17,7 +18,13 @@ class CServerConnection;
 // when it has a password. Every failure throws CDbException.
 class CDatabase {
 public:
-    CDatabase();
+    // Whose changes on the team's server a connection passes on to the change notifier:
+    // its own, or every client's too. One connection of the program hears every client (the
+    // shared one), so that a change is announced once, and never by a connection that reads
+    // on a worker thread or in the middle of a subscriber's read.
+    enum class Hears { OwnChanges, EveryClient };
+
+    explicit CDatabase(Hears hears = Hears::OwnChanges);
     ~CDatabase();
     CDatabase(const CDatabase&) = delete;
     CDatabase& operator=(const CDatabase&) = delete;
@@ -33,9 +40,9 @@ public:
     static bool isServerAddress(const QString& path);
     // Opens the team's server instead of a file (Open() does so for a server address): `uri` is a
     // libpq connection URI without a password. The server's schema must be there already, at this
-    // program's version or an older one, which is brought up to date. Every change committed on the
-    // server, by this connection or another, is announced on the change notifier as it arrives. A
-    // user who may only read the tables gets a read-only connection.
+    // program's version or an older one, which is brought up to date. Every change this connection
+    // commits, and with Hears::EveryClient every other client's too, is announced on the change
+    // notifier as it arrives. A user who may only read the tables gets a read-only connection.
     void OpenServer(const QString& uri, const QString& password);
     // Closes the connection and every record set open on it.
     void Close();
@@ -105,15 +112,17 @@ public:
     // INSERT added.
     qint64 changes() const;
     qint64 lastInsertId();
-    // Reads what the server has announced (changes of this connection and of others) and
-    // passes it to the change notifier once no transaction is open.
+    // Reads what the server has announced and passes it to the change notifier once no
+    // transaction is open: the changes of this connection, and those of every other client
+    // when the connection hears them (see Hears).
     void takeServerNotifications();
     // Makes the connection to the server again, as it was opened, after it was lost. The
     // record sets open on it read through the new one; what they copied into the lost
     // session (the rows of a stored query) is read again at their next Requery.
     void reconnectServer();
-    // Called by a statement that ran on the server, with the rows it wrote (-1: a read).
-    void serverStatementDone(qint64 affectedRows);
+    // Called by a statement that ran on the server, with the rows it inserted, updated or
+    // deleted (nothing for another kind of statement).
+    void serverStatementDone(std::optional<qint64> changedRows);
 
     // Held while an import's transaction is open on this connection.
     CWriteGate& writeGate() { return m_writeGate; }
@@ -135,6 +144,7 @@ private:
     QString m_serverPassword;
     qint64 m_serverChanges = 0;
     bool m_serverWrote = false;
+    Hears m_hears;
     bool m_readOnly = false;
     QString m_path;
     QString m_password;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "data/ChangeNotifier.h"
+#include "data/Database.h"
 #include "data/KnownValues.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
@@ -49,6 +50,18 @@ QStringList columns(const SourceDef& source) {
     return names;
 }
 
+// The file's columns group names as NOCASE compares them (ASCII letters only), through their
+// indexes. The server's collation ignores the letter case of every letter and would give a
+// group in the letter case of any of its rows, so there names group by their exact text: the
+// lists fold letter case themselves and take the first row of each folded name either way.
+QStringList groupedColumns(const SourceDef& source, bool exact) {
+    QStringList names = columns(source);
+    if (exact)
+        for (QString& name : names)
+            name += QStringLiteral(" COLLATE BINARY");
+    return names;
+}
+
 // A column value as stored: an invalid variant for NULL, the text otherwise.
 QVariantList readValues(const CStatement& row, int from, int count) {
     QVariantList values;
@@ -61,9 +74,9 @@ QString textOf(const QVariantList& values, int index) {
     return values.at(index).toString();
 }
 
-// The name group of the values as the engine forms it: the columns compare with NOCASE, which
-// ignores the letter case of ASCII letters only, and NULL is a group of its own.
-QString groupKey(const QVariantList& values) {
+// The name group of the values as the engine forms it (see groupedColumns): with NOCASE,
+// which ignores the letter case of ASCII letters only, or exactly; NULL is a group of its own.
+QString groupKey(const QVariantList& values, bool exact) {
     QString key;
     for (const QVariant& value : values) {
         if (!value.isValid()) {
@@ -73,7 +86,7 @@ QString groupKey(const QVariantList& values) {
         const QString text = value.toString();
         key += QString::number(text.size()) + u':';
         for (QChar c : text)
-            key += (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
+            key += (!exact && c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
     }
     return key;
 }
@@ -103,10 +116,10 @@ void KnownValueSources::read(CDatabase& db) {
     m_groups.clear();
     for (std::size_t source = 0; source < kNamedSources; ++source) {
         const SourceDef& def = kSources[source];
-        const QString list = columns(def).join(QStringLiteral(", "));
+        const QString list = groupedColumns(def, db.isServer()).join(QStringLiteral(", "));
         const int count = def.second ? 2 : 1;
-        // The engine groups the rows (from the column's index) and gives each group in the
-        // letter case of its first row, ordered by that row.
+        // The engine groups the rows (from the column's index on the file) and gives each
+        // group in the letter case of its first row, ordered by that row.
         CStatement rows(db, QStringLiteral("SELECT %1, min(rowid) AS first_row FROM %2 GROUP BY %1 "
                                            "ORDER BY first_row")
                                 .arg(list, table(def)));
@@ -114,7 +127,7 @@ void KnownValueSources::read(CDatabase& db) {
         while (rows.step()) {
             QVariantList values = readValues(rows, 0, count);
             const auto row = static_cast<qint32>(rows.int64(count));
-            QString key = groupKey(values);
+            QString key = groupKey(values, db.isServer());
             state.firstRowOfKey.insert(key, row);
             state.byFirstRow.emplace_hint(state.byFirstRow.end(), row,
                                           Entry{std::move(key), std::move(values)});
@@ -298,14 +311,20 @@ void KnownValueSources::applyTable(CDatabase& db, const QString& tableName,
             row.bind(1, id);
             if (row.step()) {
                 QVariantList values = readValues(row, 0, count);
-                affected.insert(groupKey(values), std::move(values));
+                affected.insert(groupKey(values, db.isServer()), std::move(values));
             }
         }
 
         // Each affected group's first row now, through the column's index.
         QStringList conditions;
         for (int column = 0; column < count; ++column)
-            conditions << QStringLiteral("%1 IS ?%2").arg(names[column]).arg(column + 1);
+            conditions << (db.isServer()
+                               // The column's index finds the rows equal but for letter case.
+                               ? QStringLiteral("(%1 = ?%2 OR %1 IS NULL AND ?%2 IS NULL) AND "
+                                                "%1 COLLATE BINARY IS ?%2")
+                               : QStringLiteral("%1 IS ?%2"))
+                              .arg(names[column])
+                              .arg(column + 1);
         CStatement first(db, QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 ORDER BY rowid "
                                             "LIMIT 1")
                                  .arg(names.join(QStringLiteral(", ")), table(def),

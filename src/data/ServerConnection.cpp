@@ -99,6 +99,12 @@ qint64 CServerResult::affectedRows() const {
     return QByteArray(PQcmdTuples(m_result.get())).toLongLong();
 }
 
+bool CServerResult::changedRows() const {
+    const QByteArrayView command(PQcmdStatus(m_result.get()));
+    return command.startsWith("INSERT ") || command.startsWith("UPDATE ") ||
+           command.startsWith("DELETE ");
+}
+
 CServerConnection::CServerConnection(const QString& uri, const QString& password) {
     if (const QString problem = serverUriProblem(uri); !problem.isEmpty())
         throw CServerError(problem);
@@ -276,12 +282,14 @@ void CServerConnection::cancelRunning() noexcept {
         PQclear(result);
 }
 
-QStringList CServerConnection::notifications() {
+QStringList CServerConnection::notifications(bool fromOtherSessions) {
     QStringList arrived;
     if (!PQconsumeInput(m_conn))
         fail(nullptr);
+    const int ownSession = PQbackendPID(m_conn);
     while (PGnotify* notification = PQnotifies(m_conn)) {
-        arrived << fromServer(notification->relname) + u' ' + fromServer(notification->extra);
+        if (fromOtherSessions || notification->be_pid == ownSession)
+            arrived << fromServer(notification->relname) + u' ' + fromServer(notification->extra);
         PQfreemem(notification);
     }
     return arrived;

@@ -40,6 +40,8 @@ public:
     unsigned columnType(int column) const;
     // The rows an INSERT, UPDATE or DELETE touched; -1 for any other statement.
     qint64 affectedRows() const;
+    // Whether the statement was an INSERT, UPDATE or DELETE.
+    bool changedRows() const;
 
 private:
     std::shared_ptr<pg_result> m_result;
@@ -81,8 +83,9 @@ public:
     void rollback() noexcept;
 
     // The notifications that arrived since the last call, as "channel payload" texts, for
-    // a connection that LISTENs.
-    QStringList notifications();
+    // a connection that LISTENs; only those this connection's own session sent unless
+    // `fromOtherSessions`.
+    QStringList notifications(bool fromOtherSessions = true);
 
     // The user and database the connection was made with.
     QString user() const;

@@ -60,7 +60,9 @@ bool CServerStatement::step() {
     if (!m_result) {
         m_result = m_db.server().exec(m_sql, m_parameters);
         m_row = -1;
-        m_db.serverStatementDone(m_result->affectedRows());
+        m_db.serverStatementDone(m_result->changedRows()
+                                     ? std::optional<qint64>(m_result->affectedRows())
+                                     : std::nullopt);
     }
     ++m_row;
     return m_row < m_result->rowCount();

@@ -151,11 +151,15 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
         const QString text = db.isServer()
                                  ? QStringLiteral("lower(%1 COLLATE BINARY)").arg(column.sql)
                                  : column.sql + QStringLiteral(" COLLATE NOCASE");
-        // The server collates texts only; its other types have one order.
+        // The other keys are the server's numbers and moments, which take no collation.
         const QString plain =
             db.isServer() ? column.sql : column.sql + QStringLiteral(" COLLATE BINARY");
+        // NULL is the least value, as in the keys; the server's default puts it last.
+        const QString nulls = !db.isServer()      ? QString()
+                              : column.descending ? QStringLiteral(" NULLS LAST")
+                                                  : QStringLiteral(" NULLS FIRST");
         order << (column.text ? text : plain) +
-                     (column.descending ? QStringLiteral(" DESC") : QString());
+                     (column.descending ? QStringLiteral(" DESC") : QString()) + nulls;
     }
     CStatement rows(db, QStringLiteral("SELECT rowid, %1 FROM %2%3 ORDER BY %4, rowid")
                             .arg(selected.join(QStringLiteral(", ")), from, where,

@@ -4,71 +4,38 @@
 #include <QUrl>
 
 #include "ServerTestSupport.h"
+#include "StoreFixture.h"
 #include "alarms/TakeDueAlarm.h"
 #include "data/AlarmRcs.h"
 #include "data/ChangeNotifier.h"
+#include "data/Connection.h"
 #include "data/ContactRcs.h"
 #include "data/Database.h"
 #include "data/FirmFirmQRcs.h"
 #include "data/FirmRcs.h"
 #include "data/PersonRcs.h"
+#include "data/RecordMerge.h"
 #include "data/ServerConnection.h"
 #include "data/ServerSchema.h"
+#include "data/Statement.h"
 #include "data/WatchedAlarms.h"
-#include "support/TempWorkDir.h"
+#include "duplicates/MergeChoices.h"
 
 namespace {
-
-enum class Store { File, Server };
 
 QString serverPassword() {
     return QString::fromUtf8(PgTestServer::kPassword);
 }
 
-// One fixture, two engines: the same record-set work on a new contacts file and on a new
-// server database.
-class BothStores : public TempWorkDirTest, public testing::WithParamInterface<Store> {
+// The same record-set work on a new contacts file and on a new server database.
+class BothStores : public StoreTest {
 protected:
-    void SetUp() override {
-        TempWorkDirTest::SetUp();
-        if (GetParam() == Store::File) {
-            location = path(QStringLiteral("Tarvex.mdb"));
-            CDatabase::Create(location, {});
-        } else {
-            location = testServer().createDatabase();
-            CServerConnection setup(location, serverPassword());
-            serverschema::ensure(setup);
-        }
-        open(db);
-    }
-    void TearDown() override {
-        db.Close();
-        TempWorkDirTest::TearDown();
-    }
-    // Opens another connection to the same store, as a second program or user would.
-    void open(CDatabase& connection) const {
-        if (GetParam() == Store::File)
-            connection.Open(location);
-        else
-            connection.OpenServer(location, serverPassword());
-    }
-    static qint64 add(CRecordSet& records,
-                      std::initializer_list<std::pair<const char*, QVariant>> values) {
-        records.AddNew();
-        for (const auto& [column, value] : values)
-            records.setValue(QLatin1String(column), value);
-        records.Update();
-        return records.GetLastModifiedBookmark();
-    }
     static QStringList column(CRecordSet& records, const char* name) {
         QStringList seen;
         for (records.MoveFirst(); !records.IsEOF(); records.MoveNext())
             seen << records.text(QLatin1String(name));
         return seen;
     }
-
-    QString location;
-    CDatabase db;
 };
 
 }  // namespace
@@ -158,23 +125,25 @@ TEST_P(BothStores, AnotherConnectionsCommitIsAnnounced) {
     ASSERT_TRUE(announced.back().table(u"Person"));
     EXPECT_EQ(announced.back().table(u"Person")->inserted, std::vector<qint32>{qint32(id)});
     if (GetParam() == Store::Server) {
-        // The server tells every listening client; the reader takes it in when it looks.
+        // The server tells every listening client; the connection that hears the others
+        // takes it in when it looks, and the other connections keep it to themselves.
         announced.clear();
         for (int i = 0; i < 50 && announced.empty(); ++i) {
             QTest::qWait(20);
-            db.takeServerNotifications();
-            db.announceCommitted();
+            sharedDatabase().takeServerNotifications();
+            sharedDatabase().announceCommitted();
         }
         ASSERT_EQ(announced.size(), 1u);
         EXPECT_TRUE(announced[0].touches(u"Person"));
+        CStatement(db, QStringLiteral("SELECT 1")).step();
+        db.takeServerNotifications();
+        db.announceCommitted();
+        EXPECT_EQ(announced.size(), 1u);
     }
     QObject::disconnect(listening);
 }
 
-INSTANTIATE_TEST_SUITE_P(Store, BothStores, testing::Values(Store::File, Store::Server),
-                         [](const testing::TestParamInfo<Store>& info) {
-                             return info.param == Store::File ? "File" : "Server";
-                         });
+INSTANTIATE_ON_BOTH_STORES(BothStores);
 
 // Two users on one server: the second save of a record both opened is refused, keeps the
 // typed text, and a delete of a record changed meanwhile is refused too.
@@ -307,4 +276,40 @@ TEST(TeamServer, ADueAlarmIsTakenByOneClientOnly) {
     EXPECT_FALSE(TakeDueAlarm(second, 1));
     EXPECT_FALSE(TakeDueAlarm(second, 2));
     EXPECT_FALSE(TakeDueAlarm(second, 3));
+}
+
+// Two records of one person merged: the references follow the survivor, and undo puts
+// every row back.
+TEST_P(BothStores, AMergeMovesTheReferencesAndUndoPutsThemBack) {
+    CPersonRcs persons(&db);
+    persons.Open();
+    const qint64 survivor = add(
+        persons, {{"lastname", QStringLiteral("Müller")}, {"firstname", QStringLiteral("Jürgen")}});
+    const qint64 merged = add(persons, {{"lastname", QStringLiteral("MÜLLER")},
+                                        {"firstname", QStringLiteral("JÜRGEN")},
+                                        {"email_home", QStringLiteral("jm@example.com")}});
+    CContactRcs contacts(&db);
+    contacts.Open();
+    add(contacts, {{"person", QStringLiteral("MÜLLER JÜRGEN")}, {"description", "call"}});
+    add(contacts, {{"person", QStringLiteral("Berg Eva")}, {"description", "lunch"}});
+    MergeRequest request;
+    request.table = QStringLiteral("Person");
+    request.survivorId = qint32(survivor);
+    request.mergedIds = {qint32(merged)};
+    request.survivorValues = {{QStringLiteral("email_home"), QStringLiteral("jm@example.com")}};
+    request.combineDossierText = duplicates::combinedDossierText;
+
+    const MergeUndo undo = mergeRecords(db, request);
+    persons.Requery();
+    EXPECT_EQ(persons.GetRecordCount(), 1);
+    EXPECT_EQ(persons.text(QStringLiteral("email_home")), QStringLiteral("jm@example.com"));
+    contacts.m_strSort = QStringLiteral("id");
+    contacts.Requery();
+    EXPECT_EQ(column(contacts, "person"), (QStringList{"Müller Jürgen", "Berg Eva"}));
+
+    ASSERT_TRUE(undoMerge(db, undo));
+    persons.Requery();
+    EXPECT_EQ(column(persons, "firstname"), (QStringList{"Jürgen", "JÜRGEN"}));
+    contacts.Requery();
+    EXPECT_EQ(column(contacts, "person"), (QStringList{"MÜLLER JÜRGEN", "Berg Eva"}));
 }

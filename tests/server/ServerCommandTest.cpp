@@ -1,16 +1,31 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QMainWindow>
 
 #include "ScriptedPrompter.h"
 #include "ServerTestSupport.h"
+#include "StoreFixture.h"
 #include "TempWorkDir.h"
 #include "app/AppPaths.h"
+#include "app/FrameSync.h"
 #include "app/ServerCopyCommands.h"
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "data/ServerConnection.h"
 #include "data/ServerSchema.h"
+#include "sync/PasswordStore.h"
+#include "sync/SyncSettings.h"
+
+namespace {
+
+class NoKeyStore : public CPasswordStore {
+public:
+    void read(const QString&, Found found) override { found(std::nullopt); }
+    void write(const QString&, const QString&, Written written) override { written(false); }
+};
+
+}  // namespace
 
 // The two Tools commands, answered through the prompter as a user would.
 TEST_F(TempWorkDirTest, TheToolsCommandsCopyTheOpenFileToTheServerAndBackIntoANewFile) {
@@ -63,5 +78,29 @@ TEST_F(TempWorkDirTest, TheToolsCommandsCopyTheOpenFileToTheServerAndBackIntoANe
     CDatabase opened;
     opened.Open(copy);
     EXPECT_EQ(opened.password(), QString());
+    sharedDatabase().Close();
+}
+
+// The sync keeps its state in tables of a contacts file: on the server it says so plainly
+// rather than asking for a password and failing.
+TEST_F(TempWorkDirTest, SyncNowOnTheServerSaysThatSyncWorksWithAContactsFile) {
+    initAppPaths();
+    setDatabasePath(newStore(Store::Server, {}));
+    openSharedDatabase(storePassword(Store::Server));
+    SyncAccount account;
+    account.server = QUrl(QStringLiteral("http://127.0.0.1:9/"));
+    account.user = QStringLiteral("anna");
+    account.addressbook = QUrl(QStringLiteral("http://127.0.0.1:9/anna/contacts/"));
+    ASSERT_TRUE(syncsettings::save(settingsFilePath(), account));
+    QMainWindow window;
+    NoKeyStore keys;
+    CFrameSync sync(window, keys, [] {});
+    ScriptedPrompter prompts;
+    prompts.answer(Prompter::Ok);
+    sync.syncNow();
+    EXPECT_FALSE(sync.isRunning());
+    ASSERT_EQ(prompts.messages().size(), 1);
+    EXPECT_TRUE(prompts.messages()[0].contains(QLatin1String("works with a contacts file")))
+        << prompts.messages()[0].toStdString();
     sharedDatabase().Close();
 }

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+#include <stdexcept>
+
 #include "ServerTestSupport.h"
+#include "data/Database.h"
+#include "data/FirmFirmQRcs.h"
+#include "data/PersonRcs.h"
 #include "data/Schema.h"
 #include "data/ServerConnection.h"
 #include "data/ServerSchema.h"
@@ -102,4 +108,91 @@ TEST(ServerSchema, AUserWhoMayNotCreateTablesIsToldWhomToAsk) {
     }
     EXPECT_FALSE(reader.inTransaction());
     EXPECT_EQ(serverschema::version(reader), 0);
+}
+
+namespace {
+
+const SourceDef& tableNamed(const QString& name) {
+    for (const SourceDef* table : schema::tables())
+        if (QLatin1String(table->name) == name)
+            return *table;
+    throw std::invalid_argument(name.toStdString());
+}
+
+// The schema as its first version made it: plain text columns, letter case ignored through
+// lower() keys in the indexes, no collation of its own and no LIKE operators.
+QStringList versionOneStatements() {
+    static const QRegularExpression index(
+        QStringLiteral(R"re(^CREATE INDEX ("[^"]+") ON "([^"]+)" \((.*)\)$)re"));
+    QStringList statements;
+    for (QString statement : serverschema::createStatements()) {
+        if (statement.contains(QLatin1String("tarvex_like")) ||
+            statement.startsWith(QLatin1String("CREATE COLLATION")) ||
+            statement.startsWith(QLatin1String("CREATE OPERATOR")))
+            continue;
+        statement.replace(QLatin1String(" COLLATE tarvex_nocase"), QString());
+        if (statement.startsWith(QLatin1String("INSERT INTO \"tarvex_schema\"")))
+            statement = QStringLiteral("INSERT INTO \"tarvex_schema\" (version) VALUES (1)");
+        const QRegularExpressionMatch match = index.match(statement);
+        if (match.hasMatch() && !match.captured(3).contains(QLatin1String("created_by"))) {
+            const SourceDef& table = tableNamed(match.captured(2));
+            QStringList keys;
+            for (QString key : match.captured(3).split(QStringLiteral(", "))) {
+                const QString column = key.mid(1, key.size() - 2);
+                keys << (schema::columnType(table, column) == FieldType::Text
+                             ? QStringLiteral("lower(%1 COLLATE \"und-x-icu\")").arg(key)
+                             : key);
+            }
+            statement = QStringLiteral("CREATE INDEX %1 ON \"%2\" (%3)")
+                            .arg(match.captured(1), match.captured(2), keys.join(u','));
+        }
+        statements << statement;
+    }
+    return statements;
+}
+
+}  // namespace
+
+// A database made by the first version, with rows, is brought up to date when it is opened:
+// the rows stay, and texts then compare and sort without regard to letter case through
+// plain indexes on the columns.
+TEST(ServerSchema, AVersionOneDatabaseWithRowsIsUpgradedOnOpening) {
+    const QString uri = testServer().createDatabase();
+    {
+        CServerConnection setup(uri, password());
+        setup.exec(QStringLiteral("BEGIN"));
+        for (const QString& statement : versionOneStatements())
+            setup.exec(statement);
+        setup.exec(
+            QStringLiteral("INSERT INTO \"Person\" (lastname, firstname) VALUES "
+                           "('Müller', 'Max'), ('MÜLLER', 'Eva'), ('adams', 'Bob')"));
+        setup.exec(QStringLiteral("INSERT INTO \"Firm\" (name) VALUES ('Ölwerk'), ('ÖLWERK')"));
+        setup.exec(QStringLiteral("COMMIT"));
+        ASSERT_EQ(serverschema::version(setup), 1);
+    }
+    CDatabase db;
+    db.OpenServer(uri, password());
+    EXPECT_EQ(serverschema::version(db.server()), serverschema::kVersion);
+    EXPECT_EQ(serverschema::rowCount(db.server()), 5);
+
+    CPersonRcs persons(&db);
+    persons.m_strSort = QStringLiteral("lastname, firstname");
+    persons.m_strFilter = QStringLiteral("lastname = 'müller' or lastname like 'A*'");
+    persons.Open();
+    QStringList names;
+    for (; !persons.IsEOF(); persons.MoveNext())
+        names << persons.text(QStringLiteral("firstname"));
+    EXPECT_EQ(names, (QStringList{"Bob", "Eva", "Max"}));
+    CFirmFirmQRcs firmNames(&db);
+    firmNames.Open();
+    EXPECT_EQ(firmNames.GetRecordCount(), 1);
+
+    // The indexes are on the columns themselves again.
+    const CServerResult definitions = db.server().exec(
+        QStringLiteral("SELECT indexdef FROM pg_indexes WHERE tablename = 'Person' AND indexdef "
+                       "LIKE '%lastname%'"));
+    ASSERT_GE(definitions.rowCount(), 1);
+    for (int r = 0; r < definitions.rowCount(); ++r)
+        EXPECT_FALSE(definitions.text(r, 0).contains(QLatin1String("lower(")))
+            << definitions.text(r, 0).toStdString();
 }

@@ -43,11 +43,11 @@ inline void addPerson(const char* last, const char* first, const char* firm = ""
     rs.Update();
 }
 
-// The persons in the file as "last|first", in name order, read through a connection of
+// The persons in the store as "last|first", in name order, read through a connection of
 // their own.
 inline QStringList storedPersons() {
     CDatabase db;
-    db.Open(databasePath());
+    db.Open(databasePath(), false, false, connectText(currentPassword()));
     CPersonRcs rs(&db);
     rs.m_strSort = "lastname, firstname";
     rs.Open();
@@ -57,9 +57,10 @@ inline QStringList storedPersons() {
     return names;
 }
 
-// Runs form tests against a real contacts file in a temporary working directory, opened on
-// the shared connection as the program does after the password prompt, with a shown main
-// window that knows the window kinds the test registers.
+// Runs form tests against a real store (a contacts file in a temporary working directory
+// unless the fixture makes another), opened on the shared connection as the program does
+// after the password prompt, with a shown main window that knows the window kinds the test
+// registers.
 class FormTest : public TempWorkDirTest {
 protected:
     void SetUp() override {
@@ -69,15 +70,22 @@ protected:
         // Caller links are process-wide; a test starts with none pending.
         for (FormKind kind : {FormKind::Person, FormKind::Firm, FormKind::Contact, FormKind::Alarm})
             callerLink(kind) = CallerLink();
-        setDatabasePath(path(QStringLiteral("Tarvex.mdb")));
-        CDatabase::Create(databasePath(), QString());
-        openSharedDatabase(QString());
+        setDatabasePath(newDatabase());
+        openSharedDatabase(databasePassword());
     }
     void TearDown() override {
         frame.reset();
         sharedDatabase().Close();
         TempWorkDirTest::TearDown();
     }
+    // Makes the empty store the test runs against and returns its path: a new contacts file
+    // unless a fixture gives another.
+    virtual QString newDatabase() {
+        const QString file = path(QStringLiteral("Tarvex.mdb"));
+        CDatabase::Create(file, QString());
+        return file;
+    }
+    virtual QString databasePassword() const { return {}; }
     // Shows the main window with the given kinds; call once per test.
     void startFrame(std::initializer_list<CDocTemplate> kinds) {
         CDocTemplateRegistry registry;

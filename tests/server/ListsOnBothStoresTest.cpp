@@ -1,0 +1,184 @@
+#include <QRandomGenerator>
+#include <QTest>
+
+#include "StoreFixture.h"
+#include "data/PersonRcs.h"
+#include "data/ServerConnection.h"
+#include "lists/ListFixture.h"
+#include "lists/ListSource.h"
+#include "lists/SearchQuery.h"
+#include "lists/SearchResultModel.h"
+
+namespace {
+
+QString personInsert(const QString& last, const QString& first) {
+    return QStringLiteral("Insert Into [person] ([lastname], [firstname]) Values ('%1', '%2')")
+        .arg(last, first);
+}
+
+// Names whose order ignores letter case beyond ASCII, names equal but for their case, the
+// empty name and NULL.
+const char* const kNames[] = {"Ärger", "ärger", "émile",  "Emile",  "Straße", "STRASSE", "Ωmega",
+                              "ωmega", "",      "Miller", "miller", "Zorn",   nullptr};
+
+struct Rows {
+    std::vector<qint32> ids;
+    std::vector<QStringList> texts;
+    bool operator==(const Rows&) const = default;
+};
+
+void PrintTo(const Rows& rows, std::ostream* out) {
+    for (std::size_t r = 0; r < rows.ids.size(); ++r)
+        *out << "\n  " << rows.ids[r] << ": "
+             << (r < rows.texts.size() ? rows.texts[r].join(u'|').toStdString() : "?");
+}
+
+Rows shownRows(CMyListView* list) {
+    Rows rows{list->listModel()->ids(), {}};
+    for (int r = 0; r < list->listModel()->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < list->listModel()->columnCount(); ++c)
+            cells << list->listModel()->cellText(r, c);
+        rows.texts.push_back(cells);
+    }
+    return rows;
+}
+
+// What the list shows when filled from scratch in its order, read on a connection of its own.
+Rows freshRows(CMyListView* list) {
+    CListSource source;
+    source.open(databasePath(), currentPassword());
+    source.setTable(list->sourceName());
+    source.readColumns();
+    Rows rows{source.readIds(source.parseSort(list->currentSort())), {}};
+    rows.texts = source.readRows(rows.ids);
+    return rows;
+}
+
+}  // namespace
+
+class ListOnStore : public OnStore<ListTest> {};
+
+TEST_P(ListOnStore, PersonListSortsAndFiltersNamesIgnoringLetterCaseBeyondAscii) {
+    // Written through the connection's Execute, in the engine's dialect.
+    exec({personInsert("Zorn", "Anna"), personInsert("adams", "Bob"), personInsert("MÜLLER", "Eva"),
+          personInsert("Müller", "Max"), personInsert("Brown", "Bea"),
+          personInsert("O''Brien", "Pat")});
+    start();
+    ASSERT_TRUE(command(cmd::ListPersons));
+    CMyListView* persons = list("Personlist");
+    ASSERT_NE(persons, nullptr);
+    EXPECT_EQ(column(persons, 0),
+              (QStringList{"adams", "Brown", "MÜLLER", "Müller", "O'Brien", "Zorn"}));
+
+    filter(0, "müller");
+    EXPECT_EQ(column(persons, 1), (QStringList{"Eva", "Max"}));
+    filter(0, "", "1053");  // Reset
+    filter(0, "o'b*");
+    EXPECT_EQ(column(persons, 0), QStringList{"O'Brien"});
+    command(cmd::FilterOff);
+    EXPECT_EQ(persons->listModel()->rowCount(), 6);
+}
+
+TEST_P(ListOnStore, SavesAndDeletesLeaveTheListAsAFullReadWould) {
+    start();
+    ASSERT_TRUE(command(cmd::ListPersons));
+    CMyListView* persons = list("Personlist");
+    ASSERT_NE(persons, nullptr);
+    QRandomGenerator random(11);
+    const auto name = [&random]() -> QVariant {
+        const char* chosen = kNames[random.bounded(int(std::size(kNames)))];
+        return chosen ? QVariant(QString::fromUtf8(chosen)) : QVariant();
+    };
+    CPersonRcs records(&sharedDatabase());
+    records.Open();
+    for (int step = 0; step < 40 && !HasFailure(); ++step) {
+        const int count = records.GetRecordCount();
+        const int action = count < 3 ? 0 : random.bounded(8);
+        if (action < 4) {
+            records.AddNew();
+        } else {
+            records.MoveFirst();
+            for (int skip = random.bounded(count); skip > 0; --skip)
+                records.MoveNext();
+            if (action == 7) {
+                records.Delete();
+                records.Requery();
+                EXPECT_EQ(shownRows(persons), freshRows(persons)) << "step " << step;
+                continue;
+            }
+            records.Edit();
+        }
+        records.setValue(QStringLiteral("lastname"), name());
+        records.setValue(QStringLiteral("firstname"), name());
+        records.Update();
+        records.Requery();
+        EXPECT_EQ(shownRows(persons), freshRows(persons)) << "step " << step;
+    }
+}
+
+INSTANTIATE_ON_BOTH_STORES(ListOnStore);
+
+class ListOnServer : public OnStore<ListTest> {};
+
+// A colleague's save reaches the open list through the server's announcement alone.
+TEST_P(ListOnServer, AnotherUsersSaveAppearsInTheOpenList) {
+    exec({personInsert("Adams", "Bob")});
+    start();
+    ASSERT_TRUE(command(cmd::ListPersons));
+    CMyListView* persons = list("Personlist");
+    ASSERT_NE(persons, nullptr);
+    CServerConnection colleague(databasePath(), currentPassword());
+    colleague.exec(
+        QStringLiteral("INSERT INTO \"Person\" (lastname, firstname) VALUES "
+                       "('Ärger', 'Eve')"));
+    for (int i = 0; i < 100 && persons->listModel()->rowCount() < 2; ++i) {
+        QTest::qWait(20);
+        sharedDatabase().takeServerNotifications();
+        sharedDatabase().announceCommitted();
+    }
+    EXPECT_EQ(column(persons, 0), (QStringList{"Adams", "Ärger"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Store, ListOnServer, testing::Values(Store::Server), storeName);
+
+class SearchOnStore : public OnStore<ListTest> {
+protected:
+    QStringList lines(std::vector<SearchKind> kinds, const QString& text) {
+        CSearchResultModel model;
+        model.search(databasePath(), currentPassword(), kinds, text);
+        model.wait();
+        QStringList found;
+        for (int r = 0; r < model.hitCount(); ++r)
+            found << model.line(r);
+        return found;
+    }
+};
+
+TEST_P(SearchOnStore, HitsAcrossTablesIgnoreLetterCaseAndKeepSpecialCharacters) {
+    exec(
+        {"Insert Into [person] ([lastname], [firstname], [firm]) Values "
+         "('O''Brien', 'Pat', 'Acme')",
+         "Insert Into [person] ([lastname], [firstname], [description]) Values "
+         "('MÜLLER', 'Hans', '100% sure_thing [x] #1')",
+         "Insert Into [firm] ([name], [group]) Values ('Acme', 'Tools')",
+         "Insert Into [contact] ([date], [time], [person], [firm]) Values "
+         "('2024-02-03 14:15:16', '2024-02-03 14:15:16', 'O''Brien Pat', 'Acme')",
+         "Insert Into [alarm] ([name], [person], [status]) Values ('Call the bank', 'Ann', 1)"});
+    const std::vector<SearchKind> all{SearchKind::Contact, SearchKind::Person, SearchKind::Firm,
+                                      SearchKind::Alarm};
+    EXPECT_EQ(lines(all, "o'brien"),
+              (QStringList{"Contact: O'Brien Pat Firm: Acme", "Person: O'Brien Pat Firm: Acme"}));
+    EXPECT_EQ(lines({SearchKind::Person}, "müller"), QStringList{"Person: MÜLLER Hans Firm: "});
+    EXPECT_EQ(lines({SearchKind::Person}, "M?LLER").size(), 1);
+    for (const char* literal : {"100%", "sure_thing", "[x]", "#1"})
+        EXPECT_EQ(lines({SearchKind::Person}, QString::fromUtf8(literal)).size(), 1) << literal;
+    EXPECT_TRUE(lines({SearchKind::Person}, "_thingx").isEmpty());
+    EXPECT_EQ(lines({SearchKind::Firm}, "ACME"), QStringList{"Firm: Acme Group: Tools"});
+    EXPECT_EQ(lines({SearchKind::Alarm}, "bank"), QStringList{"Alarm: Call the bank Person: Ann"});
+    // Moments are found as the lists show them.
+    EXPECT_EQ(lines({SearchKind::Contact}, "2024/02/03").size(), 1);
+    EXPECT_EQ(lines({SearchKind::Contact}, "14:15").size(), 1);
+}
+
+INSTANTIATE_ON_BOTH_STORES(SearchOnStore);
