@@ -2,7 +2,6 @@
 
 #include <QCryptographicHash>
 #include <QScopedValueRollback>
-#include <QTimer>
 
 #include "data/ChangeNotifier.h"
 #include "data/Connection.h"
@@ -75,6 +74,9 @@ CCollectionSync::CCollectionSync(CDatabase& db, SyncAccount account, QUrl collec
       m_mapping(std::move(mapping)),
       m_collection(m_account.collectionKey(m_collectionUrl)),
       m_client(std::make_unique<CDavClient>(m_account.server, m_account.user, m_account.password)) {
+    m_nextBatch.setSingleShot(true);
+    m_nextBatch.setInterval(0);
+    connect(&m_nextBatch, &QTimer::timeout, this, &CCollectionSync::writeNextBatch);
 }
 
 CCollectionSync::~CCollectionSync() = default;
@@ -134,17 +136,29 @@ void CCollectionSync::round() {
     m_nextUpload = 0;
     m_uploadsRunning = 0;
     m_newState = {};
-    try {
-        m_state = readSyncCollection(m_db, m_collection);
-        m_items.clear();
-        for (SyncItem& item : readSyncItems(m_db, m_collection))
-            m_items.insert(item.href, std::move(item));
-    } catch (const CDbException& e) {
-        stop(e.description());
-        return;
-    }
     emit progress(tr("Sync: asking the server for changes"));
-    requestChanges(m_state.token);
+    // The sync state of every resource is read off this thread too: it holds their texts.
+    readOffThread([this](CDatabase& db, const std::stop_token&) -> CBackgroundWorker::Delivery {
+        auto items = std::make_shared<QHash<QString, SyncItem>>();
+        const SyncCollectionState state = readSyncCollection(db, m_collection);
+        for (SyncItem& item : readSyncItems(db, m_collection))
+            items->insert(item.href, std::move(item));
+        return [this, state, items] {
+            if (!m_running)
+                return;
+            m_state = state;
+            m_items = std::move(*items);
+            requestChanges(m_state.token);
+        };
+    });
+}
+
+void CCollectionSync::readOffThread(CBackgroundWorker::Job job) {
+    const QString path = m_db.GetName();
+    // A server's password is not the connection's to give.
+    const QString password = CDatabase::isServerAddress(path) ? currentPassword() : m_db.password();
+    m_reader.start(path, password, std::move(job),
+                   [this](const CDbException& e) { stop(e.description()); });
 }
 
 void CCollectionSync::requestChanges(const QString& token) {
@@ -262,28 +276,34 @@ void CCollectionSync::fetchNext() {
 }
 
 void CCollectionSync::reconcile() {
-    const QString path = m_db.GetName();
-    // A server's password is not the connection's to give.
-    const QString password = CDatabase::isServerAddress(path) ? currentPassword() : m_db.password();
     const QList<SyncTable> tables = m_mapping->tables();
     emit progress(tr("Sync: comparing with this file"));
     watchChanges();
-    m_reader.start(
-        path, password,
-        [this, tables, fetched = m_fetched](
-            CDatabase& db, const std::stop_token& stop) -> CBackgroundWorker::Delivery {
-            auto snapshot = std::make_shared<Snapshot>();
-            for (SyncTable table : tables)
-                snapshot->records.insert(table, m_mapping->readAll(db, table));
-            snapshot->fetched.reserve(fetched.size());
-            for (const DavResource& resource : fetched) {
-                if (stop.stop_requested())
-                    return {};
-                snapshot->fetched << m_mapping->read(resource.data);
-            }
-            return [this, snapshot] { merge(std::move(*snapshot)); };
-        },
-        [this](const CDbException& e) { stop(e.description()); });
+    readOffThread([this, tables, fetched = m_fetched, items = m_items](
+                      CDatabase& db, const std::stop_token& stop) -> CBackgroundWorker::Delivery {
+        auto snapshot = std::make_shared<Snapshot>();
+        for (SyncTable table : tables)
+            snapshot->records.insert(table, m_mapping->readAll(db, table));
+        snapshot->fetched.reserve(fetched.size());
+        snapshot->fetchedDigests.reserve(fetched.size());
+        for (const DavResource& resource : fetched) {
+            if (stop.stop_requested())
+                return {};
+            SyncResourceRecord record = m_mapping->read(resource.data);
+            snapshot->fetchedDigests << digestOf(record.table, record.fields);
+            snapshot->fetched << std::move(record);
+        }
+        for (const SyncItem& item : items) {
+            if (stop.stop_requested())
+                return {};
+            const QHash<qint64, SyncFields>& records = snapshot->records[item.table];
+            const auto local = records.constFind(item.record);
+            if (!item.card.isEmpty() && !item.fields.isEmpty() && local != records.cend() &&
+                digestOf(item.table, *local) == item.fields)
+                snapshot->unchanged.insert(item.href);
+        }
+        return [this, snapshot] { merge(std::move(*snapshot)); };
+    });
 }
 
 void CCollectionSync::watchChanges() {
@@ -413,7 +433,7 @@ void CCollectionSync::merge(Snapshot snapshot) {
         updated.uid = server.uid;
         updated.card = resource.data;
         updated.table = serverTable;
-        updated.fields = digestOf(serverTable, server.fields);
+        updated.fields = snapshot.fetchedDigests[i];
 
         const QStringList columns = columnsOf(serverTable, server.unheld);
         Local* local = nullptr;
@@ -520,7 +540,7 @@ void CCollectionSync::merge(Snapshot snapshot) {
             step.uploads.append({item.href, QString(), item.uid, item.table, item.record,
                                  local->values,
                                  m_mapping->create(item.table, local->values, item.uid), false});
-        } else if (item.fields.isEmpty() || digestOf(item.table, local->values) != item.fields) {
+        } else if (!snapshot.unchanged.contains(item.href)) {
             const SyncResourceRecord base = m_mapping->read(item.card);
             m_mapping->alignWithBase(item.table, local->values, base.fields);
             const QSet<QString> changed =
@@ -603,7 +623,7 @@ void CCollectionSync::writeNextBatch() {
     m_nextStep = end;
     if (!last) {
         // The event loop runs between the batches: the window follows and the user works on.
-        QTimer::singleShot(0, this, [this] { writeNextBatch(); });
+        m_nextBatch.start();
         return;
     }
     endWatch();
@@ -709,6 +729,7 @@ void CCollectionSync::stop(const QString& error) {
     m_summary.error = error;
     m_client->abortAll();
     m_reader.stop();
+    m_nextBatch.stop();
     endWatch();
     m_steps.clear();
     m_running = false;

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QSet>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -82,6 +83,9 @@ private:
     struct Snapshot {
         QHash<SyncTable, QHash<qint64, SyncFields>> records;
         QList<SyncResourceRecord> fetched;  // in the order of m_fetched
+        QStringList fetchedDigests;
+        // The items whose records still give the values they were last synced with.
+        QSet<QString> unchanged;
     };
 
     void round();
@@ -90,6 +94,7 @@ private:
     void listAll();
     void changesArrived(const QList<DavResource>& resources, const QString& token, bool full);
     void fetchNext();
+    void readOffThread(CBackgroundWorker::Job job);
     void reconcile();
     void merge(Snapshot snapshot);
     void writeNextBatch();
@@ -133,6 +138,7 @@ private:
     QList<Step> m_steps;
     qsizetype m_nextStep = 0;
     qsizetype m_resourcesPerBatch = 500;
+    QTimer m_nextBatch;  // lets the event loop run before the next batch
     // Records others wrote since the round's read began: a step worked out from one of them
     // is left for the next round, and the token waits for that round.
     QMetaObject::Connection m_watch;
