@@ -20,17 +20,17 @@ class CDatabase;
 // Two-way sync of one collection of the account with the records its mapping names: the
 // persons and firms with an address book, or the alarms with a calendar. It runs on the
 // thread that starts it without ever blocking it for long: every network step is the answer
-// to a request, the full read of the records (to find what changed here) and the reading of
-// the received resources run on a connection of their own off that thread, and the writes go
-// through the shared connection in batches of a few hundred records, with the event loop
-// running between them. The server's changes since the last sync (a sync-collection report
-// with the stored token; where the server has no such report, nothing when the collection's
-// ctag is the stored one, else the ETags of every resource) come in first and are written,
-// the new token with the last batch; then what changed here goes out with conditional
-// writes. A record changed on both sides is merged field by field against the resource as
-// last synced; a 412 answer means the server's resource changed meanwhile, and the sync runs
-// again to merge it. A request that fails stops the sync and deletes nothing: the next sync
-// takes it up again.
+// to a request; the reads of the sync state and of every record (to find what changed here)
+// and the reading of the received resources run on a connection of their own off that
+// thread; the writes go through the shared connection in batches of a few hundred
+// resources, with the event loop running between them. The server's changes since the last
+// sync (a sync-collection report with the stored token; where the server has no such report,
+// nothing when the collection's ctag is the stored one, else the ETags of every resource)
+// come in first and are written, the new token with the last batch; then what changed here
+// goes out with conditional writes. A record changed on both sides is merged field by field
+// against the resource as last synced; a 412 answer means the server's resource changed
+// meanwhile, and the sync runs again to merge it. A request that fails stops the sync and
+// deletes nothing: the next sync takes it up again.
 class CCollectionSync : public QObject {
     Q_OBJECT
 public:
