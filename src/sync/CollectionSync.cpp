@@ -538,8 +538,7 @@ void CCollectionSync::merge(Snapshot snapshot) {
                     {item.href, item.etag, item.uid, item.table, item.record, {}, {}, true});
         } else if (item.card.isEmpty()) {
             step.uploads.append({item.href, QString(), item.uid, item.table, item.record,
-                                 local->values,
-                                 m_mapping->create(item.table, local->values, item.uid), false});
+                                 local->values, QByteArray(), false});
         } else if (!snapshot.unchanged.contains(item.href)) {
             const SyncResourceRecord base = m_mapping->read(item.card);
             m_mapping->alignWithBase(item.table, local->values, base.fields);
@@ -565,13 +564,9 @@ void CCollectionSync::merge(Snapshot snapshot) {
             item.record = local.key();
             item.uid = m_mapping->newUid(table, local.key(), local->values);
             item.href = newHref(item.uid);
-            m_steps << Step{table,
-                            item.record,
-                            {putItem(item)},
-                            {{item.href, QString(), item.uid, table, item.record, local->values,
-                              m_mapping->create(table, local->values, item.uid), false}},
-                            0,
-                            0};
+            const Upload upload{item.href,   QString(),     item.uid,     table,
+                                item.record, local->values, QByteArray(), false};
+            m_steps << Step{table, item.record, {putItem(item)}, {upload}, 0, 0};
         }
     writeNextBatch();
 }
@@ -652,7 +647,10 @@ QList<ConflictChoice> CCollectionSync::resolve(const QString& record,
 
 void CCollectionSync::sendNext() {
     while (m_running && m_uploadsRunning < kParallelUploads && m_nextUpload < m_uploads.size()) {
-        const Upload upload = m_uploads[m_nextUpload++];
+        Upload upload = m_uploads[m_nextUpload++];
+        // A new resource's text is made as it goes, not all at once in the merge.
+        if (!upload.remove && upload.card.isEmpty())
+            upload.card = m_mapping->create(upload.table, upload.values, upload.uid);
         ++m_uploadsRunning;
         emit progress(tr("Sync: sending %1 of %2").arg(m_nextUpload).arg(m_uploads.size()));
         auto done = [this, upload](const DavReply& reply) { uploadDone(upload, reply); };

@@ -66,7 +66,7 @@ private:
         SyncTable table = SyncTable::Person;
         qint64 record = 0;
         SyncFields values;  // what the resource sent carries
-        QByteArray card;
+        QByteArray card;    // none for a new resource: it is made from `values` when sent
         bool remove = false;
     };
     // What the merge made of one resource or one record: its writes, which go into one
