@@ -51,9 +51,9 @@ QStringList CCardMapping::fields(SyncTable table) const {
     return csvColumns(kindOf(table));
 }
 
-QHash<qint64, SyncFields> CCardMapping::readAll(SyncTable table) const {
+QHash<qint64, SyncFields> CCardMapping::readAll(CDatabase& db, SyncTable table) const {
     QHash<qint64, SyncFields> records;
-    for (SyncFields& row : readContactsWithIds(m_db, contactTable(table), fields(table))) {
+    for (SyncFields& row : readContactsWithIds(db, contactTable(table), fields(table))) {
         const qint64 id = row.take(QStringLiteral("id")).toLongLong();
         records.insert(id, std::move(row));
     }

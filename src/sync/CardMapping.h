@@ -20,7 +20,7 @@ public:
 
     QList<SyncTable> tables() const override;
     QStringList fields(SyncTable table) const override;
-    QHash<qint64, SyncFields> readAll(SyncTable table) const override;
+    QHash<qint64, SyncFields> readAll(CDatabase& db, SyncTable table) const override;
     std::optional<SyncFields> readOne(SyncTable table, qint64 id) const override;
     qint64 add(CSyncBatch& batch, SyncTable table, const SyncFields& fields) const override;
     void update(CSyncBatch& batch, SyncTable table, qint64 id, const QStringList& changed,

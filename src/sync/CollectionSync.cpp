@@ -1,7 +1,10 @@
 #include "sync/CollectionSync.h"
 
 #include <QCryptographicHash>
+#include <QScopedValueRollback>
 
+#include "data/ChangeNotifier.h"
+#include "data/Connection.h"
 #include "data/Database.h"
 #include "data/DbException.h"
 #include "sync/CardMapping.h"
@@ -49,6 +52,17 @@ QSet<QString> changedColumns(const QStringList& columns, const SyncFields& a, co
     return changed;
 }
 
+// The sync table of a table the change notifier names.
+std::optional<SyncTable> syncTableNamed(const QString& table) {
+    if (table.compare(u"Person", Qt::CaseInsensitive) == 0)
+        return SyncTable::Person;
+    if (table.compare(u"Firm", Qt::CaseInsensitive) == 0)
+        return SyncTable::Firm;
+    if (table.compare(u"Alarm", Qt::CaseInsensitive) == 0)
+        return SyncTable::Alarm;
+    return std::nullopt;
+}
+
 }  // namespace
 
 CCollectionSync::CCollectionSync(CDatabase& db, SyncAccount account, QUrl collection,
@@ -60,6 +74,9 @@ CCollectionSync::CCollectionSync(CDatabase& db, SyncAccount account, QUrl collec
       m_mapping(std::move(mapping)),
       m_collection(m_account.collectionKey(m_collectionUrl)),
       m_client(std::make_unique<CDavClient>(m_account.server, m_account.user, m_account.password)) {
+    m_nextBatch.setSingleShot(true);
+    m_nextBatch.setInterval(0);
+    connect(&m_nextBatch, &QTimer::timeout, this, &CCollectionSync::writeNextBatch);
 }
 
 CCollectionSync::~CCollectionSync() = default;
@@ -119,17 +136,29 @@ void CCollectionSync::round() {
     m_nextUpload = 0;
     m_uploadsRunning = 0;
     m_newState = {};
-    try {
-        m_state = readSyncCollection(m_db, m_collection);
-        m_items.clear();
-        for (SyncItem& item : readSyncItems(m_db, m_collection))
-            m_items.insert(item.href, std::move(item));
-    } catch (const CDbException& e) {
-        stop(e.description());
-        return;
-    }
     emit progress(tr("Sync: asking the server for changes"));
-    requestChanges(m_state.token);
+    // The sync state of every resource is read off this thread too: it holds their texts.
+    readOffThread([this](CDatabase& db, const std::stop_token&) -> CBackgroundWorker::Delivery {
+        auto items = std::make_shared<QHash<QString, SyncItem>>();
+        const SyncCollectionState state = readSyncCollection(db, m_collection);
+        for (SyncItem& item : readSyncItems(db, m_collection))
+            items->insert(item.href, std::move(item));
+        return [this, state, items] {
+            if (!m_running)
+                return;
+            m_state = state;
+            m_items = std::move(*items);
+            requestChanges(m_state.token);
+        };
+    });
+}
+
+void CCollectionSync::readOffThread(CBackgroundWorker::Job job) {
+    const QString path = m_db.GetName();
+    // A server's password is not the connection's to give.
+    const QString password = CDatabase::isServerAddress(path) ? currentPassword() : m_db.password();
+    m_reader.start(path, password, std::move(job),
+                   [this](const CDbException& e) { stop(e.description()); });
 }
 
 void CCollectionSync::requestChanges(const QString& token) {
@@ -247,228 +276,355 @@ void CCollectionSync::fetchNext() {
 }
 
 void CCollectionSync::reconcile() {
-    // An import holding the file's transaction open lets the event loop run: wait for its end.
-    if (m_db.writeGate().isHeld())
-        m_db.writeGate().whenFree(this, [this] { reconcile(); });
-    else
-        reconcileNow();
+    const QList<SyncTable> tables = m_mapping->tables();
+    emit progress(tr("Sync: comparing with this file"));
+    watchChanges();
+    readOffThread([this, tables, fetched = m_fetched, items = m_items](
+                      CDatabase& db, const std::stop_token& stop) -> CBackgroundWorker::Delivery {
+        auto snapshot = std::make_shared<Snapshot>();
+        for (SyncTable table : tables)
+            snapshot->records.insert(table, m_mapping->readAll(db, table));
+        snapshot->fetched.reserve(fetched.size());
+        snapshot->fetchedDigests.reserve(fetched.size());
+        for (const DavResource& resource : fetched) {
+            if (stop.stop_requested())
+                return {};
+            SyncResourceRecord record = m_mapping->read(resource.data);
+            snapshot->fetchedDigests << digestOf(record.table, record.fields);
+            snapshot->fetched << std::move(record);
+        }
+        for (const SyncItem& item : items) {
+            if (stop.stop_requested())
+                return {};
+            const QHash<qint64, SyncFields>& records = snapshot->records[item.table];
+            const auto local = records.constFind(item.record);
+            if (!item.card.isEmpty() && !item.fields.isEmpty() && local != records.cend() &&
+                digestOf(item.table, *local) == item.fields)
+                snapshot->unchanged.insert(item.href);
+        }
+        return [this, snapshot] { merge(std::move(*snapshot)); };
+    });
 }
 
-void CCollectionSync::reconcileNow() {
+void CCollectionSync::watchChanges() {
+    endWatch();
+    m_touched.clear();
+    m_touchedAll = false;
+    m_skipped = false;
+    m_watch = connect(
+        &changeNotifier(), &CChangeNotifier::changed, this, [this](const DataChange& change) {
+            if (m_writing)
+                return;
+            m_touchedAll = m_touchedAll || change.everything;
+            for (const TableChange& table : change.tables) {
+                const std::optional<SyncTable> kind = syncTableNamed(table.table);
+                if (!kind)
+                    continue;
+                QSet<qint64>& ids = m_touched[*kind];
+                for (const auto* list : {&table.inserted, &table.updated, &table.deleted})
+                    ids.unite(QSet<qint64>(list->cbegin(), list->cend()));
+            }
+        });
+}
+
+void CCollectionSync::endWatch() {
+    disconnect(m_watch);
+    m_watch = {};
+}
+
+bool CCollectionSync::touchedMeanwhile(const Step& step) const {
+    if (step.writes.isEmpty() || step.record == 0)
+        return false;
+    return m_touchedAll || m_touched.value(step.table).contains(step.record);
+}
+
+void CCollectionSync::merge(Snapshot snapshot) {
+    if (!m_running)
+        return;
     struct Local {
         SyncFields values;
         bool linked = false;
     };
     const QList<SyncTable> tables = m_mapping->tables();
-    try {
-        CSyncBatch batch(m_db, m_collection);
-        QHash<SyncTable, QHash<qint64, Local>> locals;
-        for (SyncTable table : tables) {
-            QHash<qint64, Local>& records = locals[table];
-            const QHash<qint64, SyncFields> read = m_mapping->readAll(table);
-            records.reserve(read.size());
-            for (auto record = read.cbegin(); record != read.cend(); ++record)
-                records.insert(record.key(), {record.value(), false});
+    QHash<SyncTable, QHash<qint64, Local>> locals;
+    for (SyncTable table : tables) {
+        QHash<qint64, Local>& records = locals[table];
+        const QHash<qint64, SyncFields> read = snapshot.records.take(table);
+        records.reserve(read.size());
+        for (auto record = read.cbegin(); record != read.cend(); ++record)
+            records.insert(record.key(), {record.value(), false});
+    }
+    QHash<QString, QString> hrefByUid;
+    for (const SyncItem& item : std::as_const(m_items)) {
+        if (auto local = locals[item.table].find(item.record); local != locals[item.table].end())
+            local->linked = true;
+        if (!item.uid.isEmpty())
+            hrefByUid.insert(item.uid, item.href);
+    }
+    m_mapping->clearPairing();
+    for (SyncTable table : tables)
+        for (auto local = locals[table].cbegin(); local != locals[table].cend(); ++local)
+            if (!local->linked)
+                m_mapping->offerForPairing(table, local->values, local.key());
+
+    const QString collectionPath = m_collectionUrl.path();
+    auto newHref = [&](const QString& uid) {
+        return collectionPath + (collectionPath.endsWith(u'/') ? QString() : QStringLiteral("/")) +
+               QString::fromUtf8(QUrl::toPercentEncoding(uid)) + m_mapping->fileExtension();
+    };
+    auto putItem = [](const SyncItem& item) {
+        return [item](CSyncBatch& batch) { batch.putItem(item); };
+    };
+    auto removeItem = [](const QString& href) {
+        return [href](CSyncBatch& batch) { batch.removeItem(href); };
+    };
+    auto removeRecord = [this](SyncTable table, qint64 id) {
+        return [this, table, id](CSyncBatch& batch) { m_mapping->remove(batch, table, id); };
+    };
+    // Writes `values` where the record differs, and notes them as the record's.
+    auto takeValues = [&](Step& step, SyncTable table, qint64 id, Local& local,
+                          const SyncFields& values, const QStringList& columns) {
+        const QSet<QString> changed = changedColumns(columns, local.values, values);
+        if (changed.isEmpty())
+            return;
+        step.writes <<
+            [this, table, id, values, changed = QStringList(changed.cbegin(), changed.cend())](
+                CSyncBatch& batch) { m_mapping->update(batch, table, id, changed, values); };
+        for (const QString& column : changed) {
+            if (values.value(column).isEmpty())
+                local.values.remove(column);
+            else
+                local.values.insert(column, values.value(column));
         }
-        QHash<QString, QString> hrefByUid;
-        for (const SyncItem& item : std::as_const(m_items)) {
-            if (auto local = locals[item.table].find(item.record);
-                local != locals[item.table].end())
+        ++step.received;
+    };
+
+    m_steps.clear();
+    m_nextStep = 0;
+    QSet<QString> handled;
+    for (qsizetype i = 0; i < m_fetched.size(); ++i) {
+        const DavResource& resource = m_fetched[i];
+        const SyncResourceRecord& server = snapshot.fetched[i];
+        const SyncTable serverTable = server.table;
+        Step step;
+        auto item = m_items.find(resource.href);
+        if (item == m_items.end() && !server.uid.isEmpty() && hrefByUid.contains(server.uid)) {
+            // The server moved the resource: its state follows it.
+            SyncItem moved = m_items.take(hrefByUid.value(server.uid));
+            step.writes << removeItem(moved.href);
+            moved.href = resource.href;
+            item = m_items.insert(resource.href, moved);
+        }
+        handled.insert(resource.href);
+        if (!server.standsForRecord) {
+            // Kept with no record, so that it is neither fetched again nor deleted.
+            const SyncItem kept{serverTable,   0,        resource.href, resource.etag, server.uid,
+                                resource.data, QString()};
+            step.writes << putItem(kept);
+            m_items.insert(resource.href, kept);
+            m_steps << std::move(step);
+            continue;
+        }
+        if (!server.unheld.isEmpty())
+            ++m_summary.keptOnServer;
+        SyncItem updated;
+        updated.href = resource.href;
+        updated.etag = resource.etag;
+        updated.uid = server.uid;
+        updated.card = resource.data;
+        updated.table = serverTable;
+        updated.fields = snapshot.fetchedDigests[i];
+
+        const QStringList columns = columnsOf(serverTable, server.unheld);
+        Local* local = nullptr;
+        qint64 id = 0;
+        SyncFields base;
+        if (item != m_items.end() && item->table == serverTable) {
+            id = item->record;
+            auto found = locals[serverTable].find(id);
+            if (found != locals[serverTable].end())
+                local = &*found;
+            if (!item->card.isEmpty())
+                base = m_mapping->read(item->card).fields;
+            step.table = serverTable;
+            step.record = id;
+        } else if (item != m_items.end()) {
+            // The other side made a person a firm or the reverse: a new record stands for it.
+            step.writes << removeRecord(item->table, item->record);
+            locals[item->table].remove(item->record);
+            ++step.deleted;
+            step.table = item->table;
+            step.record = item->record;
+        }
+        if (!local && item == m_items.end()) {
+            if (const std::optional<qint64> matched = m_mapping->takePair(server)) {
+                id = *matched;
+                local = &locals[serverTable][id];
                 local->linked = true;
-            if (!item.uid.isEmpty())
-                hrefByUid.insert(item.uid, item.href);
+                step.table = serverTable;
+                step.record = id;
+            }
         }
-        m_mapping->clearPairing();
-        for (SyncTable table : tables)
-            for (auto local = locals[table].cbegin(); local != locals[table].cend(); ++local)
-                if (!local->linked)
-                    m_mapping->offerForPairing(table, local->values, local.key());
-
-        const QString collectionPath = m_collectionUrl.path();
-        auto newHref = [&](const QString& uid) {
-            return collectionPath +
-                   (collectionPath.endsWith(u'/') ? QString() : QStringLiteral("/")) +
-                   QString::fromUtf8(QUrl::toPercentEncoding(uid)) + m_mapping->fileExtension();
-        };
-        // Writes `values` where the record differs, and notes them as the record's.
-        auto takeValues = [&](SyncTable table, qint64 id, Local& local, const SyncFields& values,
-                              const QStringList& columns) {
-            const QSet<QString> changed = changedColumns(columns, local.values, values);
-            if (!changed.isEmpty()) {
-                m_mapping->update(batch, table, id, QStringList(changed.cbegin(), changed.cend()),
-                                  values);
-                for (const QString& column : changed) {
-                    if (values.value(column).isEmpty())
-                        local.values.remove(column);
-                    else
-                        local.values.insert(column, values.value(column));
-                }
-                ++m_summary.received;
-            }
-        };
-
-        QSet<QString> handled;
-        for (const DavResource& resource : std::as_const(m_fetched)) {
-            const SyncResourceRecord server = m_mapping->read(resource.data);
-            const SyncTable serverTable = server.table;
-            auto item = m_items.find(resource.href);
-            if (item == m_items.end() && !server.uid.isEmpty() && hrefByUid.contains(server.uid)) {
-                // The server moved the resource: its state follows it.
-                SyncItem moved = m_items.take(hrefByUid.value(server.uid));
-                batch.removeItem(moved.href);
-                moved.href = resource.href;
-                item = m_items.insert(resource.href, moved);
-            }
-            handled.insert(resource.href);
-            if (!server.standsForRecord) {
-                // Kept with no record, so that it is neither fetched again nor deleted.
-                batch.putItem({serverTable, 0, resource.href, resource.etag, server.uid,
-                               resource.data, QString()});
-                m_items.insert(resource.href, {serverTable, 0, resource.href, resource.etag,
-                                               server.uid, resource.data, QString()});
-                continue;
-            }
-            if (!server.unheld.isEmpty())
-                ++m_summary.keptOnServer;
-            SyncItem updated;
-            updated.href = resource.href;
-            updated.etag = resource.etag;
-            updated.uid = server.uid;
-            updated.card = resource.data;
-            updated.table = serverTable;
-
-            const QStringList columns = columnsOf(serverTable, server.unheld);
-            Local* local = nullptr;
-            qint64 id = 0;
-            SyncFields base;
-            if (item != m_items.end() && item->table == serverTable) {
-                id = item->record;
-                auto found = locals[serverTable].find(id);
-                if (found != locals[serverTable].end())
-                    local = &*found;
-                if (!item->card.isEmpty())
-                    base = m_mapping->read(item->card).fields;
-            } else if (item != m_items.end()) {
-                // The other side made a person a firm or the reverse: a new record stands for it.
-                m_mapping->remove(batch, item->table, item->record);
-                locals[item->table].remove(item->record);
-                ++m_summary.deleted;
-            }
-            if (!local && item == m_items.end()) {
-                if (const std::optional<qint64> matched = m_mapping->takePair(server)) {
-                    id = *matched;
-                    local = &locals[serverTable][id];
-                    local->linked = true;
-                }
-            }
-            if (!local) {
-                // New on the server, or deleted here but changed there: the change wins.
-                id = m_mapping->add(batch, serverTable, server.fields);
-                locals[serverTable].insert(id, {server.fields, true});
-                ++m_summary.received;
-            } else {
-                if (!base.isEmpty())
-                    m_mapping->alignWithBase(serverTable, local->values, base);
-                const bool changedHere = item == m_items.end() || item->card.isEmpty() ||
-                                         !changedColumns(columns, local->values, base).isEmpty();
-                if (!changedHere) {
-                    takeValues(serverTable, id, *local, server.fields, columns);
-                } else {
-                    const MergeResult merged = mergeRecords(
-                        columns, base, local->values, server.fields,
-                        m_mapping->nameOf(serverTable, local->values),
-                        [this](const QString& record, const QList<FieldConflict>& conflicts) {
-                            return resolve(record, conflicts);
-                        });
-                    m_summary.conflicts += merged.conflicts;
-                    takeValues(serverTable, id, *local, merged.values, columns);
-                    const QSet<QString> toSend =
-                        changedColumns(columns, merged.values, server.fields);
-                    if (!toSend.isEmpty())
-                        m_uploads.append(
-                            {resource.href, resource.etag, server.uid, serverTable, id,
-                             merged.values,
-                             m_mapping->patched(resource.data, serverTable, merged.values, toSend),
-                             false});
-                }
-            }
-            updated.record = id;
-            updated.fields = digestOf(serverTable, server.fields);
-            batch.putItem(updated);
+        if (!local) {
+            // New on the server, or deleted here but changed there: the change wins. The
+            // record's id is known only once it is written.
+            step.writes << [this, updated, values = server.fields](CSyncBatch& batch) {
+                SyncItem added = updated;
+                added.record = m_mapping->add(batch, added.table, values);
+                batch.putItem(added);
+            };
+            ++step.received;
             m_items.insert(resource.href, updated);
+            m_steps << std::move(step);
+            continue;
         }
+        if (!base.isEmpty())
+            m_mapping->alignWithBase(serverTable, local->values, base);
+        const bool changedHere = item == m_items.end() || item->card.isEmpty() ||
+                                 !changedColumns(columns, local->values, base).isEmpty();
+        if (!changedHere) {
+            takeValues(step, serverTable, id, *local, server.fields, columns);
+        } else {
+            const MergeResult merged =
+                mergeRecords(columns, base, local->values, server.fields,
+                             m_mapping->nameOf(serverTable, local->values),
+                             [this](const QString& record, const QList<FieldConflict>& conflicts) {
+                                 return resolve(record, conflicts);
+                             });
+            m_summary.conflicts += merged.conflicts;
+            takeValues(step, serverTable, id, *local, merged.values, columns);
+            const QSet<QString> toSend = changedColumns(columns, merged.values, server.fields);
+            if (!toSend.isEmpty())
+                step.uploads.append(
+                    {resource.href, resource.etag, server.uid, serverTable, id, merged.values,
+                     m_mapping->patched(resource.data, serverTable, merged.values, toSend), false});
+        }
+        updated.record = id;
+        step.writes << putItem(updated);
+        m_items.insert(resource.href, updated);
+        m_steps << std::move(step);
+    }
 
-        for (const QString& href : std::as_const(m_deletedOnServer)) {
-            const SyncItem item = m_items.take(href);
-            batch.removeItem(href);
-            auto local = locals[item.table].find(item.record);
-            if (local == locals[item.table].end())
-                continue;
+    for (const QString& href : std::as_const(m_deletedOnServer)) {
+        const SyncItem item = m_items.take(href);
+        Step step{item.table, item.record, {removeItem(href)}, {}, 0, 0};
+        auto local = locals[item.table].find(item.record);
+        if (local != locals[item.table].end()) {
             const SyncResourceRecord base = m_mapping->read(item.card);
             m_mapping->alignWithBase(item.table, local->values, base.fields);
             if (changedColumns(columnsOf(item.table, base.unheld), local->values, base.fields)
                     .isEmpty()) {
-                m_mapping->remove(batch, item.table, item.record);
+                step.writes << removeRecord(item.table, item.record);
+                ++step.deleted;
                 locals[item.table].erase(local);
-                ++m_summary.deleted;
             } else {
                 // Changed here since: it goes back to the server as a new resource.
                 local->linked = false;
             }
         }
+        m_steps << std::move(step);
+    }
 
-        for (const SyncItem& item : std::as_const(m_items)) {
-            if (handled.contains(item.href) || item.record == 0)
-                continue;
-            const auto local = locals[item.table].find(item.record);
-            if (local == locals[item.table].end()) {
-                if (item.card.isEmpty())
-                    batch.removeItem(item.href);  // never reached the server
-                else
-                    m_uploads.append(
-                        {item.href, item.etag, item.uid, item.table, item.record, {}, {}, true});
-                continue;
-            }
-            if (item.card.isEmpty()) {
-                m_uploads.append({item.href, QString(), item.uid, item.table, item.record,
-                                  local->values,
-                                  m_mapping->create(item.table, local->values, item.uid), false});
-                continue;
-            }
-            if (!item.fields.isEmpty() && digestOf(item.table, local->values) == item.fields)
-                continue;
+    for (const SyncItem& item : std::as_const(m_items)) {
+        if (handled.contains(item.href) || item.record == 0)
+            continue;
+        Step step{item.table, item.record, {}, {}, 0, 0};
+        const auto local = locals[item.table].find(item.record);
+        if (local == locals[item.table].end()) {
+            if (item.card.isEmpty())
+                step.writes << removeItem(item.href);  // never reached the server
+            else
+                step.uploads.append(
+                    {item.href, item.etag, item.uid, item.table, item.record, {}, {}, true});
+        } else if (item.card.isEmpty()) {
+            step.uploads.append({item.href, QString(), item.uid, item.table, item.record,
+                                 local->values, QByteArray(), false});
+        } else if (!snapshot.unchanged.contains(item.href)) {
             const SyncResourceRecord base = m_mapping->read(item.card);
             m_mapping->alignWithBase(item.table, local->values, base.fields);
             const QSet<QString> changed =
                 changedColumns(columnsOf(item.table, base.unheld), local->values, base.fields);
             if (!changed.isEmpty())
-                m_uploads.append(
+                step.uploads.append(
                     {item.href, item.etag, item.uid, item.table, item.record, local->values,
                      m_mapping->patched(item.card, item.table, local->values, changed), false});
         }
+        if (!step.writes.isEmpty() || !step.uploads.isEmpty())
+            m_steps << std::move(step);
+    }
 
-        for (SyncTable table : tables)
-            for (auto local = locals[table].cbegin(); local != locals[table].cend(); ++local) {
-                if (local->linked || !m_mapping->isSent(table, local->values))
-                    continue;
-                // Noted before it is sent, so that a sync cut short sends it again to the same
-                // place instead of making a second resource.
-                SyncItem item;
-                item.table = table;
-                item.record = local.key();
-                item.uid = m_mapping->newUid(table, local.key(), local->values);
-                item.href = newHref(item.uid);
-                batch.putItem(item);
-                m_uploads.append({item.href, QString(), item.uid, table, item.record, local->values,
-                                  m_mapping->create(table, local->values, item.uid), false});
+    for (SyncTable table : tables)
+        for (auto local = locals[table].cbegin(); local != locals[table].cend(); ++local) {
+            if (local->linked || !m_mapping->isSent(table, local->values))
+                continue;
+            // Noted before it is sent, so that a sync cut short sends it again to the same
+            // place instead of making a second resource.
+            SyncItem item;
+            item.table = table;
+            item.record = local.key();
+            item.uid = m_mapping->newUid(table, local.key(), local->values);
+            item.href = newHref(item.uid);
+            const Upload upload{item.href,   QString(),     item.uid,     table,
+                                item.record, local->values, QByteArray(), false};
+            m_steps << Step{table, item.record, {putItem(item)}, {upload}, 0, 0};
+        }
+    writeNextBatch();
+}
+
+void CCollectionSync::writeNextBatch() {
+    if (!m_running)
+        return;
+    // An import holding the file's transaction open lets the event loop run: wait for its end.
+    if (m_db.writeGate().isHeld()) {
+        m_db.writeGate().whenFree(this, [this] { writeNextBatch(); });
+        return;
+    }
+    const qsizetype end =
+        std::min(m_nextStep + std::max<qsizetype>(m_resourcesPerBatch, 1), m_steps.size());
+    const bool last = end == m_steps.size();
+    if (!m_steps.isEmpty()) {
+        emit progress(tr("Sync: writing %1 of %2").arg(end).arg(m_steps.size()));
+        if (!m_running)
+            return;
+    }
+    QList<Upload> uploads;
+    int received = 0, deleted = 0;
+    try {
+        CSyncBatch batch(m_db, m_collection);
+        for (qsizetype i = m_nextStep; i < end; ++i) {
+            const Step& step = m_steps[i];
+            if (touchedMeanwhile(step)) {
+                // Worked out from what the record was before: the next round does it again.
+                m_skipped = true;
+                continue;
             }
-        if (!m_newState.token.isEmpty() || !m_newState.ctag.isEmpty())
+            for (const auto& write : step.writes)
+                write(batch);
+            uploads << step.uploads;
+            received += step.received;
+            deleted += step.deleted;
+        }
+        if (last && !m_skipped && (!m_newState.token.isEmpty() || !m_newState.ctag.isEmpty()))
             batch.setCollection(m_newState);
+        const QScopedValueRollback writing(m_writing, true);
         batch.Commit();
     } catch (const CDbException& e) {
         stop(e.description());
         return;
     }
+    m_uploads << uploads;
+    m_summary.received += received;
+    m_summary.deleted += deleted;
+    m_nextStep = end;
+    if (!last) {
+        // The event loop runs between the batches: the window follows and the user works on.
+        m_nextBatch.start();
+        return;
+    }
+    endWatch();
+    m_steps.clear();
+    m_nextStep = 0;
+    m_again = m_again || m_skipped;
     sendNext();
 }
 
@@ -491,7 +647,10 @@ QList<ConflictChoice> CCollectionSync::resolve(const QString& record,
 
 void CCollectionSync::sendNext() {
     while (m_running && m_uploadsRunning < kParallelUploads && m_nextUpload < m_uploads.size()) {
-        const Upload upload = m_uploads[m_nextUpload++];
+        Upload upload = m_uploads[m_nextUpload++];
+        // A new resource's text is made as it goes, not all at once in the merge.
+        if (!upload.remove && upload.card.isEmpty())
+            upload.card = m_mapping->create(upload.table, upload.values, upload.uid);
         ++m_uploadsRunning;
         emit progress(tr("Sync: sending %1 of %2").arg(m_nextUpload).arg(m_uploads.size()));
         auto done = [this, upload](const DavReply& reply) { uploadDone(upload, reply); };
@@ -567,6 +726,10 @@ void CCollectionSync::stop(const QString& error) {
         return;
     m_summary.error = error;
     m_client->abortAll();
+    m_reader.stop();
+    m_nextBatch.stop();
+    endWatch();
+    m_steps.clear();
     m_running = false;
     emit finished(m_summary);
 }

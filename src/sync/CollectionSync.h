@@ -4,9 +4,11 @@
 #include <QList>
 #include <QObject>
 #include <QSet>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
+#include "data/BackgroundWorker.h"
 #include "data/SyncState.h"
 #include "sync/DavClient.h"
 #include "sync/FieldMerge.h"
@@ -17,14 +19,18 @@ class CDatabase;
 
 // Two-way sync of one collection of the account with the records its mapping names: the
 // persons and firms with an address book, or the alarms with a calendar. It runs on the
-// thread that starts it without ever blocking it: every step is the answer to a request. The
-// server's changes since the last sync (a sync-collection report with the stored token; where
-// the server has no such report, nothing when the collection's ctag is the stored one, else
-// the ETags of every resource) come in first and are written in one batch with the new
-// token; then what changed here goes out with conditional writes. A record changed on both
-// sides is merged field by field against the resource as last synced; a 412 answer means the
-// server's resource changed meanwhile, and the sync runs again to merge it. A request that
-// fails stops the sync and deletes nothing: the next sync takes it up again.
+// thread that starts it without ever blocking it for long: every network step is the answer
+// to a request; the reads of the sync state and of every record (to find what changed here)
+// and the reading of the received resources run on a connection of their own off that
+// thread; the writes go through the shared connection in batches of a few hundred
+// resources, with the event loop running between them. The server's changes since the last
+// sync (a sync-collection report with the stored token; where the server has no such report,
+// nothing when the collection's ctag is the stored one, else the ETags of every resource)
+// come in first and are written, the new token with the last batch; then what changed here
+// goes out with conditional writes. A record changed on both sides is merged field by field
+// against the resource as last synced; a 412 answer means the server's resource changed
+// meanwhile, and the sync runs again to merge it. A request that fails stops the sync and
+// deletes nothing: the next sync takes it up again.
 class CCollectionSync : public QObject {
     Q_OBJECT
 public:
@@ -42,6 +48,8 @@ public:
 
     // Off, the server is treated as one without sync-collection reports.
     void setUseSyncReports(bool use) { m_useSyncReports = use; }
+    // How many received or noted resources one write transaction takes at most.
+    void setResourcesPerBatch(qsizetype count) { m_resourcesPerBatch = count; }
     // The requests sent so far.
     int requestCount() const { return m_client->requestCount(); }
 
@@ -58,8 +66,26 @@ private:
         SyncTable table = SyncTable::Person;
         qint64 record = 0;
         SyncFields values;  // what the resource sent carries
-        QByteArray card;
+        QByteArray card;    // none for a new resource: it is made from `values` when sent
         bool remove = false;
+    };
+    // What the merge made of one resource or one record: its writes, which go into one
+    // transaction with its sync state, and what then goes to the server.
+    struct Step {
+        // The record here the step was worked out from; 0 for none.
+        SyncTable table = SyncTable::Person;
+        qint64 record = 0;
+        QList<std::function<void(CSyncBatch&)>> writes;
+        QList<Upload> uploads;
+        int received = 0, deleted = 0;
+    };
+    // The records here and the received resources as read off the user-interface thread.
+    struct Snapshot {
+        QHash<SyncTable, QHash<qint64, SyncFields>> records;
+        QList<SyncResourceRecord> fetched;  // in the order of m_fetched
+        QStringList fetchedDigests;
+        // The items whose records still give the values they were last synced with.
+        QSet<QString> unchanged;
     };
 
     void round();
@@ -68,8 +94,13 @@ private:
     void listAll();
     void changesArrived(const QList<DavResource>& resources, const QString& token, bool full);
     void fetchNext();
+    void readOffThread(CBackgroundWorker::Job job);
     void reconcile();
-    void reconcileNow();
+    void merge(Snapshot snapshot);
+    void writeNextBatch();
+    void watchChanges();
+    void endWatch();
+    bool touchedMeanwhile(const Step& step) const;
     void sendNext();
     void uploadDone(const Upload& upload, const DavReply& reply);
     void flushUploaded();
@@ -104,4 +135,18 @@ private:
     qsizetype m_nextUpload = 0;
     int m_uploadsRunning = 0;
     QList<QPair<Upload, QString>> m_uploaded;  // with the ETag the server gave
+    QList<Step> m_steps;
+    qsizetype m_nextStep = 0;
+    qsizetype m_resourcesPerBatch = 500;
+    QTimer m_nextBatch;  // lets the event loop run before the next batch
+    // Records others wrote since the round's read began: a step worked out from one of them
+    // is left for the next round, and the token waits for that round.
+    QMetaObject::Connection m_watch;
+    QHash<SyncTable, QSet<qint64>> m_touched;
+    bool m_touchedAll = false;
+    bool m_writing = false;  // the round's own batch is committing
+    bool m_skipped = false;
+
+    // Declared last: destroyed first, so that no read is left running on the mapping.
+    CBackgroundWorker m_reader;
 };

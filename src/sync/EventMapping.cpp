@@ -126,9 +126,9 @@ QStringList CEventMapping::fields(SyncTable) const {
     return {kName, kComment, kPerson, kFirm, kMoment, kRepeat};
 }
 
-QHash<qint64, SyncFields> CEventMapping::readAll(SyncTable) const {
+QHash<qint64, SyncFields> CEventMapping::readAll(CDatabase& db, SyncTable) const {
     QHash<qint64, SyncFields> records;
-    for (const CAlarmEntry& alarm : loadAllAlarms(m_db)) {
+    for (const CAlarmEntry& alarm : loadAllAlarms(db)) {
         SyncFields fields = fieldsOf(alarm);
         fields.insert(kStatus, QString::number(alarm.status));
         records.insert(alarm.id, std::move(fields));

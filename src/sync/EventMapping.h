@@ -23,7 +23,7 @@ public:
 
     QList<SyncTable> tables() const override;
     QStringList fields(SyncTable table) const override;
-    QHash<qint64, SyncFields> readAll(SyncTable table) const override;
+    QHash<qint64, SyncFields> readAll(CDatabase& db, SyncTable table) const override;
     std::optional<SyncFields> readOne(SyncTable table, qint64 id) const override;
     bool isSent(SyncTable table, const SyncFields& fields) const override;
     void alignWithBase(SyncTable table, SyncFields& local, const SyncFields& base) const override;

@@ -11,6 +11,8 @@
 
 #include "data/SyncState.h"
 
+class CDatabase;
+
 // A record's values as a resource carries them, by field name; empty values left out.
 using SyncFields = QMap<QString, QString>;
 
@@ -42,9 +44,10 @@ public:
     // The records.
     virtual QList<SyncTable> tables() const = 0;
     virtual QStringList fields(SyncTable table) const = 0;
-    // Every record of the table by id, in one read. A record's fields may hold keys that
-    // fields() does not name, for the mapping's own use.
-    virtual QHash<qint64, SyncFields> readAll(SyncTable table) const = 0;
+    // Every record of the table by id, in one read on `db`. A record's fields may hold keys
+    // that fields() does not name, for the mapping's own use. Runs off the user-interface
+    // thread, on a connection of its own: it uses nothing but `db`.
+    virtual QHash<qint64, SyncFields> readAll(CDatabase& db, SyncTable table) const = 0;
     // One record as it is now; nothing when it is gone.
     virtual std::optional<SyncFields> readOne(SyncTable table, qint64 id) const = 0;
     // Whether a record that no resource stands for yet goes to the server.
@@ -59,7 +62,7 @@ public:
     // How the record is named in a conflict.
     virtual QString nameOf(SyncTable table, const SyncFields& fields) const = 0;
 
-    // The resources.
+    // The resources. read() also runs off the user-interface thread.
     virtual SyncResourceRecord read(const QByteArray& text) const = 0;
     virtual QString newUid(SyncTable table, qint64 id, const SyncFields& fields) const = 0;
     virtual QByteArray create(SyncTable table, const SyncFields& fields,

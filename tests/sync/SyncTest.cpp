@@ -1,6 +1,8 @@
 #include <QProcess>
+#include <QTimer>
 
 #include "RadicaleFixture.h"
+#include "data/FileDamage.h"
 #include "data/Statement.h"
 
 namespace {
@@ -70,6 +72,25 @@ protected:
     }
     void expectSynced(const SyncSummary& summary) {
         EXPECT_TRUE(summary.ok()) << summary.text().toStdString();
+    }
+    // Twelve cards on the server, Batch00 to Batch11, with `more` lines each.
+    void putTwelveCards(const QByteArray& more = {}) {
+        for (int i = 0; i < 12; ++i) {
+            const QString name = QStringLiteral("Batch%1").arg(i, 2, 10, QChar(u'0'));
+            putCard(name.toLower(), card(QStringLiteral("u-") + name, name, "B", more));
+        }
+    }
+    // A sync that writes five resources per transaction; `onWriting` is called before each.
+    SyncSummary syncInBatches(const std::function<void(int batch)>& onWriting,
+                              SyncAccount::Conflict conflict = SyncAccount::Conflict::Server) {
+        const std::unique_ptr<CCollectionSync> engine =
+            CCollectionSync::forAddressBook(db, account(conflict));
+        engine->setResourcesPerBatch(5);
+        int batch = 0;
+        return run(*engine, {}, [&](CCollectionSync&, const QString& text) {
+            if (text.contains(u"writing"))
+                onWriting(++batch);
+        });
     }
 };
 
@@ -402,3 +423,75 @@ TEST_F(SyncTest, AWrongPasswordIsSaidInPlainWordsAndChangesNothing) {
 }
 
 }  // namespace
+
+TEST_F(SyncTest, ALargeSyncWritesInBatchesAndTheEventLoopRunsBetweenThem) {
+    putTwelveCards();
+    addPerson("Local", "L");
+    QObject context;
+    qint64 personsWhenTheTimerRan = -1;
+    const SyncSummary summary = syncInBatches([&](int batch) {
+        if (batch == 1)
+            QTimer::singleShot(0, &context, [&] { personsWhenTheTimerRan = rowsIn("Person"); });
+    });
+    expectSynced(summary);
+    // The timer posted before the first batch ran after it and before the second.
+    EXPECT_EQ(personsWhenTheTimerRan, 6);
+    EXPECT_EQ(summary.received, 12);
+    EXPECT_EQ(summary.sent, 1);
+    EXPECT_EQ(rowsIn("Person"), 13);
+    EXPECT_EQ(serverCards().size(), 13);
+}
+
+TEST_F(SyncTest, ASyncCutShortAfterABatchLosesNothingAndTheNextDoublesNothing) {
+    putTwelveCards();
+    addPerson("Local", "L");
+    const SyncSummary cut = syncInBatches([](int batch) {
+        // The file refuses every write from the second batch on.
+        if (batch == 2)
+            filedamage::noteDamage();
+    });
+    filedamage::resetForTesting();
+    EXPECT_FALSE(cut.ok());
+    EXPECT_EQ(rowsIn("Person"), 6);
+    // The token waits for the last batch: the next sync asks again for what is missing.
+    EXPECT_TRUE(readSyncCollection(db, account().collectionKey()).token.isEmpty());
+
+    const SyncSummary next = sync();
+    expectSynced(next);
+    EXPECT_EQ(next.received, 7);
+    EXPECT_EQ(next.sent, 1);
+    const QStringList names = lastNames();
+    EXPECT_EQ(names.size(), 13);
+    EXPECT_EQ(QSet<QString>(names.cbegin(), names.cend()).size(), 13);
+    EXPECT_EQ(serverNames(), names);
+    const SyncSummary again = sync();
+    expectSynced(again);
+    EXPECT_EQ(again.received + again.sent + again.deleted, 0) << again.text().toStdString();
+}
+
+TEST_F(SyncTest, ARecordEditedHereWhileTheSyncWritesKeepsTheEdit) {
+    putTwelveCards();
+    expectSynced(sync());
+    // The server changes every mobile; this side too, after the sync read the file.
+    putTwelveCards("TEL;TYPE=CELL:+1 server\r\n");
+    bool edited = false;
+    const SyncSummary summary = syncInBatches(
+        [&](int) {
+            if (std::exchange(edited, true))
+                return;
+            CStatement edit(db, QStringLiteral("UPDATE \"Person\" SET \"phone_mobile\" = ?"));
+            edit.bind(1, QStringLiteral("+2 here"));
+            edit.execute();
+        },
+        SyncAccount::Conflict::Local);
+    ASSERT_TRUE(edited);
+    expectSynced(summary);
+    EXPECT_EQ(summary.conflicts, 12);
+    EXPECT_EQ(summary.sent, 12);
+    for (int i : {0, 6, 11}) {
+        const QString name = QStringLiteral("Batch%1").arg(i, 2, 10, QChar(u'0'));
+        EXPECT_EQ(personValue(name, "phone_mobile"), u"+2 here") << i;
+        EXPECT_TRUE(getCard(hrefOfServerCard(name)).contains("+2 here")) << i;
+    }
+    EXPECT_EQ(serverCards().size(), 12);
+}
