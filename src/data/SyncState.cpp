@@ -112,9 +112,7 @@ qint64 CSyncBatch::addRecord(ContactTable table, const QMap<QString, QString>& v
     for (const QString& value : values)
         insert.bind(index++, nullWhenEmpty(value));
     insert.execute();
-    CStatement id(m_db, QStringLiteral("SELECT last_insert_rowid()"));
-    id.step();
-    return id.int64(0);
+    return m_db.lastInsertId();
 }
 
 void CSyncBatch::updateRecord(ContactTable table, qint64 id, const QStringList& columns,
@@ -149,9 +147,7 @@ qint64 CSyncBatch::addAlarm(const CAlarmEntry& alarm) {
                                            "VALUES (?, ?, ?, ?, ?, ?, ?)"));
     bindAlarm(insert, alarm);
     insert.execute();
-    CStatement id(m_db, QStringLiteral("SELECT last_insert_rowid()"));
-    id.step();
-    return id.int64(0);
+    return m_db.lastInsertId();
 }
 
 void CSyncBatch::updateAlarm(const CAlarmEntry& alarm) {

@@ -7,6 +7,7 @@
 #include "data/ContactRcs.h"
 #include "data/FirmRcs.h"
 #include "data/PersonRcs.h"
+#include "lists/ListRows.h"
 #include "lists/ListSource.h"
 
 namespace {
@@ -38,35 +39,6 @@ QVariant randomDay(QRandomGenerator& random) {
         return {};
     return QDateTime(QDate(2026, 1 + random.bounded(3), 1 + random.bounded(3)),
                      QTime(8 + random.bounded(2), 0));
-}
-
-// The ids and shown texts of a list, top to bottom.
-struct Rows {
-    std::vector<qint32> ids;
-    std::vector<QStringList> texts;
-    bool operator==(const Rows&) const = default;
-};
-
-Rows shownRows(CMyListView* list) {
-    Rows rows{list->listModel()->ids(), {}};
-    for (int r = 0; r < list->listModel()->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < list->listModel()->columnCount(); ++c)
-            cells << list->listModel()->cellText(r, c);
-        rows.texts.push_back(cells);
-    }
-    return rows;
-}
-
-// What a list filled from scratch in its default order shows, read on a connection of its own.
-Rows freshRows(CMyListView* list) {
-    CListSource source;
-    source.open(databasePath(), QString());
-    source.setTable(list->sourceName());
-    source.readColumns();
-    Rows rows{source.readIds(source.parseSort(list->currentSort())), {}};
-    rows.texts = source.readRows(rows.ids);
-    return rows;
 }
 
 }  // namespace

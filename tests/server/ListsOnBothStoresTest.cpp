@@ -5,6 +5,7 @@
 #include "data/PersonRcs.h"
 #include "data/ServerConnection.h"
 #include "lists/ListFixture.h"
+#include "lists/ListRows.h"
 #include "lists/ListSource.h"
 #include "lists/SearchQuery.h"
 #include "lists/SearchResultModel.h"
@@ -20,40 +21,6 @@ QString personInsert(const QString& last, const QString& first) {
 // empty name and NULL.
 const char* const kNames[] = {"Ärger", "ärger", "émile",  "Emile",  "Straße", "STRASSE", "Ωmega",
                               "ωmega", "",      "Miller", "miller", "Zorn",   nullptr};
-
-struct Rows {
-    std::vector<qint32> ids;
-    std::vector<QStringList> texts;
-    bool operator==(const Rows&) const = default;
-};
-
-void PrintTo(const Rows& rows, std::ostream* out) {
-    for (std::size_t r = 0; r < rows.ids.size(); ++r)
-        *out << "\n  " << rows.ids[r] << ": "
-             << (r < rows.texts.size() ? rows.texts[r].join(u'|').toStdString() : "?");
-}
-
-Rows shownRows(CMyListView* list) {
-    Rows rows{list->listModel()->ids(), {}};
-    for (int r = 0; r < list->listModel()->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < list->listModel()->columnCount(); ++c)
-            cells << list->listModel()->cellText(r, c);
-        rows.texts.push_back(cells);
-    }
-    return rows;
-}
-
-// What the list shows when filled from scratch in its order, read on a connection of its own.
-Rows freshRows(CMyListView* list) {
-    CListSource source;
-    source.open(databasePath(), currentPassword());
-    source.setTable(list->sourceName());
-    source.readColumns();
-    Rows rows{source.readIds(source.parseSort(list->currentSort())), {}};
-    rows.texts = source.readRows(rows.ids);
-    return rows;
-}
 
 }  // namespace
 
