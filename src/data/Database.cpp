@@ -202,9 +202,18 @@ namespace {
 
 std::unique_ptr<CServerConnection> listeningServer(const QString& uri, const QString& password) {
     auto server = std::make_unique<CServerConnection>(uri, password);
-    if (serverschema::version(*server) < serverschema::kVersion) {
+    const int version = serverschema::version(*server);
+    if (version < serverschema::kVersion) {
         serverschema::require(*server);
-        serverschema::ensure(*server);
+        try {
+            serverschema::ensure(*server);
+        } catch (const CServerError& e) {
+            // Only the schema's owner may bring it up to date; until they open it, the
+            // others work with the older version, which reads and writes the same tables.
+            if (version < serverschema::kOldestWorkingVersion ||
+                e.sqlState() != QLatin1String("42501"))
+                throw;
+        }
     }
     server->exec(QStringLiteral("LISTEN ") + QLatin1String(serverschema::kChangeChannel));
     return server;

@@ -15,12 +15,16 @@ class CServerConnection;
 // their columns' collation tarvex_nocase (ICU, letter case ignored, accents not), as the
 // file's text columns do through theirs; plain indexes on the columns then serve "=", the
 // sorts and DISTINCT. A nondeterministic collation refuses LIKE and regular expressions,
-// so the engine's LIKE is the operator #~, which compares ICU-lowered texts.
+// so the engine's LIKE is the operator #~, a case-insensitive regular expression under a
+// deterministic ICU collation.
 namespace serverschema {
 
 // 1: the seven tables, four views, indexes, row versions, alarm creators and notifications.
 // 2: the letter-case collation on text columns, and the LIKE operators.
-inline constexpr int kVersion = 2;
+// 3: LIKE through case-insensitive regular expressions; indexes in the lists' order.
+inline constexpr int kVersion = 3;
+// The oldest version the program still works with, for users who may not upgrade it.
+inline constexpr int kOldestWorkingVersion = 2;
 
 inline constexpr char kChangeChannel[] = "tarvex_changes";
 // A transaction that sets this (SET LOCAL tarvex.bulk_copy = 'on') sends no notification

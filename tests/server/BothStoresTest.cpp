@@ -2,6 +2,7 @@
 
 #include <QTest>
 #include <QUrl>
+#include <algorithm>
 
 #include "ServerTestSupport.h"
 #include "StoreFixture.h"
@@ -13,6 +14,7 @@
 #include "data/Database.h"
 #include "data/FirmFirmQRcs.h"
 #include "data/FirmRcs.h"
+#include "data/JetLike.h"
 #include "data/PersonRcs.h"
 #include "data/RecordMerge.h"
 #include "data/ServerConnection.h"
@@ -108,6 +110,60 @@ TEST_P(BothStores, EditsDeletesAndMomentsRoundTrip) {
     contacts.m_strFilter.clear();
     contacts.Requery();
     EXPECT_TRUE(contacts.IsEOF());
+}
+
+// LIKE in a filter keeps the rows that the engine's own pattern matcher accepts: texts
+// with the characters that regular expressions give a meaning, sets and ranges, and
+// moments in each of their shown forms; NOT LIKE keeps the others but never a NULL.
+TEST_P(BothStores, LikeKeepsWhatTheMatcherAccepts) {
+    const QStringList texts{"Müller", "MÜLLER GmbH", "a.b",     "axb",   "a(b)",
+                            "x[y]z",  "back\\slash", "caret^a", "50$",   "dash-ed",
+                            "Ölwerk", "line\nbreak", "A+B",     "{1,2}", "a|b",
+                            "100%",   "snake_case"};
+    const QList<QDateTime> moments{QDateTime(QDate(2003, 4, 5), QTime(10, 20, 30)),
+                                   QDateTime(QDate(2031, 12, 31), QTime(23, 59, 59)),
+                                   QDateTime(QDate(1999, 1, 2), QTime(3, 4, 5)), QDateTime()};
+    CContactRcs contacts(&db);
+    contacts.Open();
+    QStringList storedMoments;
+    for (qsizetype i = 0; i < std::max(texts.size(), moments.size()); ++i) {
+        const QDateTime moment = moments.value(i % moments.size());
+        add(contacts, {{"description", texts.value(i)}, {"time", moment}});
+        if (moment.isValid())
+            storedMoments << moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    const auto kept = [&](const QString& filter) {
+        contacts.m_strFilter = filter;
+        contacts.Requery();
+        return contacts.GetRecordCount();
+    };
+    const auto expected = [](const QStringList& values, const QString& pattern) {
+        const JetLikePattern matcher(pattern);
+        return int(std::count_if(values.begin(), values.end(),
+                                 [&](const QString& value) { return matcher.matches(value); }));
+    };
+    for (const char* pattern :
+         {"*müll*",  "m?ller*", "*a.b*", "a.b",  "*(*",   "*[.]*",     "[a-c]*",       "[c-a]*",
+          "[!a-c]*", "*[\\]*",  "*^*",   "*$",   "[]a.b", "*[*",       "*#*",          "*-*",
+          "*[-]*",   "[!]*",    "a+b",   "*{*}", "*|*",   "*[(]b*",    "*line?break*", "*[ö]*",
+          "a[^]b",   "back\\*", "*%",    "*_*",  "1?0%",  "SNAKE?CASE"}) {
+        SCOPED_TRACE(pattern);
+        const QString text = QString::fromUtf8(pattern);
+        EXPECT_EQ(kept(QStringLiteral("description like '%1'").arg(text)), expected(texts, text));
+        EXPECT_EQ(kept(QStringLiteral("description not like '%1'").arg(text)),
+                  texts.size() - expected(texts, text));
+    }
+    for (const char* pattern :
+         {"2031/12/31", "*/12/*",  "2003-04-05*",         "*10:20:30",   "10:20:30",
+          "*:59*",      "*31 23*", "2031/12/31 23:59:59", "*a*",         "19##-*",
+          "[2]0*",      "*",       "*-12-31 23*",         "2031/12/31*", "*5 10*",
+          "[1]#/01/02", "*0?:0*",  "2003?04?05 ??:20:30", "*[/]0*",      "03:04:05*"}) {
+        SCOPED_TRACE(pattern);
+        const QString text = QString::fromUtf8(pattern);
+        EXPECT_EQ(kept(QStringLiteral("time like '%1'").arg(text)), expected(storedMoments, text));
+        EXPECT_EQ(kept(QStringLiteral("time not like '%1'").arg(text)),
+                  storedMoments.size() - expected(storedMoments, text));
+    }
 }
 
 TEST_P(BothStores, AnotherConnectionsCommitIsAnnounced) {

@@ -126,7 +126,7 @@ QStringList versionOneStatements() {
         QStringLiteral(R"re(^CREATE INDEX ("[^"]+") ON "([^"]+)" \((.*)\)$)re"));
     QStringList statements;
     for (QString statement : serverschema::createStatements()) {
-        if (statement.contains(QLatin1String("tarvex_like")) ||
+        if (statement.startsWith(QLatin1String("CREATE OR REPLACE FUNCTION")) ||
             statement.startsWith(QLatin1String("CREATE COLLATION")) ||
             statement.startsWith(QLatin1String("CREATE OPERATOR")))
             continue;
@@ -138,6 +138,9 @@ QStringList versionOneStatements() {
             const SourceDef& table = tableNamed(match.captured(2));
             QStringList keys;
             for (QString key : match.captured(3).split(QStringLiteral(", "))) {
+                key.remove(QLatin1String(" NULLS FIRST"));
+                if (key == QLatin1String("\"id\""))
+                    continue;
                 const QString column = key.mid(1, key.size() - 2);
                 keys << (schema::columnType(table, column) == FieldType::Text
                              ? QStringLiteral("lower(%1 COLLATE \"und-x-icu\")").arg(key)
