@@ -186,6 +186,16 @@ Result copyFileToServer(const QString& path, const QString& password, CServerCon
         throw;
     }
     runLocal(file.get(), QStringLiteral("COMMIT"));
+    // The planner's statistics, and the visibility that lets the lists read their ids from
+    // the indexes alone, at once rather than when autovacuum comes round. The copy stands
+    // whether or not this succeeds.
+    QStringList tables;
+    for (const SourceDef* table : schema::tables())
+        tables << serverschema::quoted(QLatin1String(table->name));
+    try {
+        server.exec(QStringLiteral("VACUUM (ANALYZE) ") + tables.join(QStringLiteral(", ")));
+    } catch (const CServerError&) {
+    }
     return result;
 }
 

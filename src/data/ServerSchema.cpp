@@ -43,11 +43,17 @@ QString createIndex(const schema::IndexDef& index) {
     for (const char* column : {index.first, index.second})
         if (column)
             keys << quoted(QLatin1String(column)) + QStringLiteral(" NULLS FIRST");
-    keys << QStringLiteral("\"id\"");
+    keys << QStringLiteral("\"id\" NULLS FIRST");
     return QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
         .arg(quoted(schema::indexName(index)), quoted(QLatin1String(index.table)),
              keys.join(QStringLiteral(", ")));
 }
+
+// The contact form's order: the newest first, equal moments in the order they were added.
+// The lists' index gives it only with a sort of every run of equal moments.
+const QString kContactsByMomentIndex = QStringLiteral(
+    "CREATE INDEX IF NOT EXISTS \"Contact_date_time_added\" ON \"Contact\" (date NULLS FIRST, "
+    "time NULLS FIRST, id DESC NULLS FIRST)");
 
 // The engine's LIKE ("*", "?", "#", "[...]", "[!...]", letter case ignored, moments also
 // matched in the forms the lists show) for the operators #~ and #!~. The pattern becomes a
@@ -329,6 +335,7 @@ QStringList upgradeFrom(int version) {
         for (const schema::IndexDef& index : schema::indexes())
             statements << QStringLiteral("DROP INDEX %1").arg(quoted(schema::indexName(index)))
                        << createIndex(index);
+        statements << kContactsByMomentIndex;
     }
     return statements;
 }
@@ -393,7 +400,8 @@ QStringList createStatements() {
     }
     for (const schema::IndexDef& index : schema::indexes())
         statements << createIndex(index);
-    statements << QStringLiteral("CREATE INDEX \"Alarm_created_by\" ON \"Alarm\" (created_by)");
+    statements << QStringLiteral("CREATE INDEX \"Alarm_created_by\" ON \"Alarm\" (created_by)")
+               << kContactsByMomentIndex;
     for (const SourceDef* query : schema::queries())
         statements << createView(*query);
     return statements;

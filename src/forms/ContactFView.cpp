@@ -227,9 +227,14 @@ void CContactFView::DoAfterMove() {
 void CContactFView::AfterUpdate(bool added) {
     if (!added)
         return;
-    // The new record is current until the query runs again, once, so that the form starts
-    // from the newest contact.
+    // The form starts again from the newest contact, as after a new query. Placing the
+    // new record among the keys gives the same order without reading a million keys again;
+    // where it cannot be placed exactly, the query runs again.
     CRecordSet* rs = OnGetRecordset();
+    if (rs->PlaceLastAdded()) {
+        rs->MoveFirst();
+        return;
+    }
     rs->SetBookmark(rs->GetLastModifiedBookmark());
     rs->Requery();
 }

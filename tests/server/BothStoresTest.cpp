@@ -255,6 +255,9 @@ TEST(TeamServer, AUserWhoMayOnlyReadGetsReadOnlyRecordSets) {
         CServerConnection setup(uri, serverPassword());
         serverschema::ensure(setup);
         setup.exec(QStringLiteral("INSERT INTO \"Person\" (lastname) VALUES ('Da')"));
+        // A schema that its owner has not yet brought up to date.
+        setup.exec(QStringLiteral("UPDATE tarvex_schema SET version = $1"),
+                   {serverschema::kOldestWorkingVersion});
     }
     auto admin = testServer().admin();
     admin->exec(QStringLiteral("DROP ROLE IF EXISTS only_reads"));
@@ -271,6 +274,12 @@ TEST(TeamServer, AUserWhoMayOnlyReadGetsReadOnlyRecordSets) {
     persons.Open();
     EXPECT_EQ(persons.text(QStringLiteral("lastname")), QStringLiteral("Da"));
     EXPECT_THROW(persons.Edit(), CDbException);
+    EXPECT_EQ(serverschema::version(reader.server()), serverschema::kOldestWorkingVersion);
+
+    // The owner's next start brings it up to date.
+    CDatabase ownersStart;
+    ownersStart.OpenServer(uri, serverPassword());
+    EXPECT_EQ(serverschema::version(ownersStart.server()), serverschema::kVersion);
 }
 
 TEST(TeamServer, EachUserWatchesTheAlarmsTheyMade) {

@@ -128,6 +128,7 @@ QStringList versionOneStatements() {
     for (QString statement : serverschema::createStatements()) {
         if (statement.startsWith(QLatin1String("CREATE OR REPLACE FUNCTION")) ||
             statement.startsWith(QLatin1String("CREATE COLLATION")) ||
+            statement.contains(QLatin1String("id DESC")) ||
             statement.startsWith(QLatin1String("CREATE OPERATOR")))
             continue;
         statement.replace(QLatin1String(" COLLATE tarvex_nocase"), QString());
