@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <numeric>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "data/NoCaseCollation.h"
 #include "data/Statement.h"
@@ -48,6 +51,88 @@ struct KeyTable {
         return QByteArrayView(bytes.data() + starts[at], starts[at + 1] - starts[at]);
     }
 };
+
+// Whether row `a` comes before row `b` by the keys from column `from` on, then by row key.
+bool rowBefore(const KeyTable& table, std::span<const SortedKeyColumn> columns, std::size_t from,
+               std::uint32_t a, std::uint32_t b) {
+    for (std::size_t c = from; c < columns.size(); ++c) {
+        int order = compareSortKeys(table.key(a, c), table.key(b, c));
+        if (columns[c].descending)
+            order = -order;
+        if (order != 0)
+            return order < 0;
+    }
+    return table.rowKeys[a] < table.rowKeys[b];
+}
+
+// The first eight bytes of a key as a number in the keys' order (a shorter key padded with
+// zeros, which only makes it equal to its continuations), reversed for a descending key.
+std::uint64_t leadingBytes(QByteArrayView key, bool descending) {
+    std::uint64_t bytes = 0;
+    for (qsizetype i = 0; i < 8; ++i)
+        bytes = (bytes << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    return descending ? ~bytes : bytes;
+}
+
+// Sorts rows as rowBefore orders them. Names repeat (a million contacts name some ten
+// thousand persons), so the distinct first keys are sorted once and the rows by their rank,
+// rather than comparing the same long keys again and again.
+void sortRows(std::vector<std::uint32_t>& rows, const KeyTable& table,
+              std::span<const SortedKeyColumn> columns) {
+    std::unordered_map<std::string_view, std::uint32_t> indexOfKey;
+    std::vector<std::string_view> distinct;
+    // The second key's leading bytes break most ties between equal first keys without
+    // reaching into the key table: a number's whole key, a text's first eight bytes.
+    struct Ranked {
+        std::uint32_t rank;
+        std::uint32_t row;
+        std::uint64_t next = 0;  // after the second key's tag, in `nextTag`
+        unsigned char nextTag = 0;
+    };
+    std::vector<Ranked> ranked;
+    ranked.reserve(rows.size());
+    for (std::uint32_t row : rows) {
+        const QByteArrayView key = table.key(row, 0);
+        const auto [at, added] = indexOfKey.try_emplace(
+            std::string_view(key.data(), std::size_t(key.size())), std::uint32_t(distinct.size()));
+        if (added)
+            distinct.push_back(at->first);
+        ranked.push_back({at->second, row});
+    }
+    std::vector<std::uint32_t> order(distinct.size());
+    std::iota(order.begin(), order.end(), 0u);
+    const bool descending = columns[0].descending;
+    std::sort(order.begin(), order.end(),
+              [&distinct, descending](std::uint32_t a, std::uint32_t b) {
+                  const int compared =
+                      compareSortKeys(QByteArrayView(distinct[a]), QByteArrayView(distinct[b]));
+                  return descending ? compared > 0 : compared < 0;
+              });
+    std::vector<std::uint32_t> rankOf(distinct.size());
+    for (std::uint32_t r = 0; r < order.size(); ++r)
+        rankOf[order[r]] = r;
+    for (Ranked& one : ranked) {
+        one.rank = rankOf[one.rank];
+        if (columns.size() > 1) {
+            const QByteArrayView key = table.key(one.row, 1);
+            const bool descending = columns[1].descending;
+            const auto tag = static_cast<unsigned char>(key.isEmpty() ? 0 : key[0]);
+            one.nextTag = descending ? static_cast<unsigned char>(~tag) : tag;
+            one.next = leadingBytes(key.sliced(std::min<qsizetype>(1, key.size())), descending);
+        }
+    }
+    std::sort(ranked.begin(), ranked.end(), [&](const Ranked& a, const Ranked& b) {
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        if (a.nextTag != b.nextTag)
+            return a.nextTag < b.nextTag;
+        if (a.next != b.next)
+            return a.next < b.next;
+        return rowBefore(table, columns, 1, a.row, b.row);
+    });
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = ranked[i].row;
+}
 
 }  // namespace
 
@@ -145,21 +230,17 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
     QStringList order;
     for (const SortedKeyColumn& column : columns) {
         selected << column.sql;
-        // The other keys compare as their plain values; the keys built below do the same.
-        // The server's own letter-case collation orders by language; the ASCII order of
-        // the file's NOCASE is lower() of the bytes there.
-        const QString text = db.isServer()
-                                 ? QStringLiteral("lower(%1 COLLATE BINARY)").arg(column.sql)
-                                 : column.sql + QStringLiteral(" COLLATE NOCASE");
-        // The other keys are the server's numbers and moments, which take no collation.
-        const QString plain =
-            db.isServer() ? column.sql : column.sql + QStringLiteral(" COLLATE BINARY");
-        // NULL is the least value, as in the keys; the server's default puts it last.
+        // The file's NOCASE is the right order of every ASCII text; the other keys compare
+        // as their plain values, as the keys built below do. On the server those are
+        // numbers and moments, which take no collation, and NULL is to come first.
+        const QString collated =
+            db.isServer() ? column.sql
+                          : column.sql + (column.text ? QStringLiteral(" COLLATE NOCASE")
+                                                      : QStringLiteral(" COLLATE BINARY"));
         const QString nulls = !db.isServer()      ? QString()
                               : column.descending ? QStringLiteral(" NULLS LAST")
                                                   : QStringLiteral(" NULLS FIRST");
-        order << (column.text ? text : plain) +
-                     (column.descending ? QStringLiteral(" DESC") : QString()) + nulls;
+        order << collated + (column.descending ? QStringLiteral(" DESC") : QString()) + nulls;
     }
     const QString orderBy = QStringLiteral(" ORDER BY %1, rowid").arg(order.join(u", "));
     if (std::none_of(columns.begin(), columns.end(),
@@ -172,8 +253,12 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
             keys.push_back(rows.int64(0));
         return keys;
     }
+    // The server orders texts by language, not as the file does: its rows come in any order
+    // and are all sorted here, which also spares it a sort of a million rows.
+    const bool sortHere = db.isServer();
     CStatement rows(db, QStringLiteral("SELECT rowid, %1 FROM %2%3%4")
-                            .arg(selected.join(QStringLiteral(", ")), from, where, orderBy));
+                            .arg(selected.join(QStringLiteral(", ")), from, where,
+                                 sortHere ? QString() : orderBy));
 
     KeyTable table;
     table.columnCount = columns.size();
@@ -182,7 +267,7 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
     while (rows.step()) {
         const auto row = static_cast<std::uint32_t>(table.rowKeys.size());
         table.rowKeys.push_back(rows.int64(0));
-        bool inPlace = true;
+        bool inPlace = !sortHere;
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const int at = int(c) + 1;
             table.starts.push_back(static_cast<std::uint32_t>(table.bytes.size()));
@@ -197,19 +282,12 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
     }
     table.starts.push_back(static_cast<std::uint32_t>(table.bytes.size()));
 
-    const auto before = [&table, columns](std::uint32_t a, std::uint32_t b) {
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-            int order = compareSortKeys(table.key(a, c), table.key(b, c));
-            if (columns[c].descending)
-                order = -order;
-            if (order != 0)
-                return order < 0;
-        }
-        return table.rowKeys[a] < table.rowKeys[b];
-    };
-    std::sort(others.begin(), others.end(), before);
+    sortRows(others, table, columns);
     std::vector<std::uint32_t> merged(table.rowKeys.size());
-    std::merge(plain.begin(), plain.end(), others.begin(), others.end(), merged.begin(), before);
+    std::merge(plain.begin(), plain.end(), others.begin(), others.end(), merged.begin(),
+               [&table, columns](std::uint32_t a, std::uint32_t b) {
+                   return rowBefore(table, columns, 0, a, b);
+               });
 
     std::vector<qint64> keys;
     keys.reserve(merged.size());
