@@ -35,9 +35,9 @@ QString createTable(const SourceDef& table) {
         .arg(quoted(QLatin1String(table.name)), columns.join(QStringLiteral(", ")));
 }
 
-// NULL first and the id last, in the order the lists ask for their rows: read forwards or
-// backwards, such an index delivers a list's ids sorted by moments or numbers, without a sort
-// of a million rows on the server.
+// NULL first and the id last, in the order the lists ask for their rows (statements put
+// NULL first as the file does): read forwards or backwards, such an index delivers a list's
+// ids sorted by moments or numbers, without a sort of a million rows on the server.
 QString createIndex(const schema::IndexDef& index) {
     QStringList keys;
     for (const char* column : {index.first, index.second})
@@ -53,7 +53,7 @@ QString createIndex(const schema::IndexDef& index) {
 // The lists' index gives it only with a sort of every run of equal moments.
 const QString kContactsByMomentIndex = QStringLiteral(
     "CREATE INDEX IF NOT EXISTS \"Contact_date_time_added\" ON \"Contact\" (date NULLS FIRST, "
-    "time NULLS FIRST, id DESC NULLS FIRST)");
+    "time NULLS FIRST, id DESC NULLS LAST)");
 
 // The engine's LIKE ("*", "?", "#", "[...]", "[!...]", letter case ignored, moments also
 // matched in the forms the lists show) for the operators #~ and #!~. The pattern becomes a

@@ -160,9 +160,36 @@ QString toServerSql(const QString& sqliteSql) {
     // The last word written and whether it was NOT (for NOT LIKE) or COLLATE.
     QString lastWord;
     qsizetype lastWordAt = -1;
+    // The file puts NULL before every value and the server after: each ORDER BY key says
+    // where NULL goes. The open ORDER BY's parenthesis depth, and whether its current key
+    // says so itself.
+    int depth = 0;
+    int orderDepth = -1;
+    bool keyNamesNulls = false;
+    QString keyLastWord;
+    const auto endOrderKey = [&] {
+        if (orderDepth < 0 || keyNamesNulls)
+            return;
+        while (!out.isEmpty() && out.back().isSpace())
+            out.chop(1);
+        out += keyLastWord.compare(u"desc", Qt::CaseInsensitive) == 0
+                   ? QStringLiteral(" NULLS LAST")
+                   : QStringLiteral(" NULLS FIRST");
+    };
     const QString& text = sqliteSql;
     for (qsizetype i = 0; i < text.size();) {
         const QChar c = text[i];
+        if (orderDepth == depth && (c == u',' || c == u')' || c == u';')) {
+            endOrderKey();
+            keyNamesNulls = false;
+            keyLastWord.clear();
+            if (c != u',')
+                orderDepth = -1;
+        }
+        if (c == u'(')
+            ++depth;
+        if (c == u')')
+            --depth;
         if (c == u'\'') {
             const qsizetype end = spanEnd(text, i, u'\'');
             out += text.mid(i, end - i);
@@ -206,6 +233,11 @@ QString toServerSql(const QString& sqliteSql) {
             const bool call = next < text.size() && text[next] == u'(' && !namesSource(lastWord);
             const bool qualifier = end < text.size() && text[end] == u'.';
             const QString lower = word.toLower();
+            if (orderDepth == depth && (lower == u"limit" || lower == u"offset")) {
+                endOrderKey();
+                out += u' ';
+                orderDepth = -1;
+            }
             const qsizetype wordAt = out.size();
             if (lastWord.compare(u"collate", Qt::CaseInsensitive) == 0) {
                 out += collationOf(word);
@@ -233,6 +265,14 @@ QString toServerSql(const QString& sqliteSql) {
             } else {
                 out += word;
             }
+            if (lower == u"by" && lastWord.compare(u"order", Qt::CaseInsensitive) == 0) {
+                orderDepth = depth;
+                keyNamesNulls = false;
+                keyLastWord.clear();
+            } else if (orderDepth == depth) {
+                keyNamesNulls = keyNamesNulls || lower == u"nulls";
+                keyLastWord = word;
+            }
             lastWord = word;
             lastWordAt = wordAt;
             i = end;
@@ -253,5 +293,6 @@ QString toServerSql(const QString& sqliteSql) {
             lastWord.clear();
         ++i;
     }
+    endOrderKey();
     return out;
 }

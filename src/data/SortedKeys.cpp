@@ -232,15 +232,12 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
         selected << column.sql;
         // The file's NOCASE is the right order of every ASCII text; the other keys compare
         // as their plain values, as the keys built below do. On the server those are
-        // numbers and moments, which take no collation, and NULL is to come first.
+        // numbers and moments, which take no collation.
         const QString collated =
             db.isServer() ? column.sql
                           : column.sql + (column.text ? QStringLiteral(" COLLATE NOCASE")
                                                       : QStringLiteral(" COLLATE BINARY"));
-        const QString nulls = !db.isServer()      ? QString()
-                              : column.descending ? QStringLiteral(" NULLS LAST")
-                                                  : QStringLiteral(" NULLS FIRST");
-        order << collated + (column.descending ? QStringLiteral(" DESC") : QString()) + nulls;
+        order << collated + (column.descending ? QStringLiteral(" DESC") : QString());
     }
     const QString orderBy = QStringLiteral(" ORDER BY %1, rowid").arg(order.join(u", "));
     if (std::none_of(columns.begin(), columns.end(),

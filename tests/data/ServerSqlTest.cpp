@@ -23,6 +23,21 @@ TEST(ServerSql, NamesTakeTheSchemasSpellingByWhereTheyStand) {
               QStringLiteral("SELECT \"basic_number of workers\" FROM \"Firm\""));
 }
 
+// The file puts NULL before every value, the server after: each key of an ORDER BY, in a
+// subquery or a call too, says where NULL goes, unless it says so itself.
+TEST(ServerSql, OrderedNullsComeFirstAsInTheFile) {
+    EXPECT_EQ(toServerSql(QStringLiteral("SELECT rowid FROM Contact ORDER BY date DESC, time, "
+                                         "rowid LIMIT 5")),
+              QStringLiteral("SELECT \"id\" FROM \"Contact\" ORDER BY \"date\" DESC NULLS LAST, "
+                             "\"time\" NULLS FIRST, \"id\" NULLS FIRST LIMIT 5"));
+    EXPECT_EQ(toServerSql(QStringLiteral("SELECT * FROM (SELECT a FROM t ORDER BY lower(a), b "
+                                         "asc) AS s ORDER BY a NULLS LAST; SELECT 1")),
+              QStringLiteral("SELECT * FROM (SELECT a FROM t ORDER BY lower(a) NULLS FIRST, b "
+                             "asc NULLS FIRST) AS s ORDER BY a NULLS LAST; SELECT 1"));
+    EXPECT_EQ(toServerSql(QStringLiteral("SELECT count(*) FROM Person GROUP BY firm")),
+              QStringLiteral("SELECT count(*) FROM \"Person\" GROUP BY \"firm\""));
+}
+
 TEST(ServerSql, OperatorsParametersAndLiteralsOfTheFileBecomeTheServers) {
     EXPECT_EQ(toServerSql(QStringLiteral("SELECT 1 WHERE name LIKE 'a*' AND name NOT LIKE ?")),
               QStringLiteral("SELECT 1 WHERE \"name\" #~ 'a*' AND \"name\" #!~ $1"));
@@ -30,9 +45,10 @@ TEST(ServerSql, OperatorsParametersAndLiteralsOfTheFileBecomeTheServers) {
               QStringLiteral("SELECT 1 WHERE \"name\" IS NOT DISTINCT FROM $3 AND \"date\" IS "
                              "NOT NULL"));
     EXPECT_EQ(toServerSql(QStringLiteral("ORDER BY name COLLATE unicode_nocase, id COLLATE "
-                                         "BINARY, firm COLLATE NOCASE")),
-              QStringLiteral("ORDER BY \"name\" COLLATE \"tarvex_nocase\", \"id\" COLLATE \"C\", "
-                             "\"firm\" COLLATE \"tarvex_nocase\""));
+                                         "BINARY DESC, firm COLLATE NOCASE")),
+              QStringLiteral("ORDER BY \"name\" COLLATE \"tarvex_nocase\" NULLS FIRST, \"id\" "
+                             "COLLATE \"C\" DESC NULLS LAST, \"firm\" COLLATE \"tarvex_nocase\" "
+                             "NULLS FIRST"));
     // Literals pass untouched, quotes, question marks and names inside included.
     EXPECT_EQ(toServerSql(QStringLiteral("SELECT 'it''s ? Person like [x]' FROM Firm")),
               QStringLiteral("SELECT 'it''s ? Person like [x]' FROM \"Firm\""));

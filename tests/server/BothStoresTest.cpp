@@ -112,6 +112,27 @@ TEST_P(BothStores, EditsDeletesAndMomentsRoundTrip) {
     EXPECT_TRUE(contacts.IsEOF());
 }
 
+// A record without a moment comes first in an ascending order and last in a descending
+// one, on the server as in the file.
+TEST_P(BothStores, RecordsWithoutAMomentSortAsTheLeast) {
+    CContactRcs contacts(&db);
+    contacts.Open();
+    const qint64 early = add(contacts, {{"date", QDateTime(QDate(2001, 1, 1), QTime(9, 0))}});
+    const qint64 none = add(contacts, {{"description", QStringLiteral("no date")}});
+    const qint64 late = add(contacts, {{"date", QDateTime(QDate(2003, 1, 1), QTime(9, 0))}});
+    const auto order = [&](const char* sort) {
+        contacts.m_strSort = QLatin1String(sort);
+        contacts.Requery();
+        std::vector<qint64> keys;
+        for (contacts.MoveFirst(); !contacts.IsEOF(); contacts.MoveNext())
+            keys.push_back(contacts.GetBookmark());
+        return keys;
+    };
+    EXPECT_EQ(order("date"), (std::vector<qint64>{none, early, late}));
+    EXPECT_EQ(order("date desc"), (std::vector<qint64>{late, early, none}));
+    EXPECT_EQ(order("date desc, description"), (std::vector<qint64>{late, early, none}));
+}
+
 // LIKE in a filter keeps the rows that the engine's own pattern matcher accepts: texts
 // with the characters that regular expressions give a meaning, sets and ranges, and
 // moments in each of their shown forms; NOT LIKE keeps the others but never a NULL.
