@@ -74,9 +74,9 @@ std::uint64_t leadingBytes(QByteArrayView key, bool descending) {
     return descending ? ~bytes : bytes;
 }
 
-// Sorts rows as rowBefore orders them. Names repeat (a million contacts name some ten
-// thousand persons), so the distinct first keys are sorted once and the rows by their rank,
-// rather than comparing the same long keys again and again.
+// Sorts rows as rowBefore orders them. Names repeat (a million contacts may name a few tens
+// of thousands of persons), so the distinct first keys are sorted once and the rows by their
+// rank, rather than comparing the same long keys again and again.
 void sortRows(std::vector<std::uint32_t>& rows, const KeyTable& table,
               std::span<const SortedKeyColumn> columns) {
     std::unordered_map<std::string_view, std::uint32_t> indexOfKey;
@@ -84,7 +84,7 @@ void sortRows(std::vector<std::uint32_t>& rows, const KeyTable& table,
     // The second key's leading bytes break most ties between equal first keys without
     // reaching into the key table: a number's whole key, a text's first eight bytes.
     struct Ranked {
-        std::uint32_t rank;
+        std::uint32_t rank;  // first the index of the row's key in `distinct`
         std::uint32_t row;
         std::uint64_t next = 0;  // after the second key's tag, in `nextTag`
         unsigned char nextTag = 0;
