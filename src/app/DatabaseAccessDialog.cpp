@@ -19,6 +19,7 @@
 #include "platform/DialogButtons.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
+#include "platform/WaitCursor.h"
 
 CDatabaseAccessDialog::CDatabaseAccessDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Database access"));
@@ -122,6 +123,8 @@ void CDatabaseAccessDialog::accept() {
         }
     }
     try {
+        // A server may be slow to answer, or bring its tables up to date once.
+        const WaitCursor wait;
         openSharedDatabase(password);
     } catch (const CDbException& e) {
         if (!e.hasErrorInfo()) {
