@@ -89,6 +89,39 @@ TEST(ServerSchema, CreatedOnceWithTheFileTablesAndWhatSeveralUsersNeed) {
               QLatin1String("1"));
 }
 
+// The pattern arrives as a parameter, and the conversions of it are made once, when the
+// statement is planned, not for every row: a plain pattern is a single ILIKE, a letter
+// never makes a moment into text, and only a pattern that needs it meets a regular
+// expression.
+TEST(ServerSchema, LikeIsPlannedOncePerPattern) {
+    CServerConnection server(testServer().createDatabase(), password());
+    serverschema::ensure(server);
+    const auto plan = [&server](const char* condition, const char* pattern) {
+        const CServerResult rows =
+            server.exec(QStringLiteral("EXPLAIN SELECT id FROM \"Contact\" WHERE %1")
+                            .arg(QLatin1String(condition)),
+                        {QString::fromUtf8(pattern)});
+        QStringList lines;
+        for (int r = 0; r < rows.rowCount(); ++r)
+            lines << rows.text(r, 0);
+        return lines.join(u'\n');
+    };
+    const QString plain = plan("person #~ $1", "*smi*");
+    EXPECT_TRUE(plain.contains(QLatin1String("~~* '%smi%'"))) << plain.toStdString();
+    EXPECT_FALSE(plain.contains(QLatin1String(" ~* "))) << plain.toStdString();
+
+    const QString accented = plan("person #~ $1", "*müll*");
+    EXPECT_TRUE(accented.contains(QLatin1String("~~* '%m_ll%'"))) << accented.toStdString();
+    EXPECT_TRUE(accented.contains(QLatin1String(" ~* "))) << accented.toStdString();
+
+    const QString letters = plan("date #~ $1", "*müll*");
+    EXPECT_TRUE(letters.contains(QLatin1String("One-Time Filter: false"))) << letters.toStdString();
+
+    const QString digits = plan("date #~ $1", "*12*");
+    EXPECT_EQ(digits.count(QLatin1String("~~*")), 1) << digits.toStdString();
+    EXPECT_FALSE(digits.contains(QLatin1String("translate"))) << digits.toStdString();
+}
+
 TEST(ServerSchema, AUserWhoMayNotCreateTablesIsToldWhomToAsk) {
     PgTestServer& testserver = testServer();
     const auto admin = testserver.admin();
