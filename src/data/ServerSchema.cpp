@@ -64,15 +64,18 @@ const QString kContactsByMomentIndex = QStringLiteral(
 // collation, which folds letter case one character at a time as it matches; lowering
 // every text first costs four times as much. A moment is matched only in the forms that
 // the pattern can match at all, and not at all when the pattern holds a letter.
+//
+// All of them are parallel safe: a function that is not keeps the whole statement from the
+// server's parallel workers, and a search reads every row of a table.
 QStringList likeFunctions() {
     QStringList statements{
         // One character of the pattern, literal in a regular expression, outside or
         // inside brackets.
         QStringLiteral(R"(CREATE OR REPLACE FUNCTION tarvex_regex_char(c text) RETURNS text
-LANGUAGE sql IMMUTABLE STRICT AS $$SELECT CASE WHEN strpos(E'[]\\.^$*+?(){}|-', c) > 0
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS $$SELECT CASE WHEN strpos(E'[]\\.^$*+?(){}|-', c) > 0
 THEN E'\\' || c ELSE c END$$)"),
         QStringLiteral(R"(CREATE OR REPLACE FUNCTION tarvex_like_regex(pattern text) RETURNS text
-LANGUAGE plpgsql IMMUTABLE STRICT AS $$
+LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
 DECLARE
     -- The call's collation (the column's, which ignores letter case) would apply to the
     -- pattern's characters too; they are compared as they are.
@@ -140,7 +143,7 @@ END$$)"),
         // Which forms of a moment the pattern can match: 1 "YYYY-MM-DD HH:MM:SS", 2
         // "YYYY/MM/DD HH:MM:SS", 4 "YYYY/MM/DD", 8 "HH:MM:SS"; 0 when none can.
         QStringLiteral(R"(CREATE OR REPLACE FUNCTION tarvex_moment_forms(pattern text)
-RETURNS integer LANGUAGE plpgsql IMMUTABLE STRICT AS $$
+RETURNS integer LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
 DECLARE
     p text COLLATE "C" := pattern;
     forms integer := 15;
@@ -190,7 +193,7 @@ END$$)"),
         // letter case of ASCII letters: "*" and "?" as they are, ASCII characters as
         // themselves, and any one character for "#", a set or a letter beyond ASCII.
         QStringLiteral(R"(CREATE OR REPLACE FUNCTION tarvex_like_prefilter(pattern text)
-RETURNS text LANGUAGE plpgsql IMMUTABLE STRICT AS $$
+RETURNS text LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
 DECLARE
     p text COLLATE "C" := pattern;
     result text COLLATE "C" := '';
@@ -225,21 +228,21 @@ END$$)"),
         // Whether the prefilter is the pattern itself: no "#", no set, and only ASCII, whose
         // letters have only ASCII letters as their other case.
         QStringLiteral(R"(CREATE OR REPLACE FUNCTION tarvex_like_is_plain(pattern text)
-RETURNS boolean LANGUAGE sql IMMUTABLE STRICT AS $$SELECT (pattern COLLATE "C") ~
+RETURNS boolean LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS $$SELECT (pattern COLLATE "C") ~
 '^[^#[\u0080-\U0010FFFF]*$'$$)"),
         // Texts pass the cheap prefilter first; only the few that do, and only for a pattern
         // that is not plain, meet the regular expression.
         QStringLiteral(R"(CREATE OR REPLACE FUNCTION tarvex_like(value text, pattern text)
-RETURNS boolean LANGUAGE sql IMMUTABLE AS $$SELECT (value COLLATE "C") ILIKE
+RETURNS boolean LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $$SELECT (value COLLATE "C") ILIKE
 tarvex_like_prefilter(pattern) AND (tarvex_like_is_plain(pattern) OR
 (value COLLATE "und-x-icu") ~* tarvex_like_regex(pattern))$$)"),
         QStringLiteral("CREATE OR REPLACE FUNCTION tarvex_like(value bigint, pattern text) "
-                       "RETURNS boolean LANGUAGE sql IMMUTABLE AS $$SELECT "
+                       "RETURNS boolean LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $$SELECT "
                        "tarvex_like(value::text, pattern)$$"),
         // The program's connections read moments as "YYYY-MM-DD HH:MM:SS" (DateStyle ISO),
         // which is cheaper than to_char().
         QStringLiteral(R"(CREATE OR REPLACE FUNCTION tarvex_like(value timestamp, pattern text)
-RETURNS boolean LANGUAGE sql STABLE AS $$SELECT CASE WHEN tarvex_moment_forms(pattern) = 0
+RETURNS boolean LANGUAGE sql STABLE PARALLEL SAFE AS $$SELECT CASE WHEN tarvex_moment_forms(pattern) = 0
 THEN (value IS NULL AND NULL) ELSE
 (tarvex_moment_forms(pattern) & 1 <> 0 AND tarvex_like(value::text, pattern)) OR
 (tarvex_moment_forms(pattern) & 2 <> 0 AND tarvex_like(translate(value::text, '-', '/'),
@@ -252,7 +255,7 @@ END$$)"),
     for (const char* type : {"text", "bigint", "timestamp"})
         statements << QStringLiteral(
                           "CREATE OR REPLACE FUNCTION tarvex_not_like(value %1, pattern text) "
-                          "RETURNS boolean LANGUAGE sql STABLE AS $$SELECT NOT "
+                          "RETURNS boolean LANGUAGE sql STABLE PARALLEL SAFE AS $$SELECT NOT "
                           "tarvex_like(value, pattern)$$")
                           .arg(QLatin1String(type));
     return statements;
@@ -336,6 +339,9 @@ QStringList upgradeFrom(int version) {
             statements << QStringLiteral("DROP INDEX %1").arg(quoted(schema::indexName(index)))
                        << createIndex(index);
         statements << kContactsByMomentIndex;
+    } else if (version == 3) {
+        // The same functions, parallel safe.
+        statements << likeFunctions();
     }
     return statements;
 }

@@ -120,6 +120,16 @@ TEST(ServerSchema, LikeIsPlannedOncePerPattern) {
     const QString digits = plan("date #~ $1", "*12*");
     EXPECT_EQ(digits.count(QLatin1String("~~*")), 1) << digits.toStdString();
     EXPECT_FALSE(digits.contains(QLatin1String("translate"))) << digits.toStdString();
+
+    // A search over every column may be shared among the server's parallel workers; one
+    // function that is not parallel safe would keep the whole statement to one process.
+    server.exec(QStringLiteral("SET parallel_setup_cost = 0"));
+    server.exec(QStringLiteral("SET parallel_tuple_cost = 0"));
+    server.exec(QStringLiteral("SET min_parallel_table_scan_size = 0"));
+    for (const char* pattern : {"*smi*", "*müll*", "*12*", "[a-c]#*"}) {
+        const QString search = plan("date #~ $1 OR person #~ $1 OR id #!~ $1", pattern);
+        EXPECT_TRUE(search.contains(QLatin1String("Parallel Seq Scan"))) << search.toStdString();
+    }
 }
 
 TEST(ServerSchema, AUserWhoMayNotCreateTablesIsToldWhomToAsk) {
