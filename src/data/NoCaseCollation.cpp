@@ -52,9 +52,16 @@ void appendNoCaseKey(std::string& key, const char* text, int length) {
     const auto* at = reinterpret_cast<const unsigned char*>(text);
     const auto* end = at + length;
     while (at < end) {
-        if (*at < 0x80)
-            key += static_cast<char>(lower(*at++));
-        else
+        // A run of ASCII is lowered in one piece: the keys of a million names are built here.
+        const auto* ascii = std::find_if(at, end, [](unsigned char c) { return c >= 0x80; });
+        if (ascii != at) {
+            const std::size_t from = key.size();
+            key.resize(from + std::size_t(ascii - at));
+            std::transform(at, ascii, key.begin() + std::ptrdiff_t(from),
+                           [](unsigned char c) { return static_cast<char>(lower(c)); });
+            at = ascii;
+        }
+        if (at < end)
             appendUtf8(key, folded(nextUtf8Character(at, end)));
     }
 }

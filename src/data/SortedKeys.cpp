@@ -11,7 +11,6 @@
 #include <numeric>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "data/NoCaseCollation.h"
 #include "data/Statement.h"
@@ -30,8 +29,10 @@ void appendNumber(std::string& key, double value) {
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     bits = (bits >> 63) ? ~bits : bits | (std::uint64_t(1) << 63);
-    for (int shift = 56; shift >= 0; shift -= 8)
-        key += static_cast<char>((bits >> shift) & 0xFF);
+    char bytes[8];
+    for (int i = 0; i < 8; ++i)
+        bytes[i] = static_cast<char>((bits >> (56 - 8 * i)) & 0xFF);
+    key.append(bytes, sizeof bytes);
 }
 
 bool isAscii(QByteArrayView bytes) {
@@ -74,13 +75,70 @@ std::uint64_t leadingBytes(QByteArrayView key, bool descending) {
     return descending ? ~bytes : bytes;
 }
 
+// The distinct keys among many repeated ones, numbered in the order they are first met.
+// Open addressing over copies of the keys: a million rows that name a few tens of thousands
+// of persons look them up in slots and copies that stay in the processor's cache, and a
+// slot's hash settles most comparisons without reading a key.
+class DistinctKeys {
+public:
+    std::uint32_t numberOf(QByteArrayView key) {
+        if ((m_starts.size() + 1) * 2 > m_slots.size())
+            grow();
+        const std::uint64_t hash = hashOf(key);
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+            Slot& slot = m_slots[at];
+            if (slot.number == kEmpty) {
+                slot = {hash, std::uint32_t(m_starts.size() - 1)};
+                m_bytes.append(key.data(), std::size_t(key.size()));
+                m_starts.push_back(m_bytes.size());
+                return slot.number;
+            }
+            if (slot.hash == hash && this->key(slot.number) == key)
+                return slot.number;
+        }
+    }
+    std::uint32_t size() const { return std::uint32_t(m_starts.size() - 1); }
+    QByteArrayView key(std::uint32_t number) const {
+        return QByteArrayView(m_bytes.data() + m_starts[number],
+                              qsizetype(m_starts[number + 1] - m_starts[number]));
+    }
+
+private:
+    static constexpr std::uint32_t kEmpty = UINT32_MAX;
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint32_t number = kEmpty;
+    };
+
+    static std::uint64_t hashOf(QByteArrayView key) {
+        return std::hash<std::string_view>()(std::string_view(key.data(), std::size_t(key.size())));
+    }
+    void grow() {
+        std::vector<Slot> grown(std::max<std::size_t>(1024, m_slots.size() * 2));
+        const std::size_t mask = grown.size() - 1;
+        for (const Slot& slot : m_slots) {
+            if (slot.number == kEmpty)
+                continue;
+            std::size_t at = slot.hash & mask;
+            while (grown[at].number != kEmpty)
+                at = (at + 1) & mask;
+            grown[at] = slot;
+        }
+        m_slots = std::move(grown);
+    }
+
+    std::vector<Slot> m_slots;
+    std::string m_bytes;
+    std::vector<std::size_t> m_starts{0};
+};
+
 // Sorts rows as rowBefore orders them. Names repeat (a million contacts may name a few tens
 // of thousands of persons), so the distinct first keys are sorted once and the rows by their
 // rank, rather than comparing the same long keys again and again.
 void sortRows(std::vector<std::uint32_t>& rows, const KeyTable& table,
               std::span<const SortedKeyColumn> columns) {
-    std::unordered_map<std::string_view, std::uint32_t> indexOfKey;
-    std::vector<std::string_view> distinct;
+    DistinctKeys distinct;
     // The second key's leading bytes break most ties between equal first keys without
     // reaching into the key table: a number's whole key, a text's first eight bytes.
     struct Ranked {
@@ -92,20 +150,14 @@ void sortRows(std::vector<std::uint32_t>& rows, const KeyTable& table,
     std::vector<Ranked> ranked;
     ranked.reserve(rows.size());
     for (std::uint32_t row : rows) {
-        const QByteArrayView key = table.key(row, 0);
-        const auto [at, added] = indexOfKey.try_emplace(
-            std::string_view(key.data(), std::size_t(key.size())), std::uint32_t(distinct.size()));
-        if (added)
-            distinct.push_back(at->first);
-        ranked.push_back({at->second, row});
+        ranked.push_back({distinct.numberOf(table.key(row, 0)), row});
     }
     std::vector<std::uint32_t> order(distinct.size());
     std::iota(order.begin(), order.end(), 0u);
     const bool descending = columns[0].descending;
     std::sort(order.begin(), order.end(),
               [&distinct, descending](std::uint32_t a, std::uint32_t b) {
-                  const int compared =
-                      compareSortKeys(QByteArrayView(distinct[a]), QByteArrayView(distinct[b]));
+                  const int compared = compareSortKeys(distinct.key(a), distinct.key(b));
                   return descending ? compared > 0 : compared < 0;
               });
     std::vector<std::uint32_t> rankOf(distinct.size());
@@ -121,17 +173,29 @@ void sortRows(std::vector<std::uint32_t>& rows, const KeyTable& table,
             one.next = leadingBytes(key.sliced(std::min<qsizetype>(1, key.size())), descending);
         }
     }
-    std::sort(ranked.begin(), ranked.end(), [&](const Ranked& a, const Ranked& b) {
-        if (a.rank != b.rank)
-            return a.rank < b.rank;
-        if (a.nextTag != b.nextTag)
-            return a.nextTag < b.nextTag;
-        if (a.next != b.next)
-            return a.next < b.next;
-        return rowBefore(table, columns, 1, a.row, b.row);
-    });
+    // The ranks are few: the rows are placed by rank, and only rows of equal first keys are
+    // compared with each other.
+    std::vector<std::uint32_t> endOfRank(distinct.size() + 1, 0);
+    for (const Ranked& one : ranked)
+        ++endOfRank[one.rank + 1];
+    std::partial_sum(endOfRank.begin(), endOfRank.end(), endOfRank.begin());
+    std::vector<Ranked> byRank(ranked.size());
+    for (const Ranked& one : ranked)
+        byRank[endOfRank[one.rank]++] = one;
+    auto begin = byRank.begin();
+    for (std::size_t rank = 0; rank < distinct.size(); ++rank) {
+        const auto end = byRank.begin() + endOfRank[rank];
+        std::sort(begin, end, [&](const Ranked& a, const Ranked& b) {
+            if (a.nextTag != b.nextTag)
+                return a.nextTag < b.nextTag;
+            if (a.next != b.next)
+                return a.next < b.next;
+            return rowBefore(table, columns, 1, a.row, b.row);
+        });
+        begin = end;
+    }
     for (std::size_t i = 0; i < rows.size(); ++i)
-        rows[i] = ranked[i].row;
+        rows[i] = byRank[i].row;
 }
 
 }  // namespace

@@ -165,3 +165,24 @@ TEST_F(SortedKeysTest, SingleRowKeysOrderRowsAsTheBulkReadDoes) {
     CStatement(db, QStringLiteral("UPDATE Sample SET n = 9007199254740993 WHERE id = 3")).execute();
     EXPECT_EQ(reader.read(3, key), CRowSortKeyReader::Outcome::Unordered);
 }
+
+// Thousands of distinct names, each on a few rows, beyond ASCII so that all are sorted by
+// their keys: the distinct keys are numbered and ranked once, the rows sorted by rank.
+TEST_F(SortedKeysTest, ManyRepeatedNamesSortAsTheComparisonDoes) {
+    CStatement(db, QStringLiteral("DELETE FROM Sample")).execute();
+    CStatement insert(db, QStringLiteral("INSERT INTO Sample (a, n) VALUES (?1, ?2)"));
+    QRandomGenerator random(11);
+    for (int i = 0; i < 6000; ++i) {
+        const int name = int(random.bounded(2500));
+        insert.bind(1, (name % 2 ? QStringLiteral("MÜLLER %1") : QStringLiteral("müller %1"))
+                           .arg(name / 2));
+        insert.bind(2, qint64(random.bounded(4)));
+        insert.step();
+        insert.reset();
+    }
+    for (const char* sort : {"a, id", "a desc, n, id", "a, n desc, id desc"}) {
+        const CRecordSource source(db, QStringLiteral("Sample"), QString(), QLatin1String(sort),
+                                   CRecordSource::Mode::Keyset);
+        EXPECT_EQ(source.readKeys(), engineKeys(source)) << sort;
+    }
+}
