@@ -7,22 +7,57 @@
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "data/DbException.h"
+#include "data/ServerConnection.h"
+#include "data/SpareConnection.h"
 #include "data/StopOnRequest.h"
 
 namespace {
 
+bool connectionLost(const CDbException& error) {
+    const auto* server = dynamic_cast<const CServerError*>(&error);
+    return server && (server->sqlState().startsWith(QLatin1String("08")) ||
+                      server->sqlState().startsWith(QLatin1String("57P")));
+}
+
+// Runs the job on the spare connection when there is one, and keeps the connection for the
+// next job when it is a server's and the job ended well. A spare whose session the server
+// ended meanwhile (a restart, an idle timeout) is replaced once by a new connection: the
+// jobs only read, so running one again changes nothing.
+CBackgroundWorker::Delivery runOn(const std::stop_token& stop, const QString& path,
+                                  const QString& password, const CBackgroundWorker::Job& job,
+                                  CSpareConnection& spare) {
+    std::unique_ptr<CDatabase> db = spare.take(path, password);
+    const bool lent = db != nullptr;
+    if (!lent) {
+        db = std::make_unique<CDatabase>();
+        db->Open(path, false, true, connectText(password));
+    }
+    CBackgroundWorker::Delivery delivery;
+    try {
+        const CStopOnRequest stopper(*db, stop);
+        if (stop.stop_requested())
+            return {};
+        delivery = job(*db, stop);
+    } catch (const CDbException& error) {
+        if (!lent || !connectionLost(error) || stop.stop_requested())
+            throw;
+        return runOn(stop, path, password, job, spare);
+    }
+    // Opening a server's connection costs a handshake and several round trips; a file's
+    // costs nothing and is not held open.
+    if (db->isServer() && !stop.stop_requested() && !db->server().inTransaction())
+        spare.keep(std::move(db), password);
+    return delivery;
+}
+
 CBackgroundWorker::Delivery runJob(const std::stop_token& stop, const QString& path,
                                    const QString& password, const CBackgroundWorker::Job& job,
-                                   const CBackgroundWorker::FailureHandler& failed) {
+                                   const CBackgroundWorker::FailureHandler& failed,
+                                   CSpareConnection& spare) {
     try {
         if (stop.stop_requested())
             return {};
-        CDatabase db;
-        db.Open(path, false, true, connectText(password));
-        const CStopOnRequest stopper(db, stop);
-        if (stop.stop_requested())
-            return {};
-        return job(db, stop);
+        return runOn(stop, path, password, job, spare);
     } catch (const CDbException& error) {
         // A stopped job's interrupted statement is no failure.
         if (stop.stop_requested() || !failed)
@@ -38,9 +73,14 @@ struct CBackgroundWorker::Run {
     std::atomic<bool> ended = false;
 };
 
-CBackgroundWorker::CBackgroundWorker(QObject* parent) : QObject(parent) {
+CBackgroundWorker::CBackgroundWorker(QObject* parent)
+    : QObject(parent), m_spare(std::make_unique<CSpareConnection>()) {
     connect(this, &CBackgroundWorker::jobEnded, this, &CBackgroundWorker::onJobEnded,
             Qt::QueuedConnection);
+    // A session held for nothing counts against the server's limit of connections.
+    m_letSpareGo.setSingleShot(true);
+    m_letSpareGo.setInterval(kSpareKept);
+    connect(&m_letSpareGo, &QTimer::timeout, this, [this] { m_spare->clear(); });
 }
 
 CBackgroundWorker::~CBackgroundWorker() {
@@ -54,13 +94,14 @@ void CBackgroundWorker::start(const QString& path, const QString& password, Job 
                               FailureHandler failed) {
     stop();
     reap();
+    m_letSpareGo.stop();
     const quint64 generation = ++m_generation;
     m_busy = true;
     auto run = std::make_unique<Run>();
     Run* const ending = run.get();
     run->thread = std::jthread([this, ending, generation, path, password, job = std::move(job),
                                 failed = std::move(failed)](const std::stop_token& stop) {
-        const Delivery delivery = runJob(stop, path, password, job, failed);
+        const Delivery delivery = runJob(stop, path, password, job, failed, *m_spare);
         ending->ended = true;
         emit jobEnded(generation, delivery, QPrivateSignal());
     });
@@ -87,8 +128,10 @@ void CBackgroundWorker::onJobEnded(quint64 generation, const Delivery& delivery)
     if (delivery)
         delivery();
     // The delivery may have started the next job.
-    if (!m_busy)
+    if (!m_busy) {
+        m_letSpareGo.start();
         emit finished();
+    }
 }
 
 void CBackgroundWorker::reap() {

@@ -2,6 +2,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <stop_token>
@@ -9,9 +11,11 @@
 
 class CDatabase;
 class CDbException;
+class CSpareConnection;
 
 // Runs work off the user-interface thread, one job at a time, each on a read-only
-// connection of its own to the contacts file.
+// connection of its own to the contacts file. On a team's server a job's connection is kept
+// for the worker's next job.
 //
 // Stopping is never lost: the job's stop token ends the connection's statements
 // (CStopOnRequest), also one that starts after the stop was asked for.
@@ -30,6 +34,9 @@ public:
     // the failure handler instead.
     using Job = std::function<Delivery(CDatabase& db, const std::stop_token& stop)>;
     using FailureHandler = std::function<void(const CDbException& error)>;
+
+    // How long a server's connection is kept for the next job after the last one ended.
+    static constexpr std::chrono::seconds kSpareKept{30};
 
     explicit CBackgroundWorker(QObject* parent = nullptr);
     ~CBackgroundWorker() override;
@@ -64,4 +71,8 @@ private:
     quint64 m_generation = 0;
     bool m_busy = false;
     std::vector<std::unique_ptr<Run>> m_runs;
+    // The connection the last job left for the next; the destructor ends the threads first.
+    std::unique_ptr<CSpareConnection> m_spare;
+    // Closes the spare connection once no job has come for a while.
+    QTimer m_letSpareGo;
 };

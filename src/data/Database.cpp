@@ -116,7 +116,7 @@ bool CDatabase::isServerAddress(const QString& path) {
 void CDatabase::Open(const QString& path, bool exclusive, bool readOnly, const QString& connect) {
     if (isServerAddress(path)) {
         // Every user of the store reaches the server the same way; it locks nobody out.
-        OpenServer(path, passwordOf(connect));
+        OpenServer(path, passwordOf(connect), readOnly);
         return;
     }
     Close();
@@ -200,7 +200,10 @@ void CDatabase::Open(const QString& path, bool exclusive, bool readOnly, const Q
 
 namespace {
 
-std::unique_ptr<CServerConnection> listeningServer(const QString& uri, const QString& password) {
+// A connection that only reads hears nothing: it would never take the announcements, and a
+// session that does not take them holds up the server's queue of them for every client.
+std::unique_ptr<CServerConnection> connectedServer(const QString& uri, const QString& password,
+                                                   bool onlyReads) {
     auto server = std::make_unique<CServerConnection>(uri, password);
     const int version = serverschema::version(*server);
     if (version < serverschema::kVersion) {
@@ -215,7 +218,10 @@ std::unique_ptr<CServerConnection> listeningServer(const QString& uri, const QSt
                 throw;
         }
     }
-    server->exec(QStringLiteral("LISTEN ") + QLatin1String(serverschema::kChangeChannel));
+    if (onlyReads)
+        server->exec(QStringLiteral("SET default_transaction_read_only = on"));
+    else
+        server->exec(QStringLiteral("LISTEN ") + QLatin1String(serverschema::kChangeChannel));
     return server;
 }
 
@@ -224,17 +230,18 @@ std::unique_ptr<CServerConnection> listeningServer(const QString& uri, const QSt
 void CDatabase::reconnectServer() {
     if (!m_server)
         throw databaseClosedError();
-    m_server = listeningServer(m_path, m_serverPassword);
+    m_server = connectedServer(m_path, m_serverPassword, m_onlyReads);
 }
 
-void CDatabase::OpenServer(const QString& uri, const QString& password) {
+void CDatabase::OpenServer(const QString& uri, const QString& password, bool onlyReads) {
     Close();
-    auto server = listeningServer(uri, password);
+    auto server = connectedServer(uri, password, onlyReads);
     m_readOnly =
-        server
-            ->exec(QStringLiteral("SELECT has_table_privilege($1, 'INSERT, UPDATE, DELETE')"),
-                   {serverschema::quoted(QStringLiteral("Person"))})
-            .text(0, 0) != QLatin1String("t");
+        onlyReads ||
+        server->exec(QStringLiteral("SELECT has_table_privilege($1, 'INSERT, UPDATE, DELETE')"),
+                     {serverschema::quoted(QStringLiteral("Person"))})
+                .text(0, 0) != QLatin1String("t");
+    m_onlyReads = onlyReads;
     m_server = std::move(server);
     m_path = uri;
     m_serverPassword = password;
@@ -294,6 +301,7 @@ void CDatabase::Close() {
     m_server.reset();
     m_serverPassword.clear();
     m_readOnly = false;
+    m_onlyReads = false;
     m_changes.clear();
     m_handle = nullptr;
     m_path.clear();

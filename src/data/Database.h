@@ -43,7 +43,8 @@ public:
     // program's version or an older one, which is brought up to date. Every change this connection
     // commits, and with Hears::EveryClient every other client's too, is announced on the change
     // notifier as it arrives. A user who may only read the tables gets a read-only connection.
-    void OpenServer(const QString& uri, const QString& password);
+    // `onlyReads` asks for one that reads and hears nothing (for work in the background).
+    void OpenServer(const QString& uri, const QString& password, bool onlyReads = false);
     // Closes the connection and every record set open on it.
     void Close();
     bool IsOpen() const { return m_handle != nullptr || m_server != nullptr; }
@@ -146,6 +147,8 @@ private:
     bool m_serverWrote = false;
     Hears m_hears;
     bool m_readOnly = false;
+    // Opened to read only: no LISTEN, read-only transactions.
+    bool m_onlyReads = false;
     QString m_path;
     QString m_password;
     QString m_journalMode;

@@ -43,6 +43,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/ServerStatement.cpp
     src/data/SqliteStatement.cpp
     src/data/SortedKeys.cpp
+    src/data/SpareConnection.cpp
     src/data/SyncState.cpp
     src/data/SortTerms.cpp
     src/data/SqlDialect.cpp
