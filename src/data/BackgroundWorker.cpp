@@ -27,6 +27,8 @@ CBackgroundWorker::Delivery runOn(const std::stop_token& stop, const QString& pa
                                   const QString& password, const CBackgroundWorker::Job& job,
                                   CSpareConnection& spare) {
     std::unique_ptr<CDatabase> db = spare.take(path, password);
+    if (db && !db->server().stillAnswers())
+        db.reset();
     const bool lent = db != nullptr;
     if (!lent) {
         db = std::make_unique<CDatabase>();

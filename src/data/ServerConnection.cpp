@@ -295,6 +295,17 @@ QStringList CServerConnection::notifications(bool fromOtherSessions) {
     return arrived;
 }
 
+bool CServerConnection::stillAnswers() {
+    if (PQstatus(m_conn) != CONNECTION_OK || inTransaction())
+        return false;
+    try {
+        exec(QStringLiteral("SELECT 1"));
+        return true;
+    } catch (const CServerError&) {
+        return false;
+    }
+}
+
 QString CServerConnection::user() const {
     return fromServer(PQuser(m_conn));
 }

@@ -96,6 +96,9 @@ public:
     int socket() const;
     // Whether the connection runs over TLS.
     bool usesTls() const;
+    // Whether the server still answers on this connection, outside a transaction: one round
+    // trip, far cheaper than making a connection anew.
+    bool stillAnswers();
 
 private:
     [[noreturn]] void fail(pg_result* result) const;

@@ -6,8 +6,10 @@
 
 #include "data/ChangeNotifier.h"
 #include "data/Connection.h"
+#include "data/Database.h"
 #include "data/DbException.h"
 #include "data/ErrorReport.h"
+#include "data/ServerConnection.h"
 
 namespace {
 
@@ -57,13 +59,21 @@ void CSearchResultModel::clear() {
 
 void CSearchResultModel::search(const QString& path, const QString& password,
                                 const std::vector<SearchKind>& kinds, const QString& typedText) {
+    // A server's connection is kept from one search to the next: making one would hold up
+    // the window for a handshake and the password exchange.
+    std::unique_ptr<CDatabase> db;
+    if (m_db && m_db->isServer() && m_path == path && m_password == password &&
+        m_db->server().stillAnswers())
+        db = std::move(m_db);
     clear();
     if (kinds.empty())
         return;
     // Pages of lines and the records of a change are read here, on the user-interface
     // thread: a few hundred records by id at a time.
-    auto db = std::make_unique<CDatabase>();
-    db->Open(path, false, true, connectText(password));
+    if (!db) {
+        db = std::make_unique<CDatabase>();
+        db->Open(path, false, true, connectText(password));
+    }
     m_db = std::move(db);
     m_path = path;
     m_password = password;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QThread>
+#include <QUrl>
 
 #include "ServerTestSupport.h"
 #include "data/BackgroundWorker.h"
@@ -8,6 +10,7 @@
 #include "data/Database.h"
 #include "data/ServerConnection.h"
 #include "data/ServerSchema.h"
+#include "lists/SearchResultModel.h"
 
 namespace {
 
@@ -62,4 +65,45 @@ TEST(ServerBackgroundWork, TheNextJobReadsOnTheSameQuietConnection) {
     EXPECT_FALSE(third.process.isEmpty());
     EXPECT_NE(third.process, second.process);
     EXPECT_EQ(third.readOnly, QLatin1String("on"));
+}
+
+// The search tool reads its pages on a connection of its own, which it keeps from one search
+// to the next; one whose session the server ended is made anew.
+TEST(ServerBackgroundWork, RepeatedSearchesMakeNoNewConnections) {
+    const QString uri = testServer().createDatabase();
+    const QString password = QString::fromUtf8(PgTestServer::kPassword);
+    {
+        CServerConnection setup(uri, password);
+        serverschema::ensure(setup);
+        setup.exec(QStringLiteral("INSERT INTO \"Person\" (lastname) VALUES ('Xaver')"));
+    }
+    const QString database = QUrl(uri).path().mid(1);
+    const auto admin = testServer().admin();
+    const auto sessions = [&] {
+        return admin
+            ->exec(QStringLiteral("SELECT string_agg(pid::text, ',' ORDER BY pid) FROM "
+                                  "pg_stat_activity WHERE datname = $1"),
+                   {database})
+            .text(0, 0);
+    };
+    CSearchResultModel model;
+    const auto search = [&] {
+        model.search(uri, password, {SearchKind::Person}, QStringLiteral("xav"));
+        model.wait();
+        return model.hitCount();
+    };
+    EXPECT_EQ(search(), 1);
+    const QString afterFirst = sessions();
+    EXPECT_EQ(afterFirst.count(u','), 1) << "the pages' connection and the search's";
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(search(), 1);
+    EXPECT_EQ(sessions(), afterFirst);
+
+    admin->exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                               "datname = $1"),
+                {database});
+    for (int i = 0; i < 500 && !sessions().isEmpty(); ++i)
+        QThread::msleep(10);
+    EXPECT_EQ(search(), 1);
+    EXPECT_EQ(model.line(0), QStringLiteral("Person: Xaver  Firm: "));
 }
