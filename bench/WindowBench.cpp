@@ -364,9 +364,10 @@ private:
         loop.exec();
     }
 
-    // Another program adds a person: the change watch notices at its next look (it looks
-    // once a second) and the open person list shows the person, read off the
-    // user-interface thread. Timed from the other program's commit to the row in the list.
+    // Another program adds a person: the change watch notices at its next look (on a file
+    // once a second, on a server as soon as the server's notification arrives) and the open
+    // person list shows the person, read off the user-interface thread. Timed from the other
+    // program's commit to the row in the list.
     void outsideChange() {
         auto* persons = openView<CMyListView>("Personlist");
         m_frame->StartChangeWatch();
@@ -393,9 +394,8 @@ private:
                            : QStringLiteral("another program's new person shown in the open "
                                             "person list"),
                     shown, insert,
-                    server
-                        ? QStringLiteral("announced by the server; the watch looks once a second")
-                        : QStringLiteral("the change watch looks once a second"));
+                    server ? QStringLiteral("announced by the server, heard as it arrives")
+                           : QStringLiteral("the change watch looks once a second"));
     }
 
     std::unique_ptr<Reference> m_engine;

@@ -3,6 +3,7 @@
 #include "data/ChangeNotifier.h"
 #include "data/Database.h"
 #include "data/DbException.h"
+#include "data/ServerConnection.h"
 
 CExternalChangeWatch::CExternalChangeWatch(CDatabase& db, QObject* parent)
     : QObject(parent), m_db(db) {
@@ -10,22 +11,28 @@ CExternalChangeWatch::CExternalChangeWatch(CDatabase& db, QObject* parent)
 }
 
 void CExternalChangeWatch::start(int intervalMs) {
-    check();
     m_timer.start(intervalMs);
+    check();
 }
 
 void CExternalChangeWatch::stop() {
     m_timer.stop();
+    m_serverSocket.reset();
 }
 
 bool CExternalChangeWatch::check() {
     if (!m_db.IsOpen()) {
         m_handle = nullptr;
         m_version.reset();
+        m_serverSocket.reset();
         return false;
     }
-    if (m_db.isServer())
-        return checkServer();
+    if (m_db.isServer()) {
+        const bool moved = checkServer();
+        if (m_timer.isActive())
+            watchServerSocket();
+        return moved;
+    }
     qint64 version = 0;
     try {
         version = m_db.dataVersion();
@@ -54,11 +61,25 @@ bool CExternalChangeWatch::checkServer() {
         m_db.takeServerNotifications();
         m_db.announceCommitted();
         return false;
-    } catch (const CDbException& error) {
+    } catch (const CDbException&) {
+        // A closed socket stays readable: it is not watched until the connection is made again.
+        m_serverSocket.reset();
         if (!m_serverLost)
             emit serverConnection(
                 true, QStringLiteral("The connection to the server was lost; trying again..."));
         m_serverLost = true;
         return false;
     }
+}
+
+void CExternalChangeWatch::watchServerSocket() {
+    const int socket = m_serverLost ? -1 : m_db.server().socket();
+    if (socket < 0) {
+        m_serverSocket.reset();
+        return;
+    }
+    if (m_serverSocket && m_serverSocket->socket() == socket)
+        return;
+    m_serverSocket = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+    connect(m_serverSocket.get(), &QSocketNotifier::activated, this, &CExternalChangeWatch::check);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <memory>
 #include <optional>
 
 class CDatabase;
@@ -13,7 +15,8 @@ class CDatabase;
 // the engine does not say what the other writer changed.
 //
 // On the team's server the other users' commits arrive as notifications that name their
-// rows; each look passes them on. A connection found lost is made again at the next look,
+// rows; each look passes them on, and the server's socket is watched so that a look follows
+// at once when something arrives. A connection found lost is made again at the next look,
 // and then everything is announced, since what was committed meanwhile went unheard.
 class CExternalChangeWatch : public QObject {
     Q_OBJECT
@@ -33,10 +36,13 @@ signals:
 
 private:
     bool checkServer();
+    // Watches the socket of the server connection as it is now; none while it is lost.
+    void watchServerSocket();
 
     CDatabase& m_db;
     bool m_serverLost = false;
     QTimer m_timer;
+    std::unique_ptr<QSocketNotifier> m_serverSocket;
     // The connection and version last seen; a connection opened anew starts a new count.
     const void* m_handle = nullptr;
     std::optional<qint64> m_version;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <vector>
 
 #include "ServerTestSupport.h"
@@ -53,5 +54,63 @@ TEST(ServerReconnect, ALostConnectionIsMadeAgainAndEverythingIsReadAnew) {
     persons.Edit();
     persons.setValue(QStringLiteral("firstname"), QStringLiteral("Nach"));
     EXPECT_NO_THROW(persons.Update());
+    QObject::disconnect(listening);
+}
+
+namespace {
+
+// Waits up to two seconds, letting events run, for the notifier to announce a change.
+bool heardWithinTwoSeconds(std::vector<DataChange>& announced) {
+    for (int i = 0; i < 200 && announced.empty(); ++i)
+        QTest::qWait(10);
+    return !announced.empty();
+}
+
+}  // namespace
+
+// Another user's commit is passed on as soon as the server's notification arrives, not at
+// the watch's next regular look; so it is after the connection was lost and made again.
+TEST(ServerReconnect, AnotherUsersCommitIsHeardAtOnce) {
+    const QString password = QString::fromUtf8(PgTestServer::kPassword);
+    const QString uri = testServer().createDatabase();
+    {
+        CServerConnection setup(uri, password);
+        serverschema::ensure(setup);
+    }
+    CDatabase db(CDatabase::Hears::EveryClient);
+    db.OpenServer(uri, password);
+    CExternalChangeWatch watch(db);
+    watch.start(60 * 60 * 1000);
+    std::vector<bool> lost;
+    QObject::connect(&watch, &CExternalChangeWatch::serverConnection,
+                     [&lost](bool isLost, const QString&) { lost.push_back(isLost); });
+    std::vector<DataChange> announced;
+    const QMetaObject::Connection listening =
+        QObject::connect(&changeNotifier(), &CChangeNotifier::changed,
+                         [&announced](const DataChange& change) { announced.push_back(change); });
+    const auto colleagueAdds = [&](const char* name) {
+        CServerConnection colleague(uri, password);
+        colleague.exec(QStringLiteral("INSERT INTO \"Person\" (lastname) VALUES ($1)"),
+                       {QString::fromUtf8(name)});
+    };
+
+    colleagueAdds("Sofort");
+    ASSERT_TRUE(heardWithinTwoSeconds(announced));
+    EXPECT_TRUE(announced.back().touches(u"Person"));
+
+    // The closed socket is noticed, said once, and not watched while the server is away.
+    testServer().stop();
+    for (int i = 0; i < 200 && lost.empty(); ++i)
+        QTest::qWait(10);
+    QTest::qWait(100);
+    EXPECT_EQ(lost, std::vector<bool>{true});
+    testServer().start();
+    EXPECT_TRUE(watch.check());
+    EXPECT_EQ(lost, (std::vector<bool>{true, false}));
+
+    announced.clear();
+    colleagueAdds("Wieder");
+    ASSERT_TRUE(heardWithinTwoSeconds(announced));
+    EXPECT_TRUE(announced.back().touches(u"Person"));
     QObject::disconnect(listening);
 }
