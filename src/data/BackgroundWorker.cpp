@@ -13,12 +13,6 @@
 
 namespace {
 
-bool connectionLost(const CDbException& error) {
-    const auto* server = dynamic_cast<const CServerError*>(&error);
-    return server && (server->sqlState().startsWith(QLatin1String("08")) ||
-                      server->sqlState().startsWith(QLatin1String("57P")));
-}
-
 // Runs the job on the spare connection when there is one, and keeps the connection for the
 // next job when it is a server's and the job ended well. A spare whose session the server
 // ended meanwhile (a restart, an idle timeout) is replaced once by a new connection: the
@@ -40,8 +34,8 @@ CBackgroundWorker::Delivery runOn(const std::stop_token& stop, const QString& pa
         if (stop.stop_requested())
             return {};
         delivery = job(*db, stop);
-    } catch (const CDbException& error) {
-        if (!lent || !connectionLost(error) || stop.stop_requested())
+    } catch (const CServerError& error) {
+        if (!lent || !error.connectionLost() || stop.stop_requested())
             throw;
         return runOn(stop, path, password, job, spare);
     }

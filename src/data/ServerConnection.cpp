@@ -59,6 +59,11 @@ CServerError connectError(pg_conn* conn) {
 CServerError::CServerError(const QString& description, const QString& sqlState)
     : CDbException(0, description), m_sqlState(sqlState) {}
 
+bool CServerError::connectionLost() const {
+    return m_sqlState.startsWith(QLatin1String("08")) ||
+           m_sqlState.startsWith(QLatin1String("57P"));
+}
+
 CServerResult::CServerResult(pg_result* result) : m_result(result, PQclear) {}
 
 int CServerResult::rowCount() const {

@@ -19,6 +19,8 @@ class CServerError : public CDbException {
 public:
     CServerError(const QString& description, const QString& sqlState = {});
     const QString& sqlState() const { return m_sqlState; }
+    // Whether the connection was lost (SQLSTATE class 08, or a server that shut down).
+    bool connectionLost() const;
 
 private:
     QString m_sqlState;

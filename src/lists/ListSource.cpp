@@ -6,6 +6,7 @@
 #include "data/Connection.h"
 #include "data/EngineError.h"
 #include "data/ListReads.h"
+#include "data/ServerConnection.h"
 
 namespace {
 
@@ -42,7 +43,23 @@ private:
 }  // namespace
 
 void CListSource::open(const QString& path, const QString& password) {
-    m_db.Open(path, false, false, connectText(password));
+    // On a server the list's connection hears nothing: the shared connection hears the
+    // changes and tells the list.
+    m_db.Open(path, false, CDatabase::isServerAddress(path), connectText(password));
+}
+
+template <class Read>
+auto CListSource::reconnecting(Read read) {
+    try {
+        return read();
+    } catch (const CServerError& error) {
+        // The server went away and came back (the shared connection found it so and has the
+        // lists read again): the list's connection is made again too, and the read repeated.
+        if (!error.connectionLost())
+            throw;
+        m_db.reconnectServer();
+        return read();
+    }
 }
 
 void CListSource::readColumns() {
@@ -63,7 +80,7 @@ std::vector<SortTerm> CListSource::parseSort(const QString& sort) const {
 }
 
 std::vector<qint32> CListSource::readIds(std::span<const SortTerm> sort) {
-    return CListReads(m_db, m_table).readIds(sort, m_columns);
+    return reconnecting([&] { return CListReads(m_db, m_table).readIds(sort, m_columns); });
 }
 
 std::unique_ptr<CRowSortKeyReader> CListSource::sortKeyReader(std::span<const SortTerm> sort) {
@@ -81,7 +98,7 @@ QString CListSource::cellText(int column, const QVariant& stored) const {
 
 std::vector<QStringList> CListSource::readRows(std::span<const qint32> ids) {
     const std::vector<std::vector<QVariant>> values =
-        CListReads(m_db, m_table).readRows(ids, m_columns);
+        reconnecting([&] { return CListReads(m_db, m_table).readRows(ids, m_columns); });
     std::vector<QStringList> rows(ids.size());
     const int n = columnCount();
     for (std::size_t i = 0; i < ids.size(); ++i) {
@@ -99,6 +116,8 @@ std::vector<QStringList> CListSource::readRows(std::span<const qint32> ids) {
 std::vector<qint32> CListSource::idsWhereMatchIs(int column, const CWildcardPattern& pattern,
                                                  bool matched) {
     const CListCellMatcher matcher(*this, column, pattern);
-    return CListReads(m_db, m_table)
-        .idsWhereMatchIs(m_columns[static_cast<std::size_t>(column)], matcher, matched);
+    return reconnecting([&] {
+        return CListReads(m_db, m_table)
+            .idsWhereMatchIs(m_columns[static_cast<std::size_t>(column)], matcher, matched);
+    });
 }

@@ -61,6 +61,10 @@ public:
     QString cellText(int column, const QVariant& stored) const;
 
 private:
+    // Runs a read; on a server whose connection was lost, makes it again and reads once more.
+    template <class Read>
+    auto reconnecting(Read read);
+
     CDatabase m_db;
     QString m_table;
     CDisplayTextTable m_displayTexts;

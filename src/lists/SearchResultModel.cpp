@@ -135,6 +135,10 @@ void CSearchResultModel::showHits(std::vector<SearchHit> hits) {
 void CSearchResultModel::follow(const DataChange& change) {
     if (!m_db)
         return;
+    // Everything changed, which is also what the shared connection says when it had to be
+    // made again: the pages' connection may have been lost with it.
+    if (change.everything && m_db->isServer() && !m_db->server().stillAnswers())
+        m_db->reconnectServer();
     const bool touched = std::any_of(m_kinds.begin(), m_kinds.end(), [&](SearchKind kind) {
         return change.touches(QString::fromLatin1(searchCategory(kind).table));
     });

@@ -10,9 +10,12 @@
 #include "data/PersonRcs.h"
 #include "data/ServerConnection.h"
 #include "data/ServerSchema.h"
+#include "lists/ListSource.h"
+#include "lists/SearchResultModel.h"
 
 // The server goes away under a running client and comes back: the change watch says so,
-// makes the connection again, and has everything read anew; the record sets work on.
+// makes the connection again, and has everything read anew; the record sets, the lists and
+// the search tool, which read on connections of their own, work on.
 TEST(ServerReconnect, ALostConnectionIsMadeAgainAndEverythingIsReadAnew) {
     const QString password = QString::fromUtf8(PgTestServer::kPassword);
     const QString uri = testServer().createDatabase();
@@ -25,6 +28,14 @@ TEST(ServerReconnect, ALostConnectionIsMadeAgainAndEverythingIsReadAnew) {
     db.OpenServer(uri, password);
     CPersonRcs persons(&db);
     persons.Open();
+    CListSource list;
+    list.open(uri, password);
+    list.setTable(QStringLiteral("Person"));
+    list.readColumns();
+    CSearchResultModel search;
+    search.search(uri, password, {SearchKind::Person}, QStringLiteral("vor"));
+    search.wait();
+    ASSERT_EQ(search.hitCount(), 1);
     CExternalChangeWatch watch(db);
     std::vector<std::pair<bool, QString>> said;
     QObject::connect(&watch, &CExternalChangeWatch::serverConnection,
@@ -51,6 +62,12 @@ TEST(ServerReconnect, ALostConnectionIsMadeAgainAndEverythingIsReadAnew) {
     // The record set reads through the new connection, and writes through it.
     persons.Requery();
     EXPECT_EQ(persons.text(QStringLiteral("lastname")), QStringLiteral("Vor"));
+    const std::vector<qint32> ids = list.readIds({});
+    ASSERT_EQ(ids.size(), 1u);
+    EXPECT_EQ(list.readRows(ids).at(0).at(0), QStringLiteral("Vor"));
+    search.wait();
+    ASSERT_EQ(search.hitCount(), 1);
+    EXPECT_EQ(search.line(0), QStringLiteral("Person: Vor  Firm: "));
     persons.Edit();
     persons.setValue(QStringLiteral("firstname"), QStringLiteral("Nach"));
     EXPECT_NO_THROW(persons.Update());
