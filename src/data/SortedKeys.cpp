@@ -290,10 +290,8 @@ CRowSortKeyReader::Outcome CRowSortKeyReader::read(qint64 rowKey, RowSortKey& ke
 std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& from,
                                                   const QString& where,
                                                   std::span<const SortedKeyColumn> columns) {
-    QStringList selected;
     QStringList order;
     for (const SortedKeyColumn& column : columns) {
-        selected << column.sql;
         // The file's NOCASE is the right order of every ASCII text; the other keys compare
         // as their plain values, as the keys built below do. On the server those are
         // numbers and moments, which take no collation.
@@ -317,9 +315,20 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
     // The server orders texts by language, not as the file does: its rows come in any order
     // and are all sorted here, which also spares it a sort of a million rows.
     const bool sortHere = db.isServer();
-    CStatement rows(db, QStringLiteral("SELECT rowid, %1 FROM %2%3%4")
-                            .arg(selected.join(QStringLiteral(", ")), from, where,
-                                 sortHere ? QString() : orderBy));
+    // On the server "rowid" is the column "id": a key of [id] is the row key, which a
+    // million rows need not bring twice. Each key's place in the result, -1 for the row key.
+    std::vector<int> resultColumn;
+    QStringList read;
+    for (const SortedKeyColumn& column : columns) {
+        const bool isRowKey =
+            sortHere && column.sql.compare(QLatin1String("[id]"), Qt::CaseInsensitive) == 0;
+        resultColumn.push_back(isRowKey ? -1 : int(read.size()) + 1);
+        if (!isRowKey)
+            read << column.sql;
+    }
+    CStatement rows(
+        db, QStringLiteral("SELECT rowid, %1 FROM %2%3%4")
+                .arg(read.join(QStringLiteral(", ")), from, where, sortHere ? QString() : orderBy));
 
     KeyTable table;
     table.columnCount = columns.size();
@@ -327,11 +336,19 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
     std::vector<std::uint32_t> others;
     while (rows.step()) {
         const auto row = static_cast<std::uint32_t>(table.rowKeys.size());
-        table.rowKeys.push_back(rows.int64(0));
+        const qint64 rowKey = rows.int64(0);
+        table.rowKeys.push_back(rowKey);
         bool inPlace = !sortHere;
         for (std::size_t c = 0; c < columns.size(); ++c) {
-            const int at = int(c) + 1;
+            const int at = resultColumn[c];
             table.starts.push_back(static_cast<std::uint32_t>(table.bytes.size()));
+            if (at < 0) {
+                if (rowKey > kExactDoubleLimit || rowKey < -kExactDoubleLimit)
+                    return std::nullopt;
+                table.bytes += kNumber;
+                appendNumber(table.bytes, double(rowKey));
+                continue;
+            }
             if (!appendSortKey(table.bytes, rows, at, columns[c].text))
                 return std::nullopt;
             if (columns[c].text && rows.type(at) == SQLITE_TEXT)

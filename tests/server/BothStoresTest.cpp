@@ -19,6 +19,7 @@
 #include "data/RecordMerge.h"
 #include "data/ServerConnection.h"
 #include "data/ServerSchema.h"
+#include "data/SortedKeys.h"
 #include "data/Statement.h"
 #include "data/WatchedAlarms.h"
 #include "duplicates/MergeChoices.h"
@@ -131,6 +132,29 @@ TEST_P(BothStores, RecordsWithoutAMomentSortAsTheLeast) {
     EXPECT_EQ(order("date"), (std::vector<qint64>{none, early, late}));
     EXPECT_EQ(order("date desc"), (std::vector<qint64>{late, early, none}));
     EXPECT_EQ(order("date desc, description"), (std::vector<qint64>{late, early, none}));
+}
+
+// Equal names stay in the order of their ids, in the direction of the last key, as a list
+// asks for them; the server's rows bring their id only once.
+TEST_P(BothStores, EqualNamesFollowTheirIdsInTheLastKeysDirection) {
+    CPersonRcs persons(&db);
+    persons.Open();
+    std::vector<qint64> muellers;
+    std::vector<qint64> others;
+    for (const char* name : {"Müller", "adams", "MÜLLER", "Zorn", "müller", "ADAMS"}) {
+        const qint64 id = add(persons, {{"lastname", QString::fromUtf8(name)}});
+        (QString::fromUtf8(name).toLower() == QStringLiteral("müller") ? muellers : others)
+            .push_back(id);
+    }
+    const auto sorted = [&](bool descending) {
+        const std::vector<SortedKeyColumn> columns{{QStringLiteral("[lastname]"), true, descending},
+                                                   {QStringLiteral("[id]"), false, descending}};
+        return *readSortedKeys(db, QStringLiteral("[Person]"), QString(), columns);
+    };
+    const std::vector<qint64> ascending{others[0],   others[2],   muellers[0],
+                                        muellers[1], muellers[2], others[1]};
+    EXPECT_EQ(sorted(false), ascending);
+    EXPECT_EQ(sorted(true), std::vector<qint64>(ascending.rbegin(), ascending.rend()));
 }
 
 // LIKE in a filter keeps the rows that the engine's own pattern matcher accepts: texts
