@@ -6,7 +6,9 @@
 #include "app/AppPaths.h"
 #include "data/Connection.h"
 #include "data/Database.h"
+#include "data/ErrorReport.h"
 #include "data/ServerConnection.h"
+#include "data/ServerSchema.h"
 #include "platform/Prompter.h"
 #include "sync/CollectionSync.h"
 #include "sync/ConflictDialog.h"
@@ -58,13 +60,24 @@ void CFrameSync::showAccounts() {
 void CFrameSync::run(bool byUser) {
     if (isRunning() || !sharedDatabase().IsOpen())
         return;
-    // What was synced when is kept in tables of the contacts file; the team's server has none,
-    // and its users reach the same records anyway.
-    if (sharedDatabase().isServer()) {
+    // What was synced when is kept beside the records; a team's server keeps it only from
+    // the schema version that has its tables, which only the database's owner may bring.
+    bool olderServerSchema = false;
+    try {
+        olderServerSchema =
+            sharedDatabase().isServer() &&
+            serverschema::version(sharedDatabase().server()) < serverschema::kSyncStateVersion;
+    } catch (const CDbException& error) {
         if (byUser)
-            messageBox(tr("Sync with an address book and a calendar works with a contacts "
-                          "file. Tarvex works on the team's server %1 now, so nothing was "
-                          "synced: sync a contacts file of your own instead.")
+            reportDbException(error);
+        return;
+    }
+    if (olderServerSchema) {
+        if (byUser)
+            messageBox(tr("The tables of Tarvex on the team's server %1 are of an older "
+                          "version, which keeps no sync state, so nothing was synced. Ask the "
+                          "database's owner to start Tarvex once with this server; it brings "
+                          "the tables up to date.")
                            .arg(sharedDatabase().server().server()),
                        Prompter::Buttons::Ok, Prompter::Icon::Information);
         return;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 
+#include "data/Database.h"
 #include "data/Statement.h"
 #include "data/StoredDateTime.h"
 
@@ -52,5 +53,18 @@ QList<CAlarmEntry> loadAllAlarms(CDatabase& db, const QList<qint64>& ids) {
         readAlarms(statement, alarms);
         statement.reset();
     }
+    return alarms;
+}
+
+QList<CAlarmEntry> loadSyncedAlarms(CDatabase& db, const QString& collection) {
+    if (!db.isServer())
+        return loadAllAlarms(db);
+    CStatement statement(
+        db, kAlarmColumns + QStringLiteral("WHERE \"created_by\" = current_user OR \"id\" IN "
+                                           "(SELECT \"record\" FROM \"SyncItem\" WHERE "
+                                           "\"collection\" = ? AND \"kind\" = 2)"));
+    statement.bind(1, collection);
+    QList<CAlarmEntry> alarms;
+    readAlarms(statement, alarms);
     return alarms;
 }

@@ -25,3 +25,8 @@ QList<CAlarmEntry> loadCalendarAlarms(CDatabase& db);
 // Every alarm with a readable date, whatever its status, in one read; only those of `ids`
 // when given.
 QList<CAlarmEntry> loadAllAlarms(CDatabase& db, const QList<qint64>& ids = {});
+// The alarms a sync of the calendar `collection` (its key in the sync state) compares: every
+// alarm of a contacts file; on the team's server the user's own, as the user's scheduler
+// watches them, and those the collection already holds, so that a colleague's alarm there is
+// not taken for deleted.
+QList<CAlarmEntry> loadSyncedAlarms(CDatabase& db, const QString& collection);

@@ -303,6 +303,21 @@ QStringList triggers(const SourceDef& table) {
     };
 }
 
+// What a sync remembers beside the records, as in a contacts file. Its texts are compared
+// exactly, as the address book's server gives them. The state describes an address book or
+// calendar and the team's records, so it is the same for every user who syncs that collection.
+QStringList syncStateTables() {
+    return {
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS \"SyncItem\" (\"collection\" text COLLATE \"C\" NOT NULL, "
+            "\"href\" text COLLATE \"C\" NOT NULL, \"kind\" integer NOT NULL, "
+            "\"record\" bigint NOT NULL, \"etag\" text, \"uid\" text, "
+            "\"card\" text, \"fields\" text, PRIMARY KEY (\"collection\", \"href\"))"),
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS \"SyncCollection\" (\"collection\" text COLLATE \"C\" "
+            "PRIMARY KEY, \"token\" text, \"ctag\" text)")};
+}
+
 bool hasVersionTable(CServerConnection& server) {
     return server
                .exec(QStringLiteral("SELECT to_regclass($1) IS NOT NULL"), {quoted(kVersionTable)})
@@ -342,6 +357,8 @@ QStringList upgradeFrom(int version) {
     } else if (version == 3) {
         // The same functions, parallel safe.
         statements << likeFunctions();
+    } else if (version == 4) {
+        statements << syncStateTables();
     }
     return statements;
 }
@@ -410,6 +427,7 @@ QStringList createStatements() {
                << kContactsByMomentIndex;
     for (const SourceDef* query : schema::queries())
         statements << createView(*query);
+    statements << syncStateTables();
     return statements;
 }
 

@@ -23,7 +23,8 @@ namespace serverschema {
 // 2: the letter-case collation on text columns, and the LIKE operators.
 // 3: LIKE through case-insensitive regular expressions; indexes in the lists' order.
 // 4: LIKE's functions parallel safe.
-inline constexpr int kVersion = 4;
+// 5: the sync state of address books and calendars.
+inline constexpr int kVersion = 5;
 // The oldest version the program still works with, for users who may not upgrade it.
 inline constexpr int kOldestWorkingVersion = 2;
 
@@ -34,6 +35,9 @@ inline constexpr char kBulkCopySetting[] = "tarvex.bulk_copy";
 
 // The statements that create the schema at kVersion in an empty database.
 QStringList createStatements();
+
+// The oldest version that keeps what a sync with an address book or a calendar remembers.
+inline constexpr int kSyncStateVersion = 5;
 
 // The version of the schema in the connection's database: 0 when it has none.
 int version(CServerConnection& server);

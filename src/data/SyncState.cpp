@@ -1,5 +1,7 @@
 #include "data/SyncState.h"
 
+#include <initializer_list>
+
 #include "data/Database.h"
 #include "data/FileDamage.h"
 #include "data/Statement.h"
@@ -35,6 +37,32 @@ void bindAlarm(CStatement& statement, const CAlarmEntry& alarm) {
     statement.bind(5, nullWhenEmpty(alarm.person));
     statement.bind(6, nullWhenEmpty(alarm.firm));
     statement.bind(7, nullWhenEmpty(alarm.comment));
+}
+
+// An insert that replaces the row of the same key: the file's engine knows no upsert, and
+// the server knows no INSERT OR REPLACE. Values are bound in the order of `keys`, then
+// `others`.
+QString replacingInsert(const CDatabase& db, const char* table,
+                        std::initializer_list<const char*> keys,
+                        std::initializer_list<const char*> others) {
+    QStringList names, marks, keyNames, updates;
+    for (const char* key : keys) {
+        keyNames << quoted(QLatin1String(key));
+        names << keyNames.last();
+    }
+    for (const char* other : others) {
+        names << quoted(QLatin1String(other));
+        updates << names.last() + QStringLiteral(" = excluded.") + names.last();
+    }
+    for (qsizetype i = 0; i < names.size(); ++i)
+        marks << QStringLiteral("?");
+    const QString into =
+        QStringLiteral("INTO %1 (%2) VALUES (%3)")
+            .arg(quoted(QLatin1String(table)), names.join(u", "), marks.join(u", "));
+    if (!db.isServer())
+        return QStringLiteral("INSERT OR REPLACE ") + into;
+    return QStringLiteral("INSERT %1 ON CONFLICT (%2) DO UPDATE SET %3")
+        .arg(into, keyNames.join(u", "), updates.join(u", "));
 }
 
 }  // namespace
@@ -169,9 +197,8 @@ void CSyncBatch::deleteAlarm(qint64 id) {
 
 void CSyncBatch::putItem(const SyncItem& item) {
     requireUndamaged();
-    CStatement put(m_db, QStringLiteral("INSERT OR REPLACE INTO \"SyncItem\" (\"collection\", "
-                                        "\"href\", \"kind\", \"record\", \"etag\", \"uid\", "
-                                        "\"card\", \"fields\") VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    CStatement put(m_db, replacingInsert(m_db, "SyncItem", {"collection", "href"},
+                                         {"kind", "record", "etag", "uid", "card", "fields"}));
     put.bind(1, m_collection);
     put.bind(2, item.href);
     put.bind(3, int(item.table));
@@ -194,8 +221,8 @@ void CSyncBatch::removeItem(const QString& href) {
 
 void CSyncBatch::setCollection(const SyncCollectionState& state) {
     requireUndamaged();
-    CStatement put(m_db, QStringLiteral("INSERT OR REPLACE INTO \"SyncCollection\" "
-                                        "(\"collection\", \"token\", \"ctag\") VALUES (?, ?, ?)"));
+    CStatement put(m_db,
+                   replacingInsert(m_db, "SyncCollection", {"collection"}, {"token", "ctag"}));
     put.bind(1, m_collection);
     put.bind(2, state.token);
     put.bind(3, state.ctag);

@@ -90,8 +90,8 @@ std::unique_ptr<CCollectionSync> CCollectionSync::forAddressBook(CDatabase& db,
 
 std::unique_ptr<CCollectionSync> CCollectionSync::forCalendar(CDatabase& db, SyncAccount account) {
     const QUrl url = account.calendar;
-    return std::make_unique<CCollectionSync>(db, std::move(account), url,
-                                             std::make_unique<CEventMapping>(db));
+    auto mapping = std::make_unique<CEventMapping>(db, account.collectionKey(url));
+    return std::make_unique<CCollectionSync>(db, std::move(account), url, std::move(mapping));
 }
 
 void CCollectionSync::setTrustQuestion(CDavClient::TrustQuestion question) {

@@ -128,7 +128,7 @@ QStringList CEventMapping::fields(SyncTable) const {
 
 QHash<qint64, SyncFields> CEventMapping::readAll(CDatabase& db, SyncTable) const {
     QHash<qint64, SyncFields> records;
-    for (const CAlarmEntry& alarm : loadAllAlarms(db)) {
+    for (const CAlarmEntry& alarm : loadSyncedAlarms(db, m_collection)) {
         SyncFields fields = fieldsOf(alarm);
         fields.insert(kStatus, QString::number(alarm.status));
         records.insert(alarm.id, std::move(fields));

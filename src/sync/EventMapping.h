@@ -14,7 +14,9 @@ class CDatabase;
 // neither taken nor written.
 class CEventMapping : public CSyncMapping {
 public:
-    explicit CEventMapping(CDatabase& db) : m_db(db) {}
+    // `collection` is the calendar's key in the sync state.
+    CEventMapping(CDatabase& db, QString collection)
+        : m_db(db), m_collection(std::move(collection)) {}
 
     QString collectionName() const override;
     QByteArray multigetBody(const QStringList& hrefs) const override;
@@ -45,6 +47,7 @@ public:
 
 private:
     CDatabase& m_db;
+    QString m_collection;
     // Alarms no event stands for yet: by the UID an export gives them, and by moment and
     // subject.
     QHash<QString, qint64> m_byUid;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QMainWindow>
+#include <QStatusBar>
 
 #include "ScriptedPrompter.h"
 #include "ServerTestSupport.h"
@@ -81,9 +82,9 @@ TEST_F(TempWorkDirTest, TheToolsCommandsCopyTheOpenFileToTheServerAndBackIntoANe
     sharedDatabase().Close();
 }
 
-// The sync keeps its state in tables of a contacts file: on the server it says so plainly
-// rather than asking for a password and failing.
-TEST_F(TempWorkDirTest, SyncNowOnTheServerSaysThatSyncWorksWithAContactsFile) {
+// The sync keeps its state in tables that a schema of an older version lacks: there it says
+// whom to ask rather than asking for a password and failing; once they are there it goes on.
+TEST_F(TempWorkDirTest, SyncNowOnAnOlderServerSchemaSaysWhoBringsItUpToDate) {
     initAppPaths();
     setDatabasePath(newStore(Store::Server, {}));
     openSharedDatabase(storePassword(Store::Server));
@@ -96,11 +97,25 @@ TEST_F(TempWorkDirTest, SyncNowOnTheServerSaysThatSyncWorksWithAContactsFile) {
     NoKeyStore keys;
     CFrameSync sync(window, keys, [] {});
     ScriptedPrompter prompts;
+    const auto setVersion = [](int version) {
+        sharedDatabase().server().exec(QStringLiteral("UPDATE tarvex_schema SET version = $1"),
+                                       {version});
+    };
+
+    setVersion(serverschema::kSyncStateVersion - 1);
     prompts.answer(Prompter::Ok);
     sync.syncNow();
     EXPECT_FALSE(sync.isRunning());
     ASSERT_EQ(prompts.messages().size(), 1);
-    EXPECT_TRUE(prompts.messages()[0].contains(QLatin1String("works with a contacts file")))
+    EXPECT_TRUE(prompts.messages()[0].contains(QLatin1String("Ask the database's owner")))
         << prompts.messages()[0].toStdString();
+
+    setVersion(serverschema::kVersion);
+    prompts.answerPassword(std::nullopt);
+    sync.syncNow();
+    ASSERT_EQ(prompts.messages().size(), 2);
+    EXPECT_TRUE(prompts.messages()[1].startsWith(QLatin1String("Password of anna")))
+        << prompts.messages()[1].toStdString();
+    EXPECT_EQ(window.statusBar()->currentMessage(), u"Sync cancelled");
     sharedDatabase().Close();
 }

@@ -17,15 +17,17 @@
 #include "sync/CollectionSync.h"
 
 // A Radicale server of the test's own on a free loopback port, with a temporary storage
-// folder, one user and an empty address book; the contacts file is the test's own. The test
-// itself is the second client, writing to the server with curl.
-class RadicaleTest : public DataTest {
+// folder, one user and an empty address book, beside the store of `Base`, a fixture whose
+// `db` is the test's own connection. The test itself is the second client, writing to the
+// server with curl.
+template <class Base>
+class RadicaleOn : public Base {
 protected:
     static constexpr const char* kUser = "anna";
     static constexpr const char* kPassword = "secret";
 
     void SetUp() override {
-        DataTest::SetUp();
+        Base::SetUp();
         ASSERT_TRUE(m_serverDir.isValid());
         QTcpServer probe;
         ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
@@ -82,7 +84,7 @@ protected:
 
     void TearDown() override {
         stopServer();
-        DataTest::TearDown();
+        Base::TearDown();
     }
 
     // Starts the server and waits until it says it listens.
@@ -131,13 +133,13 @@ protected:
     SyncSummary sync(SyncAccount::Conflict conflict = SyncAccount::Conflict::Server,
                      ConflictResolver resolver = {},
                      const std::function<void(CCollectionSync&, const QString&)>& onProgress = {}) {
-        return run(*CCollectionSync::forAddressBook(db, account(conflict)), std::move(resolver),
-                   onProgress);
+        return run(*CCollectionSync::forAddressBook(this->db, account(conflict)),
+                   std::move(resolver), onProgress);
     }
     // Runs one sync of the calendar to its end.
     SyncSummary syncCalendar(SyncAccount::Conflict conflict = SyncAccount::Conflict::Server,
                              ConflictResolver resolver = {}) {
-        return run(*CCollectionSync::forCalendar(db, account(conflict)), std::move(resolver));
+        return run(*CCollectionSync::forCalendar(this->db, account(conflict)), std::move(resolver));
     }
     SyncSummary run(CCollectionSync& engine, ConflictResolver resolver = {},
                     const std::function<void(CCollectionSync&, const QString&)>& onProgress = {}) {
@@ -233,3 +235,6 @@ protected:
     quint16 m_port = 0;
     std::unique_ptr<QProcess> m_server;
 };
+
+// The same beside a contacts file of the test's own.
+using RadicaleTest = RadicaleOn<DataTest>;
