@@ -282,7 +282,17 @@ QStringList syncStateStatements() {
                            "\"collection\" TEXT PRIMARY KEY, \"token\" TEXT, \"ctag\" TEXT)")};
 }
 
+constexpr const char* kSyncItemColumns[] = {"collection", "href", "kind", "record",
+                                            "etag",       "uid",  "card", "fields"};
+constexpr const char* kSyncCollectionColumns[] = {"collection", "token", "ctag"};
+constexpr SyncStateTable kSyncStateTables[] = {{"SyncItem", kSyncItemColumns},
+                                               {"SyncCollection", kSyncCollectionColumns}};
+
 }  // namespace
+
+std::span<const SyncStateTable> syncStateTables() {
+    return kSyncStateTables;
+}
 
 QStringList createStatements() {
     QStringList statements;

@@ -47,6 +47,14 @@ QString indexName(const IndexDef& index);
 // record the schema version.
 QStringList createStatements();
 
+// What a sync account remembers beside the records, in tables of their own without an `id`:
+// their names and columns in stored order.
+struct SyncStateTable {
+    const char* name;
+    std::span<const char* const> columns;
+};
+std::span<const SyncStateTable> syncStateTables();
+
 // The version of the stored schema that this program writes, kept in PRAGMA user_version.
 // 1: the text indexes are ordered by the engine's built-in NOCASE, and every name column
 // that the known-value load reads has an index. Files without a version were written

@@ -59,38 +59,47 @@ qint64 localRowCount(sqlite3* file) {
     return rows;
 }
 
-QStringList quotedColumns(const SourceDef& table, QString (*quote)(const QString&)) {
-    QStringList columns;
-    for (const QString& column : schema::tableColumns(table))
-        columns << quote(column);
-    return columns;
+QStringList quoted(const QStringList& columns, QString (*quote)(const QString&)) {
+    QStringList names;
+    for (const QString& column : columns)
+        names << quote(column);
+    return names;
 }
 
-void sendTable(sqlite3* file, CServerConnection& server, const SourceDef& table,
-               ProgressCounter& counter) {
-    const QString name = QLatin1String(table.name);
-    CStatement read(file, QStringLiteral("SELECT %1 FROM %2 ORDER BY \"id\"")
-                              .arg(quotedColumns(table, quotedName).join(u','), quotedName(name)));
-    server.beginCopy(QStringLiteral("COPY %1 (%2) FROM STDIN")
-                         .arg(serverschema::quoted(name),
-                              quotedColumns(table, serverschema::quoted).join(u',')));
-    const int columns = read.columnCount();
+// Sends the rows of the file's table, in the given order, to the server's table of the same name
+// and columns with the server's bulk copy.
+void sendRows(sqlite3* file, CServerConnection& server, const QString& name,
+              const QStringList& columns, const QString& order, ProgressCounter* counter) {
+    CStatement read(file,
+                    QStringLiteral("SELECT %1 FROM %2%3")
+                        .arg(quoted(columns, quotedName).join(u','), quotedName(name), order));
+    server.beginCopy(
+        QStringLiteral("COPY %1 (%2) FROM STDIN")
+            .arg(serverschema::quoted(name), quoted(columns, serverschema::quoted).join(u',')));
     QByteArray chunk;
     QVariantList values;
     while (read.step()) {
         values.clear();
-        for (int c = 0; c < columns; ++c)
+        for (int c = 0; c < columns.size(); ++c)
             values << read.value(c);
         chunk += copyLine(values);
         if (chunk.size() >= kCopyChunk) {
             server.putCopyData(chunk);
             chunk.clear();
         }
-        counter.row();
+        if (counter)
+            counter->row();
     }
     if (!chunk.isEmpty())
         server.putCopyData(chunk);
     server.endCopy();
+}
+
+void sendTable(sqlite3* file, CServerConnection& server, const SourceDef& table,
+               ProgressCounter& counter) {
+    const QString name = QLatin1String(table.name);
+    sendRows(file, server, name, schema::tableColumns(table), QStringLiteral(" ORDER BY \"id\""),
+             &counter);
     // New rows made on the server later must not take an id that the copy used.
     server.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence($1, 'id'), "
                                "coalesce(max(\"id\"), 0) + 1, false) FROM %1")
@@ -100,34 +109,81 @@ void sendTable(sqlite3* file, CServerConnection& server, const SourceDef& table,
                 {QLatin1String(serverschema::kChangeChannel), name + QStringLiteral(" * COPY")});
 }
 
+bool fileHasTable(sqlite3* file, const char* name) {
+    CStatement find(file, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
+                                         "name = ?"));
+    find.bind(1, QLatin1String(name));
+    return find.step();
+}
+
+QStringList columnsOf(const schema::SyncStateTable& table) {
+    QStringList columns;
+    for (const char* column : table.columns)
+        columns << QLatin1String(column);
+    return columns;
+}
+
+// The file's sync state goes with its records, which keep their ids: a sync after the move
+// goes on where the last one ended. What the server held described no records.
+void sendSyncState(sqlite3* file, CServerConnection& server) {
+    for (const schema::SyncStateTable& table : schema::syncStateTables()) {
+        const QString name = QLatin1String(table.name);
+        server.exec(QStringLiteral("DELETE FROM ") + serverschema::quoted(name));
+        if (fileHasTable(file, table.name))
+            sendRows(file, server, name, columnsOf(table), {}, nullptr);
+    }
+}
+
+// Writes the rows of the server's table, in the given order, into the file's table of the same name
+// and columns.
+void receiveRows(CServerConnection& server, sqlite3* file, const QString& name,
+                 const QStringList& columns, const std::vector<FieldType>& types,
+                 const QString& order, ProgressCounter* counter) {
+    QStringList placeholders;
+    for (qsizetype c = 0; c < columns.size(); ++c)
+        placeholders << QStringLiteral("?");
+    CStatement write(file, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                               .arg(quotedName(name), quoted(columns, quotedName).join(u','),
+                                    placeholders.join(u',')));
+    server.forEachRow(QStringLiteral("SELECT %1 FROM %2%3")
+                          .arg(quoted(columns, serverschema::quoted).join(u','),
+                               serverschema::quoted(name), order),
+                      {}, [&](const CServerResult& row) {
+                          for (int c = 0; c < int(types.size()); ++c) {
+                              QVariant value;
+                              if (!row.isNull(0, c))
+                                  value = types[c] == FieldType::Long
+                                              ? QVariant(row.text(0, c).toLongLong())
+                                              : QVariant(row.text(0, c));
+                              write.bind(c + 1, value);
+                          }
+                          write.execute();
+                          write.reset();
+                          if (counter)
+                              counter->row();
+                      });
+}
+
 void receiveTable(CServerConnection& server, sqlite3* file, const SourceDef& table,
                   ProgressCounter& counter) {
-    const QString name = QLatin1String(table.name);
     const QStringList columns = schema::tableColumns(table);
-    QStringList placeholders;
     std::vector<FieldType> types;
-    for (const QString& column : columns) {
-        placeholders << QStringLiteral("?");
+    for (const QString& column : columns)
         types.push_back(schema::columnType(table, column));
+    receiveRows(server, file, QLatin1String(table.name), columns, types,
+                QStringLiteral(" ORDER BY \"id\""), &counter);
+}
+
+// The server's sync state comes along, when its schema keeps one.
+void receiveSyncState(CServerConnection& server, sqlite3* file) {
+    if (serverschema::version(server) < serverschema::kSyncStateVersion)
+        return;
+    for (const schema::SyncStateTable& table : schema::syncStateTables()) {
+        const QStringList columns = columnsOf(table);
+        // The engine takes the numbers of the integer columns from their texts.
+        const std::vector<FieldType> types(std::size_t(columns.size()), FieldType::Text);
+        receiveRows(server, file, QLatin1String(table.name), columns, types, {}, nullptr);
     }
-    CStatement write(file, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                               .arg(quotedName(name), quotedColumns(table, quotedName).join(u','),
-                                    placeholders.join(u',')));
-    server.forEachRow(
-        QStringLiteral("SELECT %1 FROM %2 ORDER BY \"id\"")
-            .arg(quotedColumns(table, serverschema::quoted).join(u','), serverschema::quoted(name)),
-        {}, [&](const CServerResult& row) {
-            for (int c = 0; c < int(types.size()); ++c) {
-                QVariant value;
-                if (!row.isNull(0, c))
-                    value = types[c] == FieldType::Long ? QVariant(row.text(0, c).toLongLong())
-                                                        : QVariant(row.text(0, c));
-                write.bind(c + 1, value);
-            }
-            write.execute();
-            write.reset();
-            counter.row();
-        });
 }
 
 void check(sqlite3* file, CServerConnection& server, Result& result) {
@@ -179,6 +235,7 @@ Result copyFileToServer(const QString& path, const QString& password, CServerCon
             sendTable(file.get(), server, *table, counter);
             counter.report();
         }
+        sendSyncState(file.get(), server);
         check(file.get(), server, result);
         server.exec(QStringLiteral("COMMIT"));
     } catch (const CDbException&) {
@@ -213,6 +270,7 @@ Result copyServerToFile(CServerConnection& server, const QString& path, const QS
             receiveTable(server, file.get(), *table, counter);
             counter.report();
         }
+        receiveSyncState(server, file.get());
         check(file.get(), server, result);
         runLocal(file.get(), QStringLiteral("COMMIT"));
         server.exec(QStringLiteral("COMMIT"));

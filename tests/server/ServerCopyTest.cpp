@@ -98,6 +98,70 @@ TEST_F(ServerCopyTest, AFileGoesToTheServerAndBackWithEveryValueIntact) {
     EXPECT_TRUE(QFile::exists(back));
 }
 
+// A sync with a phone goes on after a move where the last one ended: its state travels with
+// the records, whose ids stay, and the state that an empty database held is dropped.
+TEST_F(ServerCopyTest, TheSyncStateTravelsWithTheRecords) {
+    const QString items = QStringLiteral(
+        "SELECT collection, href, kind, record, etag, uid, card, fields FROM \"SyncItem\" ORDER "
+        "BY collection, href");
+    const QString collections =
+        QStringLiteral("SELECT collection, token, ctag FROM \"SyncCollection\"");
+    const auto fileTexts = [](sqlite3* file, const QString& sql) {
+        QStringList rows;
+        CStatement read(file, sql);
+        while (read.step()) {
+            QStringList row;
+            for (int c = 0; c < read.columnCount(); ++c)
+                row << (read.isNull(c) ? QStringLiteral("<NULL>") : read.value(c).toString());
+            rows << row.join(u'|');
+        }
+        return rows;
+    };
+    const auto serverTexts = [](CServerConnection& server, const QString& sql) {
+        QStringList rows;
+        const CServerResult result = server.exec(sql);
+        for (int r = 0; r < result.rowCount(); ++r) {
+            QStringList row;
+            for (int c = 0; c < result.columnCount(); ++c)
+                row << (result.isNull(r, c) ? QStringLiteral("<NULL>") : result.text(r, c));
+            rows << row.join(u'|');
+        }
+        return rows;
+    };
+    {
+        EngineHandle file =
+            openEngineFile(path(QStringLiteral("Tarvex.mdb")), SQLITE_OPEN_READWRITE);
+        configureEngineHandle(file.get(), QStringLiteral("file pw"));
+        CStatement(
+            file.get(),
+            QStringLiteral("INSERT INTO \"SyncItem\" VALUES ('anna@http://h/book/', "
+                           "'/book/a.vcf', 0, 3, '\"e1\"', 'u-a', 'BEGIN:VCARD\r\nN:O''B\\\\;"
+                           "\t;;;\r\nEND:VCARD\r\n', 'fields'), ('anna@http://h/book/', "
+                           "'/book/b.vcf', 1, 2, NULL, NULL, NULL, NULL)"))
+            .execute();
+        CStatement(file.get(), QStringLiteral("INSERT INTO \"SyncCollection\" VALUES "
+                                              "('anna@http://h/book/', 'token-1', NULL)"))
+            .execute();
+    }
+    CServerConnection server(m_uri, password());
+    serverschema::ensure(server);
+    server.exec(
+        QStringLiteral("INSERT INTO \"SyncItem\" (collection, href, kind, record) VALUES "
+                       "('stale', '/x.vcf', 0, 1)"));
+    toServer(server);
+    const EngineHandle original =
+        openFile(path(QStringLiteral("Tarvex.mdb")), QStringLiteral("file pw"));
+    ASSERT_EQ(fileTexts(original.get(), items).size(), 2);
+    EXPECT_EQ(serverTexts(server, items), fileTexts(original.get(), items));
+    EXPECT_EQ(serverTexts(server, collections), fileTexts(original.get(), collections));
+
+    const QString back = path(QStringLiteral("back.mdb"));
+    servercopy::copyServerToFile(server, back, {}, {});
+    const EngineHandle copy = openFile(back);
+    EXPECT_EQ(fileTexts(copy.get(), items), fileTexts(original.get(), items));
+    EXPECT_EQ(fileTexts(copy.get(), collections), fileTexts(original.get(), collections));
+}
+
 TEST_F(ServerCopyTest, AServerThatHoldsRecordsIsRefusedAndLeftAsItWas) {
     CServerConnection server(m_uri, password());
     serverschema::ensure(server);
