@@ -106,28 +106,6 @@ TEST_F(ServerCopyTest, TheSyncStateTravelsWithTheRecords) {
         "BY collection, href");
     const QString collections =
         QStringLiteral("SELECT collection, token, ctag FROM \"SyncCollection\"");
-    const auto fileTexts = [](sqlite3* file, const QString& sql) {
-        QStringList rows;
-        CStatement read(file, sql);
-        while (read.step()) {
-            QStringList row;
-            for (int c = 0; c < read.columnCount(); ++c)
-                row << (read.isNull(c) ? QStringLiteral("<NULL>") : read.value(c).toString());
-            rows << row.join(u'|');
-        }
-        return rows;
-    };
-    const auto serverTexts = [](CServerConnection& server, const QString& sql) {
-        QStringList rows;
-        const CServerResult result = server.exec(sql);
-        for (int r = 0; r < result.rowCount(); ++r) {
-            QStringList row;
-            for (int c = 0; c < result.columnCount(); ++c)
-                row << (result.isNull(r, c) ? QStringLiteral("<NULL>") : result.text(r, c));
-            rows << row.join(u'|');
-        }
-        return rows;
-    };
     {
         EngineHandle file =
             openEngineFile(path(QStringLiteral("Tarvex.mdb")), SQLITE_OPEN_READWRITE);
@@ -151,15 +129,15 @@ TEST_F(ServerCopyTest, TheSyncStateTravelsWithTheRecords) {
     toServer(server);
     const EngineHandle original =
         openFile(path(QStringLiteral("Tarvex.mdb")), QStringLiteral("file pw"));
-    ASSERT_EQ(fileTexts(original.get(), items).size(), 2);
-    EXPECT_EQ(serverTexts(server, items), fileTexts(original.get(), items));
-    EXPECT_EQ(serverTexts(server, collections), fileTexts(original.get(), collections));
+    ASSERT_EQ(fileQueryRows(original.get(), items).size(), 2u);
+    EXPECT_EQ(serverQueryRows(server, items), fileQueryRows(original.get(), items));
+    EXPECT_EQ(serverQueryRows(server, collections), fileQueryRows(original.get(), collections));
 
     const QString back = path(QStringLiteral("back.mdb"));
     servercopy::copyServerToFile(server, back, {}, {});
     const EngineHandle copy = openFile(back);
-    EXPECT_EQ(fileTexts(copy.get(), items), fileTexts(original.get(), items));
-    EXPECT_EQ(fileTexts(copy.get(), collections), fileTexts(original.get(), collections));
+    EXPECT_EQ(fileQueryRows(copy.get(), items), fileQueryRows(original.get(), items));
+    EXPECT_EQ(fileQueryRows(copy.get(), collections), fileQueryRows(original.get(), collections));
 }
 
 TEST_F(ServerCopyTest, AServerThatHoldsRecordsIsRefusedAndLeftAsItWas) {

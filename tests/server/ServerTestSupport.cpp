@@ -101,10 +101,8 @@ void writeAwkwardFile(const QString& path, const QString& password) {
     }
 }
 
-Rows fileRows(sqlite3* file, const char* table) {
-    CStatement read(file, QStringLiteral("SELECT %1 FROM %2 ORDER BY id")
-                              .arg(columnList(tableNamed(table), quotedName),
-                                   quotedName(QLatin1String(table))));
+Rows fileQueryRows(sqlite3* file, const QString& sql) {
+    CStatement read(file, sql);
     Rows rows;
     while (read.step()) {
         QStringList row;
@@ -115,11 +113,8 @@ Rows fileRows(sqlite3* file, const char* table) {
     return rows;
 }
 
-Rows serverRows(CServerConnection& server, const char* table) {
-    const CServerResult result =
-        server.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY id")
-                        .arg(columnList(tableNamed(table), serverschema::quoted),
-                             serverschema::quoted(QLatin1String(table))));
+Rows serverQueryRows(CServerConnection& server, const QString& sql) {
+    const CServerResult result = server.exec(sql);
     Rows rows;
     for (int r = 0; r < result.rowCount(); ++r) {
         QStringList row;
@@ -128,4 +123,16 @@ Rows serverRows(CServerConnection& server, const char* table) {
         rows.push_back(row);
     }
     return rows;
+}
+
+Rows fileRows(sqlite3* file, const char* table) {
+    return fileQueryRows(file, QStringLiteral("SELECT %1 FROM %2 ORDER BY id")
+                                   .arg(columnList(tableNamed(table), quotedName),
+                                        quotedName(QLatin1String(table))));
+}
+
+Rows serverRows(CServerConnection& server, const char* table) {
+    return serverQueryRows(server, QStringLiteral("SELECT %1 FROM %2 ORDER BY id")
+                                       .arg(columnList(tableNamed(table), serverschema::quoted),
+                                            serverschema::quoted(QLatin1String(table))));
 }

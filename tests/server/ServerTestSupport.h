@@ -21,4 +21,7 @@ void writeAwkwardFile(const QString& path, const QString& password = {});
 // Every row of a table in id order, each value as text ("<NULL>" for a NULL).
 using Rows = std::vector<QStringList>;
 Rows fileRows(sqlite3* file, const char* table);
+// The rows a statement gives, each value as text as above.
+Rows fileQueryRows(sqlite3* file, const QString& sql);
+Rows serverQueryRows(CServerConnection& server, const QString& sql);
 Rows serverRows(CServerConnection& server, const char* table);
