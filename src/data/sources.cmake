@@ -45,6 +45,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/SortedKeys.cpp
     src/data/SpareConnection.cpp
     src/data/SyncState.cpp
+    src/data/SyncTurn.cpp
     src/data/SortTerms.cpp
     src/data/SqlDialect.cpp
     src/data/Statement.cpp

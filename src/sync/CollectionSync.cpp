@@ -118,10 +118,22 @@ QString CCollectionSync::digestOf(SyncTable table, const SyncFields& values) con
 void CCollectionSync::start() {
     if (m_running)
         return;
+    m_summary = {};
+    try {
+        if (!m_turn.take(m_db, m_collection))
+            m_summary.error = tr("Another client of the team's server is syncing the %1 now, "
+                                 "so nothing was synced. Sync again in a moment.")
+                                  .arg(m_mapping->collectionName());
+    } catch (const CDbException& e) {
+        m_summary.error = e.description();
+    }
+    if (!m_summary.ok()) {
+        emit finished(m_summary);
+        return;
+    }
     m_running = true;
     m_rounds = 0;
     m_listAll = false;
-    m_summary = {};
     round();
 }
 
@@ -731,6 +743,7 @@ void CCollectionSync::stop(const QString& error) {
     endWatch();
     m_steps.clear();
     m_running = false;
+    m_turn.release();
     emit finished(m_summary);
 }
 
@@ -743,6 +756,7 @@ void CCollectionSync::finish() {
         return;
     }
     m_running = false;
+    m_turn.release();
     emit progress(QString());
     emit finished(m_summary);
 }

@@ -10,6 +10,7 @@
 
 #include "data/BackgroundWorker.h"
 #include "data/SyncState.h"
+#include "data/SyncTurn.h"
 #include "sync/DavClient.h"
 #include "sync/FieldMerge.h"
 #include "sync/SyncAccount.h"
@@ -120,6 +121,7 @@ private:
     std::unique_ptr<CDavClient> m_client;
     ConflictResolver m_resolver;
     bool m_running = false;
+    CSyncTurn m_turn;  // held while running
     int m_rounds = 0;
     bool m_again = false;
     bool m_listAll = false;  // the ctag is not enough: a write found the server changed

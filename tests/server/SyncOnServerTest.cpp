@@ -6,6 +6,7 @@
 #include "data/ServerConnection.h"
 #include "data/Statement.h"
 #include "data/StoredDateTime.h"
+#include "data/SyncTurn.h"
 #include "sync/RadicaleFixture.h"
 
 namespace {
@@ -134,6 +135,35 @@ TEST_P(SyncOnServer, TheCalendarHoldsTheUsersOwnAlarms) {
     EXPECT_TRUE(serverText("alarms").contains("SUMMARY:Mine"));
     EXPECT_EQ(column(db, QStringLiteral("SELECT name FROM Alarm")),
               (QStringList{"From the phone", "Mine", "Theirs"}));
+}
+
+// Two clients that sync one collection at once would both take a new card for a new record:
+// the second waits for its turn, which a client that goes away gives up.
+TEST_P(SyncOnServer, OneClientAtATimeSyncsACollection) {
+    putCard(QStringLiteral("dahl"),
+            card(QStringLiteral("u-dahl"), QStringLiteral("Dahl"), QStringLiteral("Eva")));
+    CDatabase other;
+    open(other);
+    CSyncTurn othersTurn;
+    ASSERT_TRUE(othersTurn.take(other, account().collectionKey()));
+
+    const SyncSummary refused = sync();
+    EXPECT_TRUE(refused.error.startsWith(QLatin1String("Another client of the team's server")))
+        << refused.text().toStdString();
+    EXPECT_TRUE(column(db, QStringLiteral("SELECT lastname FROM Person")).isEmpty());
+    EXPECT_TRUE(column(db, QStringLiteral("SELECT href FROM \"SyncItem\"")).isEmpty());
+
+    other.Close();
+    const std::unique_ptr<CCollectionSync> engine = CCollectionSync::forAddressBook(db, account());
+    const SyncSummary synced = run(*engine);
+    ASSERT_TRUE(synced.ok()) << synced.text().toStdString();
+    EXPECT_EQ(synced.received, 1);
+    EXPECT_EQ(column(db, QStringLiteral("SELECT lastname FROM Person")), QStringList{"Dahl"});
+    // The sync gave its turn back at its end, not only when it goes.
+    CDatabase third;
+    open(third);
+    CSyncTurn thirdsTurn;
+    EXPECT_TRUE(thirdsTurn.take(third, account().collectionKey()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Store, SyncOnServer, testing::Values(Store::Server), storeName);
