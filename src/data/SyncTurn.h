@@ -1,23 +1,28 @@
 #pragma once
 
+#include <QLockFile>
 #include <QString>
+#include <memory>
 
 class CDatabase;
 
-// One sync of a collection at a time on a team's server: two clients of one account, or two
-// colleagues who sync one shared address book, would otherwise both take the same new card
-// for a new record. The turn is the server's advisory lock of the collection, held by the
-// connection's session, so a client that dies or loses its connection gives it up. A
-// contacts file has one writer at a time already: there the turn is always free.
+// One sync of a collection at a time: two programs on one contacts file, two clients of one
+// account on a team's server, or two colleagues who sync one shared address book would
+// otherwise each take the same new card for a new record of their own.
+// - On a server the turn is the server's advisory lock of the collection, held by the
+//   connection's session, so a client that dies or loses its connection gives it up.
+// - On a contacts file it is a lock file beside it (never the file itself, whose locks belong
+//   to the engine); the lock of a program that died is taken over.
+// The turn is held while a sync runs.
 class CSyncTurn {
 public:
-    CSyncTurn() = default;
+    CSyncTurn();
     ~CSyncTurn();
     CSyncTurn(const CSyncTurn&) = delete;
     CSyncTurn& operator=(const CSyncTurn&) = delete;
 
     // Takes the turn for `collection` (its key in the sync state) on `db`; false when
-    // another session holds it. Throws CDbException.
+    // another program or session holds it. Throws CDbException.
     bool take(CDatabase& db, const QString& collection);
     // Gives the turn back; nothing when none is held. Never throws.
     void release();
@@ -25,4 +30,5 @@ public:
 private:
     CDatabase* m_db = nullptr;
     QString m_collection;
+    std::unique_ptr<QLockFile> m_lockFile;
 };

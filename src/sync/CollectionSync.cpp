@@ -121,8 +121,8 @@ void CCollectionSync::start() {
     m_summary = {};
     try {
         if (!m_turn.take(m_db, m_collection))
-            m_summary.error = tr("Another client of the team's server is syncing the %1 now, "
-                                 "so nothing was synced. Sync again in a moment.")
+            m_summary.error = tr("Another client is syncing the %1 now, so nothing was "
+                                 "synced. Sync again in a moment.")
                                   .arg(m_mapping->collectionName());
     } catch (const CDbException& e) {
         m_summary.error = e.description();

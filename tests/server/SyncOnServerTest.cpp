@@ -148,7 +148,7 @@ TEST_P(SyncOnServer, OneClientAtATimeSyncsACollection) {
     ASSERT_TRUE(othersTurn.take(other, account().collectionKey()));
 
     const SyncSummary refused = sync();
-    EXPECT_TRUE(refused.error.startsWith(QLatin1String("Another client of the team's server")))
+    EXPECT_TRUE(refused.error.startsWith(QLatin1String("Another client is syncing")))
         << refused.text().toStdString();
     EXPECT_TRUE(column(db, QStringLiteral("SELECT lastname FROM Person")).isEmpty());
     EXPECT_TRUE(column(db, QStringLiteral("SELECT href FROM \"SyncItem\"")).isEmpty());

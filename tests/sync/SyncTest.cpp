@@ -1,9 +1,14 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QLockFile>
 #include <QProcess>
 #include <QTimer>
 
 #include "RadicaleFixture.h"
 #include "data/FileDamage.h"
 #include "data/Statement.h"
+#include "data/SyncTurn.h"
 
 namespace {
 
@@ -494,4 +499,40 @@ TEST_F(SyncTest, ARecordEditedHereWhileTheSyncWritesKeepsTheEdit) {
         EXPECT_TRUE(getCard(hrefOfServerCard(name)).contains("+2 here")) << i;
     }
     EXPECT_EQ(serverCards().size(), 12);
+}
+
+// A second program on the same file that syncs the same address book at once would take the
+// same new card for a record of its own: the second waits for its turn, which a program that
+// ends gives up, and which is taken over from one that died.
+TEST_F(SyncTest, TwoProgramsOnOneFileTakeTurnsToSync) {
+    putCard("dahl", card("u-dahl", "Dahl", "Eva"));
+    QFileInfoList lockFiles;
+    {
+        CDatabase other;
+        other.Open(db.GetName());
+        CSyncTurn othersTurn;
+        ASSERT_TRUE(othersTurn.take(other, account().collectionKey()));
+        const SyncSummary refused = sync();
+        EXPECT_TRUE(refused.error.startsWith(QLatin1String("Another client")))
+            << refused.text().toStdString();
+        EXPECT_TRUE(lastNames().isEmpty());
+        lockFiles = QDir(QFileInfo(db.GetName()).path())
+                        .entryInfoList({QStringLiteral("*.lock")}, QDir::Files);
+    }
+    ASSERT_EQ(lockFiles.size(), 1);
+    // A program that died while it synced left its lock file behind.
+    const pid_t child = fork();
+    if (child == 0) {
+        QLockFile left(lockFiles[0].filePath());
+        _exit(left.tryLock(0) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(lockFiles[0].exists());
+    expectSynced(sync());
+    EXPECT_EQ(lastNames(), QStringList{"Dahl"});
+    EXPECT_TRUE(QDir(QFileInfo(db.GetName()).path())
+                    .entryList({QStringLiteral("*.lock")}, QDir::Files)
+                    .isEmpty());
 }
