@@ -45,7 +45,7 @@ bool CSyncTurn::take(CDatabase& db, const QString& collection) {
             return false;
         throw CDbException(0, QStringLiteral("The sync could not make its lock file '%1' beside "
                                              "the contacts file.")
-                                  .arg(lockFilePath(db.GetName(), collection)));
+                                  .arg(lock->fileName()));
     }
     const bool taken =
         db.server()
