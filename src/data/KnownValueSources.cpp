@@ -7,6 +7,7 @@
 #include "data/ChangeNotifier.h"
 #include "data/Database.h"
 #include "data/KnownValues.h"
+#include "data/ServerKnownValues.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
 
@@ -85,8 +86,12 @@ QString groupKey(const QVariantList& values, bool exact) {
         }
         const QString text = value.toString();
         key += QString::number(text.size()) + u':';
+        if (exact) {
+            key += text;
+            continue;
+        }
         for (QChar c : text)
-            key += (!exact && c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
+            key += (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
     }
     return key;
 }
@@ -111,18 +116,41 @@ private:
 
 }  // namespace
 
+KnownValueColumns KnownValueSources::columnsOf(int source) {
+    const SourceDef& def = kSources[source];
+    return {def.table, def.first, def.second};
+}
+
+namespace {
+
+// The statement that gives a source's groups in the order of their first rows: the engine
+// groups the rows (from the column's index on the file) and gives each group in the letter
+// case of its first row. A server that keeps the groups ready gives them from there.
+QString groupsSql(int source, bool exact, bool kept) {
+    const SourceDef& def = kSources[source];
+    if (kept)
+        return QStringLiteral(
+                   "SELECT `value1`%1, `first_row` FROM `KnownValue` WHERE `source` = "
+                   "'%2' ORDER BY `first_row`")
+            .arg(def.second ? QStringLiteral(", `value2`") : QString(),
+                 serverknownvalues::sourceName(source));
+    const QString list = groupedColumns(def, exact).join(QStringLiteral(", "));
+    return QStringLiteral(
+               "SELECT %1, min(rowid) AS first_row FROM %2 GROUP BY %1 ORDER BY "
+               "first_row")
+        .arg(list, table(def));
+}
+
+}  // namespace
+
 void KnownValueSources::read(CDatabase& db) {
     m_sources = {};
     m_groups.clear();
+    const bool kept = db.isServer() && serverknownvalues::readable(db);
     for (std::size_t source = 0; source < kNamedSources; ++source) {
         const SourceDef& def = kSources[source];
-        const QString list = groupedColumns(def, db.isServer()).join(QStringLiteral(", "));
         const int count = def.second ? 2 : 1;
-        // The engine groups the rows (from the column's index on the file) and gives each
-        // group in the letter case of its first row, ordered by that row.
-        CStatement rows(db, QStringLiteral("SELECT %1, min(rowid) AS first_row FROM %2 GROUP BY %1 "
-                                           "ORDER BY first_row")
-                                .arg(list, table(def)));
+        CStatement rows(db, groupsSql(int(source), db.isServer(), kept));
         SourceState& state = m_sources[source];
         while (rows.step()) {
             QVariantList values = readValues(rows, 0, count);
@@ -146,7 +174,7 @@ bool KnownValueSources::fill(const KnownValueLists& lists, const std::stop_token
     m_firms.clear();
     m_persons.clear();
     const auto candidate = [](Winners& winners, int source, qint32 row, const QString& text) {
-        winners[text.toCaseFolded()].emplace(std::pair{source, row}, text);
+        winners[text.toCaseFolded()].insert({source, row}, text);
     };
     try {
         for (int source = 0; source < kNamedSources; ++source) {
@@ -178,9 +206,9 @@ bool KnownValueSources::fill(const KnownValueLists& lists, const std::stop_token
         for (const auto& [winners, list] :
              {std::pair<Winners*, KnownValueList*>{&m_firms, &lists.firms},
               {&m_persons, &lists.persons}}) {
-            for (const Candidates& candidates : std::as_const(*winners)) {
+            for (const KnownValueCandidates& candidates : std::as_const(*winners)) {
                 check();
-                list->append(candidates.begin()->second);
+                list->append(candidates.first());
             }
             list->sort();
         }
@@ -193,15 +221,29 @@ bool KnownValueSources::fill(const KnownValueLists& lists, const std::stop_token
     return true;
 }
 
+void KnownValueCandidates::insert(Place place, const QString& text) {
+    const auto at = std::lower_bound(m_items.begin(), m_items.end(), place,
+                                     [](const Item& item, Place p) { return item.place < p; });
+    if (at == m_items.end() || at->place != place)
+        m_items.insert(at, Item{place, text});
+}
+
+void KnownValueCandidates::erase(Place place) {
+    const auto at = std::lower_bound(m_items.begin(), m_items.end(), place,
+                                     [](const Item& item, Place p) { return item.place < p; });
+    if (at != m_items.end() && at->place == place)
+        m_items.erase(at);
+}
+
 namespace {
 
-void addCandidate(QHash<QString, std::map<std::pair<int, qint32>, QString>>& winners,
-                  KnownValueList& list, int source, qint32 row, const QString& text) {
+void addCandidate(QHash<QString, KnownValueCandidates>& winners, KnownValueList& list, int source,
+                  qint32 row, const QString& text) {
     auto& candidates = winners[text.toCaseFolded()];
-    const QString before = candidates.empty() ? QString() : candidates.begin()->second;
+    const QString before = candidates.empty() ? QString() : candidates.first();
     const bool wasListed = !candidates.empty();
-    candidates.emplace(std::pair{source, row}, text);
-    const QString& now = candidates.begin()->second;
+    candidates.insert({source, row}, text);
+    const QString& now = candidates.first();
     if (wasListed && now == before)
         return;
     if (wasListed)
@@ -209,21 +251,21 @@ void addCandidate(QHash<QString, std::map<std::pair<int, qint32>, QString>>& win
     list.insertSorted(now);
 }
 
-void removeCandidate(QHash<QString, std::map<std::pair<int, qint32>, QString>>& winners,
-                     KnownValueList& list, int source, qint32 row, const QString& text) {
+void removeCandidate(QHash<QString, KnownValueCandidates>& winners, KnownValueList& list,
+                     int source, qint32 row, const QString& text) {
     const auto found = winners.find(text.toCaseFolded());
     if (found == winners.end())
         return;
     auto& candidates = *found;
-    const QString before = candidates.begin()->second;
-    candidates.erase(std::pair{source, row});
-    if (!candidates.empty() && candidates.begin()->second == before)
+    const QString before = candidates.first();
+    candidates.erase({source, row});
+    if (!candidates.empty() && candidates.first() == before)
         return;
     list.removeSorted(before);
     if (candidates.empty())
         winners.erase(found);
     else
-        list.insertSorted(candidates.begin()->second);
+        list.insertSorted(candidates.first());
 }
 
 }  // namespace

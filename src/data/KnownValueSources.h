@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <QVariant>
 #include <array>
 #include <map>
@@ -20,6 +21,33 @@ struct KnownValueLists {
     KnownValueList& lastNames;
     KnownValueList& firstNames;
     KnownValueList& alarms;
+};
+
+// The table and columns that one source of known values reads (second: nullptr for one).
+struct KnownValueColumns {
+    const char* table;
+    const char* first;
+    const char* second;
+};
+
+// The places (source, first row) where one name of a sorted list is met, each with the
+// name's text there, the first place first. Most names are met in one or two places, which
+// it holds without an allocation of their own.
+class KnownValueCandidates {
+public:
+    using Place = std::pair<int, qint32>;
+    // Adds the place unless it is held already.
+    void insert(Place place, const QString& text);
+    void erase(Place place);
+    bool empty() const { return m_items.isEmpty(); }
+    const QString& first() const { return m_items.front().text; }
+
+private:
+    struct Item {
+        Place place;
+        QString text;
+    };
+    QVarLengthArray<Item, 2> m_items;
 };
 
 // Where the known values come from, and what each source gave: for every column value (letter
@@ -54,6 +82,8 @@ public:
         kNamedSources,
         GroupNames = kNamedSources
     };
+    // The table and columns of one of the named sources.
+    static KnownValueColumns columnsOf(int source);
 
 private:
     // The first row's column values of one name group (an invalid variant for NULL).
@@ -67,8 +97,7 @@ private:
     };
     // Every name met for one sorted list, per case-folded text: the sources and first rows
     // that give it, so that the one met first is known when another one goes.
-    using Candidates = std::map<std::pair<int, qint32>, QString>;
-    using Winners = QHash<QString, Candidates>;
+    using Winners = QHash<QString, KnownValueCandidates>;
 
     void applyTable(CDatabase& db, const QString& table, const QList<qint32>& ids,
                     const KnownValueLists& lists);

@@ -11,6 +11,7 @@
 #include "data/EngineHandle.h"
 #include "data/Schema.h"
 #include "data/ServerConnection.h"
+#include "data/ServerKnownValues.h"
 #include "data/ServerSchema.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
@@ -236,6 +237,9 @@ Result copyFileToServer(const QString& path, const QString& password, CServerCon
             counter.report();
         }
         sendSyncState(file.get(), server);
+        // The triggers left the copied rows to this.
+        for (const QString& statement : serverknownvalues::rebuildStatements())
+            server.exec(statement);
         check(file.get(), server, result);
         server.exec(QStringLiteral("COMMIT"));
     } catch (const CDbException&) {

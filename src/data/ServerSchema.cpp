@@ -4,6 +4,7 @@
 
 #include "data/Schema.h"
 #include "data/ServerConnection.h"
+#include "data/ServerKnownValues.h"
 
 namespace serverschema {
 
@@ -359,6 +360,8 @@ QStringList upgradeFrom(int version) {
         statements << likeFunctions();
     } else if (version == 4) {
         statements << syncStateTables();
+    } else if (version == 5) {
+        statements << serverknownvalues::createStatements();
     }
     return statements;
 }
@@ -427,7 +430,7 @@ QStringList createStatements() {
                << kContactsByMomentIndex;
     for (const SourceDef* query : schema::queries())
         statements << createView(*query);
-    statements << syncStateTables();
+    statements << syncStateTables() << serverknownvalues::createStatements();
     return statements;
 }
 

@@ -24,7 +24,8 @@ namespace serverschema {
 // 3: LIKE through case-insensitive regular expressions; indexes in the lists' order.
 // 4: LIKE's functions parallel safe.
 // 5: the sync state of address books and calendars.
-inline constexpr int kVersion = 5;
+// 6: the known values kept ready in "KnownValue" (ServerKnownValues.h).
+inline constexpr int kVersion = 6;
 // The oldest version the program still works with, for users who may not upgrade it.
 inline constexpr int kOldestWorkingVersion = 2;
 

@@ -38,6 +38,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/Schema.cpp
     src/data/ServerConnection.cpp
     src/data/ServerCopy.cpp
+    src/data/ServerKnownValues.cpp
     src/data/ServerSchema.cpp
     src/data/ServerSql.cpp
     src/data/ServerStatement.cpp

@@ -65,6 +65,7 @@ TEST_F(ServerCopyTest, AFileGoesToTheServerAndBackWithEveryValueIntact) {
     for (const SourceDef* table : schema::tables())
         EXPECT_EQ(serverRows(other, table->name), fileRows(original.get(), table->name))
             << table->name;
+    expectKnownValuesKept(other, "copied");
     // New rows on the server take ids past the copied ones.
     EXPECT_EQ(other
                   .exec(QStringLiteral("INSERT INTO \"Person\" (lastname) VALUES ('new') "

@@ -7,8 +7,10 @@
 
 #include "data/Connection.h"
 #include "data/Database.h"
+#include "data/KnownValueSources.h"
 #include "data/Schema.h"
 #include "data/ServerConnection.h"
+#include "data/ServerKnownValues.h"
 #include "data/ServerSchema.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
@@ -135,4 +137,24 @@ Rows serverRows(CServerConnection& server, const char* table) {
     return serverQueryRows(server, QStringLiteral("SELECT %1 FROM %2 ORDER BY id")
                                        .arg(columnList(tableNamed(table), serverschema::quoted),
                                             serverschema::quoted(QLatin1String(table))));
+}
+
+void expectKnownValuesKept(CServerConnection& server, const char* step) {
+    for (int source = 0; source < KnownValueSources::kNamedSources; ++source) {
+        const KnownValueColumns columns = KnownValueSources::columnsOf(source);
+        const QString second =
+            columns.second
+                ? QStringLiteral("\"%1\" COLLATE \"C\"").arg(QLatin1String(columns.second))
+                : QStringLiteral("NULL");
+        const Rows rows = serverQueryRows(
+            server, QStringLiteral("SELECT \"%1\" COLLATE \"C\", %2, min(id) FROM \"%3\" GROUP BY "
+                                   "1, 2 ORDER BY 3")
+                        .arg(QLatin1String(columns.first), second, QLatin1String(columns.table)));
+        const Rows kept = serverQueryRows(
+            server, QStringLiteral("SELECT value1, value2, first_row FROM \"KnownValue\" WHERE "
+                                   "source = '%1' ORDER BY first_row")
+                        .arg(serverknownvalues::sourceName(source)));
+        EXPECT_EQ(kept, rows) << step << ": "
+                              << serverknownvalues::sourceName(source).toStdString();
+    }
 }

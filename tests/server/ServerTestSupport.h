@@ -25,3 +25,7 @@ Rows fileRows(sqlite3* file, const char* table);
 Rows fileQueryRows(sqlite3* file, const QString& sql);
 Rows serverQueryRows(CServerConnection& server, const QString& sql);
 Rows serverRows(CServerConnection& server, const char* table);
+
+// Expects the server's kept known values of every source to be the groups of the rows as
+// they are now: exact texts, each group's first row. `step` names the check.
+void expectKnownValuesKept(CServerConnection& server, const char* step);
