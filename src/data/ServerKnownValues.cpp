@@ -136,6 +136,18 @@ QString triggerFunction(const QString& table, const std::vector<int>& sources) {
     };
     QString inserted, updated, deleted;
     QStringList names;
+    // Most updates change no name: one look at the rows tells, before any group is read.
+    QStringList renamed{QStringLiteral("o.\"id\" IS NULL"), QStringLiteral("n.\"id\" IS NULL")};
+    for (int source : sources) {
+        const KnownValueColumns columns = KnownValueSources::columnsOf(source);
+        for (const char* column : {columns.first, columns.second})
+            if (column)
+                renamed << QStringLiteral(
+                               "(o.%1 COLLATE \"C\") IS DISTINCT FROM (n.%1 COLLATE "
+                               "\"C\")")
+                               .arg(quoted(QLatin1String(column)));
+    }
+    renamed.removeDuplicates();
     for (int source : sources) {
         names << u'\'' + sourceName(source) + u'\'';
         inserted += sourceBlock(source, {}, QStringLiteral("new_rows"));
@@ -160,12 +172,14 @@ QString triggerFunction(const QString& table, const std::vector<int>& sources) {
                "    END IF;\n"
                "    IF TG_OP = 'INSERT' THEN\n%5"
                "    ELSIF TG_OP = 'DELETE' THEN\n%6"
-               "    ELSE\n%7"
+               "    ELSIF EXISTS (SELECT 1 FROM old_rows o FULL JOIN new_rows n ON o.\"id\" = "
+               "n.\"id\" WHERE %8) THEN\n%7"
                "    END IF;\n"
                "    RETURN NULL;\n"
                "END$$")
         .arg(functionName(table), kTable, names.join(QStringLiteral(", ")),
-             QLatin1String(serverschema::kBulkCopySetting), inserted, deleted, updated);
+             QLatin1String(serverschema::kBulkCopySetting), inserted, deleted, updated,
+             renamed.join(QStringLiteral(" OR ")));
 }
 
 QStringList triggers(const QString& table) {
@@ -201,6 +215,8 @@ QString sourceName(int source) {
 
 QStringList createStatements() {
     QStringList statements{
+        // What a step of an upgrade that runs again finds made already is no news.
+        QStringLiteral("SET LOCAL client_min_messages = warning"),
         QStringLiteral(
             "CREATE TABLE IF NOT EXISTS %1 (source text COLLATE \"C\" NOT NULL, key text COLLATE "
             "\"C\" NOT NULL, value1 text COLLATE \"C\", value2 text COLLATE \"C\", "
@@ -217,8 +233,6 @@ QStringList createStatements() {
         // alone, and nothing a user put in their temporary schema.
         QStringLiteral("SELECT set_config('search_path', quote_ident(current_schema()) || ', "
                        "pg_temp', true)"),
-        // Dropping the triggers that a first creation does not find is no news.
-        QStringLiteral("SET LOCAL client_min_messages = warning"),
     };
     for (const auto& [table, sources] : sourcesByTable())
         statements << triggerFunction(table, sources) << triggers(table);
