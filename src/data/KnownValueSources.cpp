@@ -2,6 +2,10 @@
 
 #include <QVariant>
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <future>
+#include <mutex>
 #include <utility>
 
 #include "data/ChangeNotifier.h"
@@ -79,6 +83,10 @@ QString textOf(const QVariantList& values, int index) {
 // which ignores the letter case of ASCII letters only, or exactly; NULL is a group of its own.
 QString groupKey(const QVariantList& values, bool exact) {
     QString key;
+    qsizetype length = 0;
+    for (const QVariant& value : values)
+        length += 12 + (value.isValid() ? value.toString().size() : 0);
+    key.reserve(length);
     for (const QVariant& value : values) {
         if (!value.isValid()) {
             key += u'N';
@@ -143,9 +151,57 @@ QString groupsSql(int source, bool exact, bool kept) {
 
 }  // namespace
 
-void KnownValueSources::read(CDatabase& db) {
+// How far a read has come, for the fill that runs beside it: each source is left alone by
+// the read once it is counted here.
+class KnownValueSources::ReadProgress {
+public:
+    // Waits until the source (or the group names, at kNamedSources) is read, or the read
+    // has ended without it.
+    void waitFor(int source) const {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_ended || m_read > source; });
+    }
+    void read(int count) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_read = count;
+        }
+        m_changed.notify_all();
+    }
+    void end() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_ended = true;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    int m_read = 0;
+    bool m_ended = false;
+};
+
+bool KnownValueSources::load(CDatabase& db, const KnownValueLists& lists,
+                             const std::stop_token* stop) {
     m_sources = {};
     m_groups.clear();
+    ReadProgress progress;
+    // The rows of the next source arrive while the names of the last are put in the lists.
+    auto filled = std::async(std::launch::async, [&] { return fill(lists, stop, progress); });
+    try {
+        read(db, progress);
+    } catch (...) {
+        // The lists take what was read, as a fill after the read would.
+        progress.end();
+        filled.wait();
+        throw;
+    }
+    return filled.get();
+}
+
+void KnownValueSources::read(CDatabase& db, ReadProgress& progress) {
     const bool kept = db.isServer() && serverknownvalues::readable(db);
     for (std::size_t source = 0; source < kNamedSources; ++source) {
         const SourceDef& def = kSources[source];
@@ -155,63 +211,101 @@ void KnownValueSources::read(CDatabase& db) {
         while (rows.step()) {
             QVariantList values = readValues(rows, 0, count);
             const auto row = static_cast<qint32>(rows.int64(count));
-            QString key = groupKey(values, db.isServer());
-            state.firstRowOfKey.insert(key, row);
-            state.byFirstRow.emplace_hint(state.byFirstRow.end(), row,
-                                          Entry{std::move(key), std::move(values)});
+            state.byFirstRow.emplace_hint(
+                state.byFirstRow.end(), row,
+                Entry{groupKey(values, db.isServer()), std::move(values)});
         }
+        progress.read(int(source) + 1);
+        // The fill reads only the rows; the keys' index is made meanwhile, at its final size.
+        state.firstRowOfKey.reserve(qsizetype(state.byFirstRow.size()));
+        for (const auto& [row, entry] : state.byFirstRow)
+            state.firstRowOfKey.insert(entry.key, row);
     }
     CStatement groups(db, QStringLiteral("SELECT rowid, `Name` FROM `Group`"));
     while (groups.step())
         m_groups.emplace(static_cast<qint32>(groups.int64(0)), groups.text(1));
+    progress.read(kNamedSources + 1);
 }
 
-bool KnownValueSources::fill(const KnownValueLists& lists, const std::stop_token* stop) {
-    StopCheck check(stop);
+namespace {
+
+// The names of one sorted list, in the order of the folded texts' first places.
+void listWinners(const QHash<QString, KnownValueCandidates>& winners, KnownValueList& list,
+                 StopCheck& check) {
+    for (const KnownValueCandidates& candidates : winners) {
+        check();
+        list.append(candidates.first());
+    }
+    list.sort();
+}
+
+}  // namespace
+
+bool KnownValueSources::fill(const KnownValueLists& lists, const std::stop_token* stop,
+                             const ReadProgress& progress) {
     lists.firms.clear();
     lists.persons.clear();
     lists.groups.clear();
     m_firms.clear();
     m_persons.clear();
-    const auto candidate = [](Winners& winners, int source, qint32 row, const QString& text) {
-        winners[text.toCaseFolded()].insert({source, row}, text);
-    };
-    try {
+
+    // The sorted person and firm lists: every name's places, then the first of each.
+    const auto sortedLists = [&] {
+        StopCheck check(stop);
         for (int source = 0; source < kNamedSources; ++source) {
+            const Kind kind = kSources[source].kind;
+            if (kind == Kind::AlarmName)
+                continue;
+            progress.waitFor(source);
+            const auto& entries = m_sources[std::size_t(source)].byFirstRow;
+            Winners& winners = kind == Kind::Firm ? m_firms : m_persons;
+            winners.reserve(winners.size() + qsizetype(entries.size()));
+            for (const auto& [row, entry] : entries) {
+                check();
+                const QString text = kind == Kind::LastAndFirstName
+                                         ? textOf(entry.values, 0) + u' ' + textOf(entry.values, 1)
+                                         : textOf(entry.values, 0);
+                winners[text.toCaseFolded()].insert({source, row}, text);
+            }
+        }
+        listWinners(m_firms, lists.firms, check);
+        listWinners(m_persons, lists.persons, check);
+    };
+    // The lists that keep every name once met, in the order the sources meet them.
+    const auto metLists = [&] {
+        StopCheck check(stop);
+        for (int source = 0; source < kNamedSources; ++source) {
+            const Kind kind = kSources[source].kind;
+            if (kind == Kind::Firm)
+                continue;
+            progress.waitFor(source);
             for (const auto& [row, entry] : m_sources[std::size_t(source)].byFirstRow) {
                 check();
                 const QString first = textOf(entry.values, 0);
-                switch (kSources[source].kind) {
-                    case Kind::LastAndFirstName: {
-                        const QString second = textOf(entry.values, 1);
-                        candidate(m_persons, source, row, first + u' ' + second);
-                        lists.lastNames.add(FirstWord(first));
-                        lists.firstNames.add(LastWord(second));
-                        break;
-                    }
-                    case Kind::Person:
-                        candidate(m_persons, source, row, first);
-                        lists.lastNames.add(FirstWord(first));
-                        lists.firstNames.add(LastWord(first));
-                        break;
-                    case Kind::Firm:
-                        candidate(m_firms, source, row, first);
-                        break;
-                    case Kind::AlarmName:
-                        lists.alarms.add(first);
-                        break;
+                if (kind == Kind::AlarmName) {
+                    lists.alarms.add(first);
+                    continue;
                 }
+                lists.lastNames.add(FirstWord(first));
+                lists.firstNames.add(
+                    LastWord(kind == Kind::LastAndFirstName ? textOf(entry.values, 1) : first));
             }
         }
-        for (const auto& [winners, list] :
-             {std::pair<Winners*, KnownValueList*>{&m_firms, &lists.firms},
-              {&m_persons, &lists.persons}}) {
-            for (const KnownValueCandidates& candidates : std::as_const(*winners)) {
-                check();
-                list->append(candidates.first());
-            }
-            list->sort();
+    };
+
+    try {
+        // The two touch different lists and only read the sources: they run side by side.
+        auto sorted = std::async(std::launch::async, sortedLists);
+        std::exception_ptr metFailure;
+        try {
+            metLists();
+        } catch (...) {
+            metFailure = std::current_exception();
         }
+        sorted.get();
+        if (metFailure)
+            std::rethrow_exception(metFailure);
+        progress.waitFor(kNamedSources);
         for (const auto& [id, name] : m_groups)
             lists.groups.append(name);
         lists.groups.sort();

@@ -58,11 +58,10 @@ private:
 // reading only the changed rows and the names they leave or join.
 class KnownValueSources {
 public:
-    // Reads every source on `db`. The values read before a failure stay (CDbException).
-    void read(CDatabase& db);
-    // Fills the lists from what was read: the firm, person and group lists anew, sorted; the
-    // others take the names they do not hold yet. False when `stop` ended it.
-    bool fill(const KnownValueLists& lists, const std::stop_token* stop = nullptr);
+    // Reads every source on `db` and fills the lists from them: the firm, person and group
+    // lists anew, sorted; the others take the names they do not hold yet. False when `stop`
+    // ended it. On a failure (CDbException) the lists hold what was read before it.
+    bool load(CDatabase& db, const KnownValueLists& lists, const std::stop_token* stop = nullptr);
     // Brings what was read and the lists up to date with the rows the change names
     // (Person, Firm, Contact, Alarm and Group; other tables give no names). Throws
     // CDbException; what was applied before stays.
@@ -99,6 +98,12 @@ private:
     // that give it, so that the one met first is known when another one goes.
     using Winners = QHash<QString, KnownValueCandidates>;
 
+    class ReadProgress;
+    // The lists are filled from each source as soon as it is read, on threads of their own:
+    // read() runs on the thread of `db`, fill() beside it.
+    void read(CDatabase& db, ReadProgress& progress);
+    bool fill(const KnownValueLists& lists, const std::stop_token* stop,
+              const ReadProgress& progress);
     void applyTable(CDatabase& db, const QString& table, const QList<qint32>& ids,
                     const KnownValueLists& lists);
     void entryAdded(int source, qint32 row, const QVariantList& values,

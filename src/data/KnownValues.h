@@ -19,7 +19,9 @@ public:
 
     // Appends the text unless an entry equals it ignoring letter case.
     void add(const QString& text);
-    // Appends the text without looking for an equal entry.
+    // Appends the text without looking for an equal entry. The sorted lists are built this
+    // way and never looked up by add(), so the sets behind add() are made only when it is
+    // first called.
     void append(const QString& text);
     void clear();
     // For the lists kept sorted: puts the text at its place, or takes one entry equal to it
@@ -42,6 +44,8 @@ private:
     // and then need no case folding.
     TextSet m_metTexts;
     TextSet m_foldedItems;
+    // The sets hold every item (false after append()).
+    bool m_indexed = true;
 };
 
 // The six process-wide known-value lists.

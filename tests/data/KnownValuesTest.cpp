@@ -43,6 +43,23 @@ TEST(KnownValueWords, ListAddsOnceIgnoringCaseAndSortsUpperCaseFirst) {
                                          QStringLiteral("beta")}));
 }
 
+TEST(KnownValueWords, AListBuiltByAppendingKnowsItsNamesAndKeepsItsOrder) {
+    const QString wide = QStringLiteral("\uFF21cme");
+    const QString emoji = QStringLiteral("\U0001F600 Fun");
+    KnownValueList list;
+    for (const QString& name : {QStringLiteral("Smith"), wide, emoji, QStringLiteral("smith")})
+        list.append(name);
+    list.sort();
+    // By UTF-16 code units, as QString::compare: a surrogate pair before U+FF21.
+    EXPECT_EQ(list.items(), (QStringList{"Smith", "smith", emoji, wide}));
+    list.removeSorted(QStringLiteral("smith"));
+    list.insertSorted(QStringLiteral("Aaron"));
+    list.add(QStringLiteral("SMITH"));
+    list.add(QStringLiteral("aaron"));
+    list.add(QStringLiteral("Zorn"));
+    EXPECT_EQ(list.items(), (QStringList{"Aaron", "Smith", emoji, wide, "Zorn"}));
+}
+
 TEST_F(KnownValuesTest, GathersNamesFromEveryTable) {
     CPersonRcs persons(&db);
     persons.Open();
@@ -457,8 +474,8 @@ TEST_F(KnownValuesTest, RandomWritesKeepTheListsOfAFullLoad) {
     for (unsigned seed : {7u, 23u}) {
         std::mt19937 random(seed);
         for (const char* table : {"Person", "Firm", "Contact", "Alarm", "Group"})
-            CStatement(db, QStringLiteral("DELETE FROM \"%1\" WHERE rowid > 0")
-                               .arg(QLatin1String(table)))
+            CStatement(
+                db, QStringLiteral("DELETE FROM \"%1\" WHERE rowid > 0").arg(QLatin1String(table)))
                 .execute();
         ASSERT_TRUE(LoadKnownValues());
         for (int step = 0; step < 150 && !HasFailure(); ++step) {

@@ -134,8 +134,8 @@ TEST(KnownValuesOnServer, AColleagueWithRightsOnTheRecordsAloneKeepsAndGetsThem)
     expectKnownValuesKept(check, "written by the colleague");
 
     KnownValueSources sources;
-    sources.read(colleague);
     KnownValueList lists[6];
-    ASSERT_TRUE(sources.fill({lists[0], lists[1], lists[2], lists[3], lists[4], lists[5]}));
+    ASSERT_TRUE(
+        sources.load(colleague, {lists[0], lists[1], lists[2], lists[3], lists[4], lists[5]}));
     EXPECT_EQ(lists[0].items(), (QStringList{"Acme", "Zeta"}));
 }
