@@ -20,19 +20,31 @@ namespace {
 // The value classes in the engine's order.
 enum Tag : char { kNull = 0, kNumber = 1, kText = 2, kBlob = 3 };
 
-constexpr std::int64_t kExactDoubleLimit = std::int64_t(1) << 53;
-
-// Eight bytes whose unsigned order is the order of the numbers.
-void appendNumber(std::string& key, double value) {
+// Ten bytes whose unsigned order is the order of the numbers: the nearest double, then how
+// far an integer lies from it. Integers beyond 2^53 share a double with their neighbours
+// (at most 2^10 away up to 2^63), so the distance keeps them, and an integer and a real of
+// equal double, apart.
+void appendNumber(std::string& key, double value, int distance = 0) {
     if (value == 0)
         value = 0;  // -0 and 0 are equal
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     bits = (bits >> 63) ? ~bits : bits | (std::uint64_t(1) << 63);
-    char bytes[8];
-    for (int i = 0; i < 8; ++i)
-        bytes[i] = static_cast<char>((bits >> (56 - 8 * i)) & 0xFF);
+    const auto biased = static_cast<std::uint16_t>(distance + 0x8000);
+    const char bytes[10] = {
+        static_cast<char>(bits >> 56),  static_cast<char>(bits >> 48),
+        static_cast<char>(bits >> 40),  static_cast<char>(bits >> 32),
+        static_cast<char>(bits >> 24),  static_cast<char>(bits >> 16),
+        static_cast<char>(bits >> 8),   static_cast<char>(bits),
+        static_cast<char>(biased >> 8), static_cast<char>(biased),
+    };
     key.append(bytes, sizeof bytes);
+}
+
+void appendInteger(std::string& key, qint64 value) {
+    const double nearest = double(value);
+    // 2^63 itself (the nearest double of the largest integers) fits in 128 bits.
+    appendNumber(key, nearest, int(__int128(value) - __int128(nearest)));
 }
 
 bool isAscii(QByteArrayView bytes) {
@@ -207,23 +219,19 @@ int compareSortKeys(QByteArrayView a, QByteArrayView b) {
     return int(a.size() > b.size()) - int(a.size() < b.size());
 }
 
-bool appendSortKey(std::string& key, const CStatement& row, int at, bool text) {
+void appendSortKey(std::string& key, const CStatement& row, int at, bool text) {
     switch (row.type(at)) {
         case SQLITE_NULL:
             key += kNull;
-            return true;
-        case SQLITE_INTEGER: {
-            const qint64 value = row.int64(at);
-            if (value > kExactDoubleLimit || value < -kExactDoubleLimit)
-                return false;
+            return;
+        case SQLITE_INTEGER:
             key += kNumber;
-            appendNumber(key, double(value));
-            return true;
-        }
+            appendInteger(key, row.int64(at));
+            return;
         case SQLITE_FLOAT:
             key += kNumber;
             appendNumber(key, row.real(at));
-            return true;
+            return;
         case SQLITE_TEXT: {
             const QByteArrayView bytes = row.bytes(at);
             key += kText;
@@ -231,13 +239,13 @@ bool appendSortKey(std::string& key, const CStatement& row, int at, bool text) {
                 appendNoCaseKey(key, bytes.data(), int(bytes.size()));
             else
                 key.append(bytes.data(), std::size_t(bytes.size()));
-            return true;
+            return;
         }
         default: {
             const QByteArrayView blob = row.bytes(at);
             key += kBlob;
             key.append(blob.data(), std::size_t(blob.size()));
-            return true;
+            return;
         }
     }
 }
@@ -274,17 +282,12 @@ CRowSortKeyReader::Outcome CRowSortKeyReader::read(qint64 rowKey, RowSortKey& ke
         return Outcome::NoSuchRow;
     key.rowKey = rowKey;
     key.columns.assign(m_columns.size(), std::string());
-    Outcome outcome = Outcome::Read;
-    for (std::size_t c = 0; c < m_columns.size(); ++c) {
-        if (!appendSortKey(key.columns[c], *m_select, int(c), m_columns[c].text)) {
-            outcome = Outcome::Unordered;
-            break;
-        }
-    }
+    for (std::size_t c = 0; c < m_columns.size(); ++c)
+        appendSortKey(key.columns[c], *m_select, int(c), m_columns[c].text);
     // The statement lets go of its read at once: the connection holds no snapshot between
     // changes.
     m_select->reset();
-    return outcome;
+    return Outcome::Read;
 }
 
 std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& from,
@@ -343,14 +346,11 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
             const int at = resultColumn[c];
             table.starts.push_back(static_cast<std::uint32_t>(table.bytes.size()));
             if (at < 0) {
-                if (rowKey > kExactDoubleLimit || rowKey < -kExactDoubleLimit)
-                    return std::nullopt;
                 table.bytes += kNumber;
-                appendNumber(table.bytes, double(rowKey));
+                appendInteger(table.bytes, rowKey);
                 continue;
             }
-            if (!appendSortKey(table.bytes, rows, at, columns[c].text))
-                return std::nullopt;
+            appendSortKey(table.bytes, rows, at, columns[c].text);
             if (columns[c].text && rows.type(at) == SQLITE_TEXT)
                 inPlace = inPlace && isAscii(rows.bytes(at));
         }

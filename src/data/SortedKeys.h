@@ -29,18 +29,17 @@ struct SortedKeyColumn {
 // only the others are sorted here, by keys of their case-folded texts, and merged in. A
 // server's rows are all sorted here. Without a text among the columns the engine's order
 // is the whole answer.
-// Nothing when a value cannot be ordered this way (an integer beyond 2^53); the caller
-// then lets the engine sort.
+// Nothing when the keys would pass 4 GB; the caller then lets the engine sort.
 std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& from,
                                                   const QString& where,
                                                   std::span<const SortedKeyColumn> columns);
 
 // Appends the key of the statement's value in column `at`: bytes whose unsigned order
 // (a shorter key before its longer continuations) is the order of the values, nulls first,
-// then numbers, texts (case-folded when `text`) and blobs. False when the value cannot be
-// ordered this way (an integer beyond 2^53). The bulk read and the single-row read below
-// both build their keys here, so that they cannot disagree.
-bool appendSortKey(std::string& key, const CStatement& row, int at, bool text);
+// then numbers (integers and reals compared exactly), texts (case-folded when `text`) and
+// blobs. The bulk read and the single-row read below both build their keys here, so that
+// they cannot disagree.
+void appendSortKey(std::string& key, const CStatement& row, int at, bool text);
 
 // Compares two keys built by appendSortKey: negative, zero or positive.
 int compareSortKeys(QByteArrayView a, QByteArrayView b);
@@ -65,8 +64,8 @@ public:
     CRowSortKeyReader(const CRowSortKeyReader&) = delete;
     CRowSortKeyReader& operator=(const CRowSortKeyReader&) = delete;
 
-    enum class Outcome { Read, NoSuchRow, Unordered };
-    // The row's key in `key`; Unordered when a value cannot be ordered by keys.
+    enum class Outcome { Read, NoSuchRow };
+    // The row's key in `key`.
     Outcome read(qint64 rowKey, RowSortKey& key);
     std::span<const SortedKeyColumn> columns() const { return m_columns; }
 

@@ -233,11 +233,8 @@ bool CMyListView::followChange(const TableChange& change) {
         };
         for (qint32 id : changed) {
             RowSortKey key;
-            const CRowSortKeyReader::Outcome outcome = keys->read(id, key);
-            if (outcome == CRowSortKeyReader::Outcome::NoSuchRow)
+            if (keys->read(id, key) == CRowSortKeyReader::Outcome::NoSuchRow)
                 continue;
-            if (outcome == CRowSortKeyReader::Outcome::Unordered)
-                return false;
             int low = 0;
             int high = m_model->rowCount();
             while (low < high) {
