@@ -32,7 +32,8 @@ std::optional<QString> findPersonFirm(const QString& displayName) {
     const SplitName name = splitPersonName(displayName);
     CPersonRcs persons(lookupConnection());
     persons.m_strFilter = QStringLiteral("[lastname] = '%1'").arg(sqlQuoted(name.last));
-    persons.Open();
+    // Read forward in one statement: the keyset would read the rows one by one.
+    persons.Open(CRecordSet::dbOpenForwardOnly);
     std::optional<QString> firm;
     for (; !persons.IsEOF(); persons.MoveNext()) {
         if (persons.text(QStringLiteral("firstname")) == name.first) {
