@@ -7,6 +7,7 @@
 #include "data/EngineError.h"
 #include "data/ListReads.h"
 #include "data/ServerConnection.h"
+#include "lists/ListConnection.h"
 
 namespace {
 
@@ -43,9 +44,7 @@ private:
 }  // namespace
 
 void CListSource::open(const QString& path, const QString& password) {
-    // On a server the list's connection hears nothing: the shared connection hears the
-    // changes and tells the list.
-    m_db.Open(path, false, CDatabase::isServerAddress(path), connectText(password));
+    m_db = openListConnection(path, password);
 }
 
 template <class Read>
@@ -57,7 +56,7 @@ auto CListSource::reconnecting(Read read) {
         // lists read again): the list's connection is made again too, and the read repeated.
         if (!error.connectionLost())
             throw;
-        m_db.reconnectServer();
+        m_db->reconnectServer();
         return read();
     }
 }
@@ -65,7 +64,7 @@ auto CListSource::reconnecting(Read read) {
 void CListSource::readColumns() {
     m_columns.clear();
     m_timeFlags.clear();
-    m_columns = CListReads(m_db, m_table).readColumns();
+    m_columns = CListReads(*m_db, m_table).readColumns();
     for (const CFieldInfo& column : m_columns)
         m_timeFlags.push_back(isTimeColumn(column.m_strName));
 }
@@ -80,12 +79,12 @@ std::vector<SortTerm> CListSource::parseSort(const QString& sort) const {
 }
 
 std::vector<qint32> CListSource::readIds(std::span<const SortTerm> sort) {
-    return reconnecting([&] { return CListReads(m_db, m_table).readIds(sort, m_columns); });
+    return reconnecting([&] { return CListReads(*m_db, m_table).readIds(sort, m_columns); });
 }
 
 std::unique_ptr<CRowSortKeyReader> CListSource::sortKeyReader(std::span<const SortTerm> sort) {
-    const CListReads reads(m_db, m_table);
-    return std::make_unique<CRowSortKeyReader>(m_db, reads.from(),
+    const CListReads reads(*m_db, m_table);
+    return std::make_unique<CRowSortKeyReader>(*m_db, reads.from(),
                                                reads.sortKeyColumns(sort, m_columns));
 }
 
@@ -98,7 +97,7 @@ QString CListSource::cellText(int column, const QVariant& stored) const {
 
 std::vector<QStringList> CListSource::readRows(std::span<const qint32> ids) {
     const std::vector<std::vector<QVariant>> values =
-        reconnecting([&] { return CListReads(m_db, m_table).readRows(ids, m_columns); });
+        reconnecting([&] { return CListReads(*m_db, m_table).readRows(ids, m_columns); });
     std::vector<QStringList> rows(ids.size());
     const int n = columnCount();
     for (std::size_t i = 0; i < ids.size(); ++i) {
@@ -117,7 +116,7 @@ std::vector<qint32> CListSource::idsWhereMatchIs(int column, const CWildcardPatt
                                                  bool matched) {
     const CListCellMatcher matcher(*this, column, pattern);
     return reconnecting([&] {
-        return CListReads(m_db, m_table)
+        return CListReads(*m_db, m_table)
             .idsWhereMatchIs(m_columns[static_cast<std::size_t>(column)], matcher, matched);
     });
 }

@@ -13,8 +13,8 @@
 #include "lists/CellText.h"
 #include "lists/WildcardPattern.h"
 
-// What a record list reads, through a connection of its own that only reads: the columns of
-// its table after `id`, the ids of the rows in a sort order, and the shown texts of rows
+// What a record list reads, through a connection that only reads (see openListConnection): the
+// columns of its table after `id`, the ids of the rows in a sort order, and the shown texts of rows
 // fetched by id. Every failure throws CDbException.
 class CListSource {
 public:
@@ -24,8 +24,8 @@ public:
 
     // Opens the list's connection on the file with the password.
     void open(const QString& path, const QString& password);
-    bool isOpen() const { return m_db.IsOpen(); }
-    CDatabase& database() { return m_db; }
+    bool isOpen() const { return m_db && m_db->IsOpen(); }
+    CDatabase& database() { return *m_db; }
 
     void setTable(const QString& table) { m_table = table; }
     const QString& table() const { return m_table; }
@@ -65,7 +65,7 @@ private:
     template <class Read>
     auto reconnecting(Read read);
 
-    CDatabase m_db;
+    std::shared_ptr<CDatabase> m_db;
     QString m_table;
     CDisplayTextTable m_displayTexts;
     std::vector<CFieldInfo> m_columns;

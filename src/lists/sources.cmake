@@ -1,6 +1,7 @@
 list(APPEND TARVEX_CORE_SOURCES
     src/lists/CellText.cpp
     src/lists/FieldText.cpp
+    src/lists/ListConnection.cpp
     src/lists/ListModel.cpp
     src/lists/ListPrinter.cpp
     src/lists/ListSource.cpp
