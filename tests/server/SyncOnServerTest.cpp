@@ -1,3 +1,4 @@
+#include <QTest>
 #include <QUrl>
 
 #include "ServerTestSupport.h"
@@ -154,6 +155,13 @@ TEST_P(SyncOnServer, OneClientAtATimeSyncsACollection) {
     EXPECT_TRUE(column(db, QStringLiteral("SELECT href FROM \"SyncItem\"")).isEmpty());
 
     other.Close();
+    // The server lets the turn go when the other session has ended, a moment after its
+    // client closed it.
+    for (int i = 0; i < 100 && !column(db, QStringLiteral("SELECT 1 FROM pg_locks WHERE "
+                                                          "locktype = 'advisory'"))
+                                    .isEmpty();
+         ++i)
+        QTest::qWait(20);
     const std::unique_ptr<CCollectionSync> engine = CCollectionSync::forAddressBook(db, account());
     const SyncSummary synced = run(*engine);
     ASSERT_TRUE(synced.ok()) << synced.text().toStdString();
