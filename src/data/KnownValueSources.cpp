@@ -315,16 +315,19 @@ bool KnownValueSources::fill(const KnownValueLists& lists, const std::stop_token
     return true;
 }
 
+KnownValueCandidates::Items::iterator KnownValueCandidates::placeOf(Place place) {
+    return std::lower_bound(m_items.begin(), m_items.end(), place,
+                            [](const Item& item, Place p) { return item.place < p; });
+}
+
 void KnownValueCandidates::insert(Place place, const QString& text) {
-    const auto at = std::lower_bound(m_items.begin(), m_items.end(), place,
-                                     [](const Item& item, Place p) { return item.place < p; });
+    const auto at = placeOf(place);
     if (at == m_items.end() || at->place != place)
         m_items.insert(at, Item{place, text});
 }
 
 void KnownValueCandidates::erase(Place place) {
-    const auto at = std::lower_bound(m_items.begin(), m_items.end(), place,
-                                     [](const Item& item, Place p) { return item.place < p; });
+    const auto at = placeOf(place);
     if (at != m_items.end() && at->place == place)
         m_items.erase(at);
 }

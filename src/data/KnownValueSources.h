@@ -47,7 +47,10 @@ private:
         Place place;
         QString text;
     };
-    QVarLengthArray<Item, 2> m_items;
+    using Items = QVarLengthArray<Item, 2>;
+    // Where the place is held, or would go.
+    Items::iterator placeOf(Place place);
+    Items m_items;
 };
 
 // Where the known values come from, and what each source gave: for every column value (letter
