@@ -17,6 +17,8 @@ namespace serverknownvalues {
 
 // The statements that create the table and its triggers and fill it from the tables' rows.
 QStringList createStatements();
+// Replaces the index in the order of first rows by one that holds the texts too.
+QStringList loadOrderStatements();
 // Fills the table anew from the tables' rows: after a bulk copy, whose rows the triggers
 // leave alone.
 QStringList rebuildStatements();

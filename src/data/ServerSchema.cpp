@@ -362,6 +362,8 @@ QStringList upgradeFrom(int version) {
         statements << syncStateTables();
     } else if (version == 5) {
         statements << serverknownvalues::createStatements();
+    } else if (version == 6) {
+        statements << serverknownvalues::loadOrderStatements();
     }
     return statements;
 }

@@ -25,7 +25,8 @@ namespace serverschema {
 // 4: LIKE's functions parallel safe.
 // 5: the sync state of address books and calendars.
 // 6: the known values kept ready in "KnownValue" (ServerKnownValues.h).
-inline constexpr int kVersion = 6;
+// 7: the known values' index in load order holds their texts.
+inline constexpr int kVersion = 7;
 // The oldest version the program still works with, for users who may not upgrade it.
 inline constexpr int kOldestWorkingVersion = 2;
 

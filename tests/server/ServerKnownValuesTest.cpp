@@ -139,3 +139,32 @@ TEST(KnownValuesOnServer, AColleagueWithRightsOnTheRecordsAloneKeepsAndGetsThem)
         sources.load(colleague, {lists[0], lists[1], lists[2], lists[3], lists[4], lists[5]}));
     EXPECT_EQ(lists[0].items(), (QStringList{"Acme", "Zeta"}));
 }
+
+// The load reads each source in the order of first rows; once the table is vacuumed, the
+// server answers from the index alone, also in a database made before that index.
+TEST(KnownValuesOnServer, TheLoadReadsASourceFromTheIndexAlone) {
+    CServerConnection server(testServer().createDatabase(), password());
+    serverschema::ensure(server);
+    // As the version before made it.
+    server.exec(QStringLiteral("DROP INDEX \"KnownValue_load_order\""));
+    server.exec(QStringLiteral(
+        "CREATE INDEX \"KnownValue_first_row\" ON \"KnownValue\" (source, first_row)"));
+    server.exec(QStringLiteral("UPDATE tarvex_schema SET version = 6"));
+    serverschema::ensure(server);
+    EXPECT_EQ(serverschema::version(server), serverschema::kVersion);
+    server.exec(QStringLiteral(
+        "INSERT INTO \"Person\" (lastname, firstname) SELECT 'Name' || n, 'First' || n FROM "
+        "generate_series(1, 500) AS n"));
+    server.exec(QStringLiteral("VACUUM (ANALYZE) \"KnownValue\""));
+    EXPECT_EQ(serverQueryRows(server, QStringLiteral("SELECT indexname FROM pg_indexes WHERE "
+                                                     "tablename = 'KnownValue' ORDER BY 1")),
+              (Rows{{"KnownValue_load_order"}, {"KnownValue_pkey"}}));
+    server.exec(QStringLiteral("SET enable_seqscan = off"));
+    server.exec(QStringLiteral("SET enable_bitmapscan = off"));
+    const Rows plan = serverQueryRows(
+        server, QStringLiteral("EXPLAIN SELECT value1, value2, first_row FROM \"KnownValue\" "
+                               "WHERE source = 'Person.lastname.firstname' ORDER BY first_row"));
+    ASSERT_FALSE(plan.empty());
+    EXPECT_TRUE(plan.front().front().startsWith(u"Index Only Scan using \"KnownValue_load_order\""))
+        << plan.front().front().toStdString();
+}
