@@ -227,20 +227,6 @@ void KnownValueSources::read(CDatabase& db, ReadProgress& progress) {
     progress.read(kNamedSources + 1);
 }
 
-namespace {
-
-// The names of one sorted list, in the order of the folded texts' first places.
-void listWinners(const QHash<QString, KnownValueCandidates>& winners, KnownValueList& list,
-                 StopCheck& check) {
-    for (const KnownValueCandidates& candidates : winners) {
-        check();
-        list.append(candidates.first());
-    }
-    list.sort();
-}
-
-}  // namespace
-
 bool KnownValueSources::fill(const KnownValueLists& lists, const std::stop_token* stop,
                              const ReadProgress& progress) {
     lists.firms.clear();
@@ -249,7 +235,9 @@ bool KnownValueSources::fill(const KnownValueLists& lists, const std::stop_token
     m_firms.clear();
     m_persons.clear();
 
-    // The sorted person and firm lists: every name's places, then the first of each.
+    // The sorted person and firm lists: every name's places, and the first of each in the
+    // list. The sources are read in the order of their places and each source's rows by
+    // row, so the first place met of a name is its first place.
     const auto sortedLists = [&] {
         StopCheck check(stop);
         for (int source = 0; source < kNamedSources; ++source) {
@@ -260,16 +248,19 @@ bool KnownValueSources::fill(const KnownValueLists& lists, const std::stop_token
             const auto& entries = m_sources[std::size_t(source)].byFirstRow;
             Winners& winners = kind == Kind::Firm ? m_firms : m_persons;
             winners.reserve(winners.size() + qsizetype(entries.size()));
+            QStringList newNames;
             for (const auto& [row, entry] : entries) {
                 check();
                 const QString text = kind == Kind::LastAndFirstName
                                          ? textOf(entry.values, 0) + u' ' + textOf(entry.values, 1)
                                          : textOf(entry.values, 0);
-                winners[text.toCaseFolded()].insert({source, row}, text);
+                KnownValueCandidates& candidates = winners[text.toCaseFolded()];
+                if (candidates.empty())
+                    newNames.append(text);
+                candidates.insert({source, row}, text);
             }
+            (kind == Kind::Firm ? lists.firms : lists.persons).mergeSorted(std::move(newNames));
         }
-        listWinners(m_firms, lists.firms, check);
-        listWinners(m_persons, lists.persons, check);
     };
     // The lists that keep every name once met, in the order the sources meet them.
     const auto metLists = [&] {

@@ -81,6 +81,14 @@ void KnownValueList::sort() {
     std::sort(m_items.begin(), m_items.end(), sortsBefore);
 }
 
+void KnownValueList::mergeSorted(QStringList texts) {
+    std::sort(texts.begin(), texts.end(), sortsBefore);
+    const qsizetype sorted = m_items.size();
+    for (QString& text : texts)
+        append(std::move(text));
+    std::inplace_merge(m_items.begin(), m_items.begin() + sorted, m_items.end(), sortsBefore);
+}
+
 KnownValueList& FirmNameList() {
     static KnownValueList list;
     return list;

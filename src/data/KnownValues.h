@@ -30,6 +30,9 @@ public:
     void removeSorted(const QString& text);
     // Sorts ascending, letter case significant (upper-case letters first).
     void sort();
+    // Sorts the texts and merges them into the list, which is sorted: a list built from
+    // several sources is sorted one source at a time, while the next source is read.
+    void mergeSorted(QStringList texts);
 
     // The hash of the sets of texts. It is not noexcept, so that the standard library keeps
     // each hash beside its text and a look-up compares texts only when the hashes match.

@@ -52,6 +52,12 @@ TEST(KnownValueWords, AListBuiltByAppendingKnowsItsNamesAndKeepsItsOrder) {
     list.sort();
     // By UTF-16 code units, as QString::compare: a surrogate pair before U+FF21.
     EXPECT_EQ(list.items(), (QStringList{"Smith", "smith", emoji, wide}));
+    // Built in sorted runs, one per source, it is the same list.
+    KnownValueList runs;
+    runs.mergeSorted({wide, QStringLiteral("smith")});
+    runs.mergeSorted({emoji, QStringLiteral("Smith")});
+    runs.mergeSorted({});
+    EXPECT_EQ(runs.items(), list.items());
     list.removeSorted(QStringLiteral("smith"));
     list.insertSorted(QStringLiteral("Aaron"));
     list.add(QStringLiteral("SMITH"));
