@@ -2,6 +2,7 @@
 
 #include <QVariant>
 #include <algorithm>
+#include <charconv>
 #include <condition_variable>
 #include <exception>
 #include <future>
@@ -70,6 +71,7 @@ QStringList groupedColumns(const SourceDef& source, bool exact) {
 // A column value as stored: an invalid variant for NULL, the text otherwise.
 QVariantList readValues(const CStatement& row, int from, int count) {
     QVariantList values;
+    values.reserve(count);
     for (int column = from; column < from + count; ++column)
         values << (row.isNull(column) ? QVariant() : QVariant(row.text(column)));
     return values;
@@ -93,7 +95,10 @@ QString groupKey(const QVariantList& values, bool exact) {
             continue;
         }
         const QString text = value.toString();
-        key += QString::number(text.size()) + u':';
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, text.size()).ptr;
+        key += QLatin1StringView(digits, end - digits);
+        key += u':';
         if (exact) {
             key += text;
             continue;
