@@ -15,6 +15,7 @@
 #include "data/ServerKnownValues.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
+#include "platform/CaseFold.h"
 
 namespace {
 
@@ -259,7 +260,7 @@ bool KnownValueSources::fill(const KnownValueLists& lists, const std::stop_token
                 const QString text = kind == Kind::LastAndFirstName
                                          ? textOf(entry.values, 0) + u' ' + textOf(entry.values, 1)
                                          : textOf(entry.values, 0);
-                KnownValueCandidates& candidates = winners[text.toCaseFolded()];
+                KnownValueCandidates& candidates = winners[caseFolded(text)];
                 if (candidates.empty())
                     newNames.append(text);
                 candidates.insert({source, row}, text);
@@ -332,7 +333,7 @@ namespace {
 
 void addCandidate(QHash<QString, KnownValueCandidates>& winners, KnownValueList& list, int source,
                   qint32 row, const QString& text) {
-    auto& candidates = winners[text.toCaseFolded()];
+    auto& candidates = winners[caseFolded(text)];
     const QString before = candidates.empty() ? QString() : candidates.first();
     const bool wasListed = !candidates.empty();
     candidates.insert({source, row}, text);
@@ -346,7 +347,7 @@ void addCandidate(QHash<QString, KnownValueCandidates>& winners, KnownValueList&
 
 void removeCandidate(QHash<QString, KnownValueCandidates>& winners, KnownValueList& list,
                      int source, qint32 row, const QString& text) {
-    const auto found = winners.find(text.toCaseFolded());
+    const auto found = winners.find(caseFolded(text));
     if (found == winners.end())
         return;
     auto& candidates = *found;

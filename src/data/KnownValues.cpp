@@ -11,6 +11,7 @@
 #include "data/ErrorReport.h"
 #include "data/KnownValueSources.h"
 #include "data/Statement.h"
+#include "platform/CaseFold.h"
 
 void KnownValueList::add(const QString& text) {
     if (!m_indexed) {
@@ -19,13 +20,13 @@ void KnownValueList::add(const QString& text) {
         m_foldedItems.reserve(std::size_t(m_items.size()));
         for (const QString& item : std::as_const(m_items)) {
             m_metTexts.insert(item);
-            m_foldedItems.insert(item.toCaseFolded());
+            m_foldedItems.insert(caseFolded(item));
         }
         m_indexed = true;
     }
     if (!m_metTexts.insert(text).second)
         return;
-    if (m_foldedItems.insert(text.toCaseFolded()).second)
+    if (m_foldedItems.insert(caseFolded(text)).second)
         m_items.append(text);
 }
 
@@ -61,7 +62,7 @@ void KnownValueList::insertSorted(const QString& text) {
     m_items.insert(std::upper_bound(m_items.begin(), m_items.end(), text, sortsBefore), text);
     if (m_indexed) {
         m_metTexts.insert(text);
-        m_foldedItems.insert(text.toCaseFolded());
+        m_foldedItems.insert(caseFolded(text));
     }
 }
 
@@ -74,7 +75,7 @@ void KnownValueList::removeSorted(const QString& text) {
         return;
     // The texts met that fold to it would no longer be found in the list.
     m_metTexts.clear();
-    m_foldedItems.erase(text.toCaseFolded());
+    m_foldedItems.erase(caseFolded(text));
 }
 
 void KnownValueList::sort() {

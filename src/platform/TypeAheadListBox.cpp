@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/CaseFold.h"
 #include "platform/Prompter.h"
 
 namespace {
@@ -16,7 +17,7 @@ QStringList sortedIgnoringCase(const QStringList& items) {
     std::vector<std::pair<QString, qsizetype>> keys;
     keys.reserve(items.size());
     for (qsizetype i = 0; i < items.size(); ++i)
-        keys.emplace_back(items[i].toCaseFolded(), i);
+        keys.emplace_back(caseFolded(items[i]), i);
     std::sort(keys.begin(), keys.end(), [&items](const auto& a, const auto& b) {
         if (a.first != b.first)
             return a.first < b.first;

@@ -1,4 +1,5 @@
 list(APPEND TARVEX_CORE_SOURCES
+    src/platform/CaseFold.cpp
     src/platform/DeferredMoves.cpp
     src/platform/Document.cpp
     src/platform/Prompter.cpp
