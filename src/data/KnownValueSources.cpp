@@ -82,32 +82,17 @@ QString textOf(const QVariantList& values, int index) {
     return values.at(index).toString();
 }
 
-// The name group of the values as the engine forms it (see groupedColumns): with NOCASE,
-// which ignores the letter case of ASCII letters only, or exactly; NULL is a group of its own.
-QString groupKey(const QVariantList& values, bool exact) {
-    QString key;
-    qsizetype length = 0;
-    for (const QVariant& value : values)
-        length += 12 + (value.isValid() ? value.toString().size() : 0);
-    key.reserve(length);
-    for (const QVariant& value : values) {
-        if (!value.isValid()) {
-            key += u'N';
-            continue;
-        }
-        const QString text = value.toString();
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, text.size()).ptr;
-        key += QLatin1StringView(digits, end - digits);
-        key += u':';
-        if (exact) {
-            key += text;
-            continue;
-        }
-        for (QChar c : text)
-            key += (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
-    }
-    return key;
+// The text with ASCII letters in lower case, as NOCASE compares it; shared when it has no
+// upper-case ASCII letter.
+QString asciiLowered(const QString& text) {
+    const auto upper = [](QChar c) { return c >= u'A' && c <= u'Z'; };
+    if (std::none_of(text.cbegin(), text.cend(), upper))
+        return text;
+    QString lowered = text;
+    for (QChar& c : lowered)
+        if (upper(c))
+            c = QChar(c.unicode() + 32);
+    return lowered;
 }
 
 // Thrown out of a background fill when it is asked to stop.
@@ -129,6 +114,37 @@ private:
 };
 
 }  // namespace
+
+// The name group of the values as the engine forms it (see groupedColumns): with NOCASE,
+// which ignores the letter case of ASCII letters only, or exactly; NULL is a group of its own.
+KnownValueSources::GroupKey KnownValueSources::groupKey(const QVariantList& values, bool exact) {
+    // One column's text is its own key, shared: most rows' keys cost no copy.
+    if (values.size() == 1) {
+        if (!values.front().isValid())
+            return {QString(), true};
+        const QString text = values.front().toString();
+        return {exact ? text : asciiLowered(text), false};
+    }
+    // Several texts, each after its length, and "N" for NULL.
+    QString key;
+    qsizetype length = 0;
+    for (const QVariant& value : values)
+        length += 12 + (value.isValid() ? value.toString().size() : 0);
+    key.reserve(length);
+    for (const QVariant& value : values) {
+        if (!value.isValid()) {
+            key += u'N';
+            continue;
+        }
+        const QString text = value.toString();
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, text.size()).ptr;
+        key += QLatin1StringView(digits, end - digits);
+        key += u':';
+        key += exact ? text : asciiLowered(text);
+    }
+    return {key, false};
+}
 
 KnownValueColumns KnownValueSources::columnsOf(int source) {
     const SourceDef& def = kSources[source];
@@ -436,7 +452,7 @@ void KnownValueSources::applyTable(CDatabase& db, const QString& tableName,
         const int count = int(names.size());
 
         // The groups a changed row may leave (it was their first row) or join (its values now).
-        QHash<QString, QVariantList> affected;
+        QHash<GroupKey, QVariantList> affected;
         CStatement row(db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
                                .arg(names.join(QStringLiteral(", ")), table(def)));
         for (qint32 id : ids) {
@@ -466,7 +482,7 @@ void KnownValueSources::applyTable(CDatabase& db, const QString& tableName,
                                  .arg(names.join(QStringLiteral(", ")), table(def),
                                       conditions.join(QStringLiteral(" AND "))));
         struct Found {
-            QString key;
+            GroupKey key;
             bool exists = false;
             qint32 row = 0;
             QVariantList values;

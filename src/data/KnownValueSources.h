@@ -88,14 +88,25 @@ public:
     static KnownValueColumns columnsOf(int source);
 
 private:
+    // What tells one name group of a source from the others: the text of its column (the
+    // texts with their lengths, for a source of two columns), or NULL.
+    struct GroupKey {
+        QString text;
+        bool null = false;
+        bool operator==(const GroupKey&) const = default;
+        friend size_t qHash(const GroupKey& key, size_t seed = 0) {
+            return qHashMulti(seed, key.text, key.null);
+        }
+    };
+    static GroupKey groupKey(const QVariantList& values, bool exact);
     // The first row's column values of one name group (an invalid variant for NULL).
     struct Entry {
-        QString key;
+        GroupKey key;
         QVariantList values;
     };
     struct SourceState {
         std::map<qint32, Entry> byFirstRow;
-        QHash<QString, qint32> firstRowOfKey;
+        QHash<GroupKey, qint32> firstRowOfKey;
     };
     // Every name met for one sorted list, per case-folded text: the sources and first rows
     // that give it, so that the one met first is known when another one goes.
