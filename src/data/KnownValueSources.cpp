@@ -70,15 +70,14 @@ QStringList groupedColumns(const SourceDef& source, bool exact) {
 }
 
 // A column value as stored: an invalid variant for NULL, the text otherwise.
-QVariantList readValues(const CStatement& row, int from, int count) {
-    QVariantList values;
-    values.reserve(count);
+KnownValueSources::RowValues readValues(const CStatement& row, int from, int count) {
+    KnownValueSources::RowValues values;
     for (int column = from; column < from + count; ++column)
         values << (row.isNull(column) ? QVariant() : QVariant(row.text(column)));
     return values;
 }
 
-QString textOf(const QVariantList& values, int index) {
+QString textOf(const KnownValueSources::RowValues& values, int index) {
     return values.at(index).toString();
 }
 
@@ -117,7 +116,7 @@ private:
 
 // The name group of the values as the engine forms it (see groupedColumns): with NOCASE,
 // which ignores the letter case of ASCII letters only, or exactly; NULL is a group of its own.
-KnownValueSources::GroupKey KnownValueSources::groupKey(const QVariantList& values, bool exact) {
+KnownValueSources::GroupKey KnownValueSources::groupKey(const RowValues& values, bool exact) {
     // One column's text is its own key, shared: most rows' keys cost no copy.
     if (values.size() == 1) {
         if (!values.front().isValid())
@@ -231,7 +230,7 @@ void KnownValueSources::read(CDatabase& db, ReadProgress& progress) {
         CStatement rows(db, groupsSql(int(source), db.isServer(), kept));
         SourceState& state = m_sources[source];
         while (rows.step()) {
-            QVariantList values = readValues(rows, 0, count);
+            RowValues values = readValues(rows, 0, count);
             const auto row = static_cast<qint32>(rows.int64(count));
             state.byFirstRow.emplace_hint(
                 state.byFirstRow.end(), row,
@@ -380,7 +379,7 @@ void removeCandidate(QHash<QString, KnownValueCandidates>& winners, KnownValueLi
 
 }  // namespace
 
-void KnownValueSources::entryAdded(int source, qint32 row, const QVariantList& values,
+void KnownValueSources::entryAdded(int source, qint32 row, const RowValues& values,
                                    const KnownValueLists& lists) {
     const QString first = textOf(values, 0);
     switch (kSources[source].kind) {
@@ -405,7 +404,7 @@ void KnownValueSources::entryAdded(int source, qint32 row, const QVariantList& v
     }
 }
 
-void KnownValueSources::entryRemoved(int source, qint32 row, const QVariantList& values,
+void KnownValueSources::entryRemoved(int source, qint32 row, const RowValues& values,
                                      const KnownValueLists& lists) {
     // The last-name, first-name and alarm-name lists keep every name once met.
     const QString first = textOf(values, 0);
@@ -452,7 +451,7 @@ void KnownValueSources::applyTable(CDatabase& db, const QString& tableName,
         const int count = int(names.size());
 
         // The groups a changed row may leave (it was their first row) or join (its values now).
-        QHash<GroupKey, QVariantList> affected;
+        QHash<GroupKey, RowValues> affected;
         CStatement row(db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
                                .arg(names.join(QStringLiteral(", ")), table(def)));
         for (qint32 id : ids) {
@@ -462,7 +461,7 @@ void KnownValueSources::applyTable(CDatabase& db, const QString& tableName,
             row.reset();
             row.bind(1, id);
             if (row.step()) {
-                QVariantList values = readValues(row, 0, count);
+                RowValues values = readValues(row, 0, count);
                 affected.insert(groupKey(values, db.isServer()), std::move(values));
             }
         }
@@ -485,7 +484,7 @@ void KnownValueSources::applyTable(CDatabase& db, const QString& tableName,
             GroupKey key;
             bool exists = false;
             qint32 row = 0;
-            QVariantList values;
+            RowValues values;
         };
         std::vector<Found> found;
         for (auto group = affected.cbegin(); group != affected.cend(); ++group) {

@@ -86,6 +86,8 @@ public:
     };
     // The table and columns of one of the named sources.
     static KnownValueColumns columnsOf(int source);
+    // The values of a source's one or two columns in one row (an invalid variant for NULL).
+    using RowValues = QVarLengthArray<QVariant, 2>;
 
 private:
     // What tells one name group of a source from the others: the text of its column (the
@@ -98,11 +100,11 @@ private:
             return qHashMulti(seed, key.text, key.null);
         }
     };
-    static GroupKey groupKey(const QVariantList& values, bool exact);
+    static GroupKey groupKey(const RowValues& values, bool exact);
     // The first row's column values of one name group (an invalid variant for NULL).
     struct Entry {
         GroupKey key;
-        QVariantList values;
+        RowValues values;
     };
     struct SourceState {
         std::map<qint32, Entry> byFirstRow;
@@ -120,9 +122,8 @@ private:
               const ReadProgress& progress);
     void applyTable(CDatabase& db, const QString& table, const QList<qint32>& ids,
                     const KnownValueLists& lists);
-    void entryAdded(int source, qint32 row, const QVariantList& values,
-                    const KnownValueLists& lists);
-    void entryRemoved(int source, qint32 row, const QVariantList& values,
+    void entryAdded(int source, qint32 row, const RowValues& values, const KnownValueLists& lists);
+    void entryRemoved(int source, qint32 row, const RowValues& values,
                       const KnownValueLists& lists);
 
     std::array<SourceState, kNamedSources> m_sources;
