@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "data/ChangeNotifier.h"
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "data/EngineError.h"
@@ -614,28 +615,21 @@ int compareStored(const QVariant& a, const QVariant& b, bool text) {
 
 }  // namespace
 
-bool CRecordSet::PlaceLastAdded() {
-    requireKeyset();
-    if (!m_lastModified || m_keys.empty() || m_keys.back() != *m_lastModified ||
-        !m_strFilter.trimmed().isEmpty())
-        return false;
-    const std::optional<std::vector<SortTerm>> terms = sortTerms(m_strSort, m_source->columns());
-    const qint64 added = m_keys.back();
-    if (!terms || !fetch(added))
-        return false;
-    const std::vector<QVariant> addedRow = m_row;
-    // The first place whose record sorts after the added one (equal ones stay before it,
-    // as the engine gives equal records in the order they were added).
+std::optional<qsizetype> CRecordSet::placeAmong(std::span<const qint64> keys,
+                                                const std::vector<SortTerm>& terms,
+                                                const std::vector<QVariant>& row) {
+    // The first place whose record sorts after the row (equal ones stay before it, as the
+    // engine gives equal records in the order they were added).
     qsizetype low = 0;
-    qsizetype high = static_cast<qsizetype>(m_keys.size()) - 1;
+    qsizetype high = static_cast<qsizetype>(keys.size());
     while (low < high) {
         const qsizetype middle = (low + high) / 2;
-        if (!fetch(m_keys[std::size_t(middle)]))
-            return false;  // deleted meanwhile: the keys are stale
+        if (!fetch(keys[std::size_t(middle)]))
+            return std::nullopt;  // deleted meanwhile: the keys are stale
         int order = 0;
-        for (const SortTerm& term : *terms) {
-            order = compareStored(m_row[std::size_t(term.column)],
-                                  addedRow[std::size_t(term.column)], term.text);
+        for (const SortTerm& term : terms) {
+            order = compareStored(m_row[std::size_t(term.column)], row[std::size_t(term.column)],
+                                  term.text);
             if (term.descending)
                 order = -order;
             if (order != 0)
@@ -646,13 +640,77 @@ bool CRecordSet::PlaceLastAdded() {
         else
             low = middle + 1;
     }
+    return low;
+}
+
+std::optional<std::vector<SortTerm>> CRecordSet::followableOrder() const {
+    if (!m_strFilter.trimmed().isEmpty())
+        return std::nullopt;
+    return sortTerms(m_strSort, m_source->columns());
+}
+
+bool CRecordSet::PlaceLastAdded() {
+    requireKeyset();
+    if (!m_lastModified || m_keys.empty() || m_keys.back() != *m_lastModified)
+        return false;
+    const std::optional<std::vector<SortTerm>> terms = followableOrder();
+    if (!terms)
+        return false;
+    // The rows read on the way pass through the current record's row.
+    const std::vector<QVariant> current = m_row;
+    const qint64 added = m_keys.back();
+    std::optional<qsizetype> place;
+    std::vector<QVariant> addedRow;
+    if (fetch(added)) {
+        addedRow = m_row;
+        place = placeAmong(std::span(m_keys).first(m_keys.size() - 1), *terms, addedRow);
+    }
+    if (!place) {
+        m_row = current;
+        return false;
+    }
     endEdit();
     m_keys.pop_back();
-    m_keys.insert(m_keys.begin() + low, added);
+    m_keys.insert(m_keys.begin() + *place, added);
     m_row = addedRow;
-    m_index = low;
+    m_index = *place;
     m_position = Position::OnRecord;
     m_valuesFromRow = true;
+    return true;
+}
+
+bool CRecordSet::FollowChange(const TableChange& change) {
+    requireKeyset();
+    const std::optional<std::vector<SortTerm>> terms = followableOrder();
+    if (!terms)
+        return false;
+    std::unordered_set<qint64> changed;
+    for (const std::vector<qint32>* ids : {&change.inserted, &change.updated, &change.deleted})
+        changed.insert(ids->begin(), ids->end());
+    std::vector<qint64> keys = m_keys;
+    std::erase_if(keys, [&](qint64 key) { return changed.contains(key); });
+    // The rows written, by id: equal records end in the order they were added.
+    std::vector<qint64> written(change.inserted.begin(), change.inserted.end());
+    written.insert(written.end(), change.updated.begin(), change.updated.end());
+    std::sort(written.begin(), written.end());
+    written.erase(std::unique(written.begin(), written.end()), written.end());
+    // The rows read on the way pass through the current record's row.
+    const std::vector<QVariant> current = m_row;
+    for (const qint64 key : written) {
+        // Deleted again since: nothing to place.
+        if (!fetch(key))
+            continue;
+        const std::vector<QVariant> row = m_row;
+        const std::optional<qsizetype> place = placeAmong(keys, *terms, row);
+        if (!place) {
+            m_row = current;
+            return false;
+        }
+        keys.insert(keys.begin() + *place, key);
+    }
+    m_keys = std::move(keys);
+    // As after Requery: on the first record.
+    moveTo(0, 1);
     return true;
 }
 

@@ -6,12 +6,15 @@
 #include <QVariant>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "data/DbException.h"
 #include "data/FieldTypes.h"
+#include "data/SortTerms.h"
 
 class CDatabase;
+struct TableChange;
 class CRecordSource;
 class CStatement;
 
@@ -91,6 +94,12 @@ public:
     // keys, reading a few rows). False, with nothing changed, where that cannot be done
     // exactly (a filter, a sort that is not a list of columns): then Requery.
     bool PlaceLastAdded();
+    // Takes in rows that another writer inserted, changed or deleted without reading every
+    // key again: the deleted ones leave the keys, the others go to their place in the sort
+    // order (a binary search each, reading a few rows). Moves to the first record, as
+    // Requery. False, with nothing changed, where that cannot be done exactly (a filter, a
+    // sort that is not a list of columns, a row gone without a word of it): then Requery.
+    bool FollowChange(const TableChange& change);
     int GetRecordCount() const;
     // The current record's position from 0; -1 when there is no current record.
     int GetAbsolutePosition() const;
@@ -143,6 +152,15 @@ private:
     QVariant rowVersion() const;
     void insertRecord();
     void updateRecord();
+    // The sort order a change can be followed in: none with a filter or a sort that is not
+    // a list of columns.
+    std::optional<std::vector<SortTerm>> followableOrder() const;
+    // Where a record with the column values `row` goes among `keys`, which are in the sort
+    // order of `terms`: after the records that sort before or equal to it. None when a key
+    // names a row that is gone. Reads the rows it compares with into m_row.
+    std::optional<qsizetype> placeAmong(std::span<const qint64> keys,
+                                        const std::vector<SortTerm>& terms,
+                                        const std::vector<QVariant>& row);
 
     CDatabase* m_db;
     std::unique_ptr<CDatabase> m_ownDb;

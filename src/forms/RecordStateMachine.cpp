@@ -11,6 +11,10 @@
 
 namespace {
 
+// Each row written elsewhere is placed by a binary search over the keys, a round trip per
+// step on a server: beyond so many rows, reading every key again costs less.
+constexpr std::size_t kMostFollowedRows = 20;
+
 // Marks the machine's own write while it runs, also when it throws.
 class WritingScope {
 public:
@@ -237,7 +241,10 @@ bool CRecordStateMachine::ApplyChange(const DataChange& change) {
             target = current;
         }
     }
-    rs.Requery();
+    // A few rows written elsewhere are placed in the keys; reading every key again would
+    // hold the window for as long as the table is large.
+    if (!rows || rows->size() > kMostFollowedRows || !rs.FollowChange(*rows))
+        rs.Requery();
     if (target)
         rs.FindFirst(idIs(*target));
     if (rs.IsBOF() && rs.IsEOF())

@@ -2,6 +2,7 @@
 
 #include "DataTestSupport.h"
 #include "data/AlarmRcs.h"
+#include "data/ChangeNotifier.h"
 #include "data/ContactRcs.h"
 #include "data/FirmFirmQRcs.h"
 #include "data/FirmPersonQRcs.h"
@@ -24,6 +25,30 @@ protected:
         for (const char* name : names) {
             const QStringList parts = QString::fromUtf8(name).split(u' ');
             add(persons, {{"lastname", parts[0]}, {"firstname", parts.value(1)}});
+        }
+    }
+    // The set's records are in the order a new query of the same sort gives. Equal records
+    // may stand in either order in the engine's answer: where the keys differ, the sort
+    // texts must be equal.
+    void expectTheOrderOfAQuery(CPersonRcs& persons) {
+        QList<qint64> placed;
+        for (persons.MoveFirst(); !persons.IsEOF(); persons.MoveNext())
+            placed << persons.GetBookmark();
+        CPersonRcs fresh(&db);
+        fresh.m_strSort = persons.m_strSort;
+        fresh.Open();
+        QList<qint64> queried;
+        for (; !fresh.IsEOF(); fresh.MoveNext())
+            queried << fresh.GetBookmark();
+        ASSERT_EQ(placed.size(), queried.size()) << persons.m_strSort.toStdString();
+        for (qsizetype i = 0; i < placed.size(); ++i) {
+            if (placed[i] == queried[i])
+                continue;
+            persons.SetBookmark(placed[i]);
+            fresh.SetBookmark(queried[i]);
+            EXPECT_EQ(persons.text("lastname").toLower() + persons.text("firstname").toLower(),
+                      fresh.text("lastname").toLower() + fresh.text("firstname").toLower())
+                << persons.m_strSort.toStdString() << " at " << i;
         }
     }
     static QStringList order(CRecordSet& records, const char* column = "lastname") {
@@ -346,28 +371,7 @@ TEST_F(RecordSetTest, AnAddedRecordIsPlacedWhereTheQueryWouldPutIt) {
             const qint64 added = persons.GetLastModifiedBookmark();
             ASSERT_TRUE(persons.PlaceLastAdded()) << sort;
             EXPECT_EQ(persons.GetBookmark(), added);
-
-            QList<qint64> placed;
-            for (persons.MoveFirst(); !persons.IsEOF(); persons.MoveNext())
-                placed << persons.GetBookmark();
-            CPersonRcs fresh(&db);
-            fresh.m_strSort = persons.m_strSort;
-            fresh.Open();
-            QList<qint64> queried;
-            for (; !fresh.IsEOF(); fresh.MoveNext())
-                queried << fresh.GetBookmark();
-            // Equal records may stand in either order in the engine's answer; compare the
-            // sort texts where the keys differ.
-            ASSERT_EQ(placed.size(), queried.size());
-            for (qsizetype i = 0; i < placed.size(); ++i) {
-                if (placed[i] == queried[i])
-                    continue;
-                persons.SetBookmark(placed[i]);
-                fresh.SetBookmark(queried[i]);
-                EXPECT_EQ(persons.text("lastname").toLower() + persons.text("firstname").toLower(),
-                          fresh.text("lastname").toLower() + fresh.text("firstname").toLower())
-                    << sort << " at " << i;
-            }
+            expectTheOrderOfAQuery(persons);
             persons.SetBookmark(added);
         }
     }
@@ -378,4 +382,63 @@ TEST_F(RecordSetTest, AnAddedRecordIsPlacedWhereTheQueryWouldPutIt) {
     filtered.Open();
     add(filtered, {{"lastname", QStringLiteral("Other")}});
     EXPECT_FALSE(filtered.PlaceLastAdded());
+}
+
+// Rows that another writer inserted, renamed and deleted are taken into the keys as a new
+// query would give them, without reading every key again.
+TEST_F(RecordSetTest, RowsWrittenElsewhereArePlacedWhereTheQueryWouldPutThem) {
+    addPersons({"müller b", "Adams z", "MÜLLER a", "Zorn", "ölberg x", "adams a", "Brandt"});
+    for (const char* sort : {"lastname, firstname", "[lastname] desc, firstname asc", "id"}) {
+        CPersonRcs persons(&db);
+        persons.m_strSort = QLatin1String(sort);
+        persons.Open();
+        persons.MoveLast();
+
+        CPersonRcs other(&db);
+        other.Open();
+        TableChange change{QStringLiteral("Person"), {}, {}, {}};
+        for (const char* name : {"Müller a", "aaa", "ÖLBERG", "zzz y", ""}) {
+            add(other, {{"lastname", QString::fromUtf8(name).section(u' ', 0, 0)},
+                        {"firstname", QString::fromUtf8(name).section(u' ', 1)}});
+            change.inserted.push_back(qint32(other.GetLastModifiedBookmark()));
+        }
+        other.MoveFirst();
+        other.Edit();
+        other.setValue(QStringLiteral("lastname"), QStringLiteral("Zz renamed"));
+        other.Update();
+        change.updated.push_back(qint32(other.GetLastModifiedBookmark()));
+        other.MoveNext();
+        change.deleted.push_back(qint32(other.GetBookmark()));
+        other.Delete();
+        // Inserted and deleted again before the change arrived.
+        change.inserted.push_back(change.deleted.back());
+
+        ASSERT_TRUE(persons.FollowChange(change)) << sort;
+        EXPECT_EQ(persons.GetAbsolutePosition(), 0);
+        EXPECT_EQ(persons.GetRecordCount(), other.GetRecordCount());
+        expectTheOrderOfAQuery(persons);
+    }
+    // A row gone without a word of it: the keys are stale, and the set stays as it was.
+    CPersonRcs stale(&db);
+    stale.m_strSort = QStringLiteral("id");
+    stale.Open();
+    stale.MoveLast();
+    const QString shown = stale.text(QStringLiteral("lastname"));
+    const int count = stale.GetRecordCount();
+    CPersonRcs writer(&db);
+    writer.Open();
+    for (int i = 0; i < count / 2; ++i)
+        writer.MoveNext();
+    writer.Delete();
+    add(writer, {{"lastname", QStringLiteral("New")}});
+    EXPECT_FALSE(stale.FollowChange(
+        {QStringLiteral("Person"), {qint32(writer.GetLastModifiedBookmark())}, {}, {}}));
+    EXPECT_EQ(stale.GetRecordCount(), count);
+    EXPECT_EQ(stale.text(QStringLiteral("lastname")), shown);
+    // A filtered set cannot tell whether the rows belong to it: it keeps its keys.
+    CPersonRcs filtered(&db);
+    filtered.m_strFilter = QStringLiteral("lastname = 'Brandt'");
+    filtered.Open();
+    EXPECT_FALSE(filtered.FollowChange({QStringLiteral("Person"), {1}, {}, {}}));
+    EXPECT_EQ(filtered.GetRecordCount(), 1);
 }

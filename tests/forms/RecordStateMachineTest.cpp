@@ -9,6 +9,7 @@
 #include "data/PersonRcs.h"
 #include "forms/RecordStateMachine.h"
 #include "support/ScriptedPrompter.h"
+#include "support/StatementTrace.h"
 
 namespace {
 
@@ -267,10 +268,25 @@ TEST_F(RecordStateMachineTest, RecordDeletedElsewhereGivesWayAsAfterADelete) {
 TEST_F(RecordStateMachineTest, RecordsAddedElsewhereCountWithoutMovingTheForm) {
     open({"Brown"});
     const qint32 added = insertElsewhere("Adams");
+    StatementTrace trace(db.handle());
+    const auto keyReads = [&trace] {
+        return trace.statements().filter(QStringLiteral(" ORDER BY ")).size();
+    };
     EXPECT_TRUE(machine->ApplyChange(changeOf({added}, {}, {})));
     EXPECT_EQ(steps->shown, "Brown");
     EXPECT_EQ(rs->GetRecordCount(), 2);
     EXPECT_EQ(rs->GetAbsolutePosition(), 1) << "the record keeps its place in the sort order";
+    EXPECT_EQ(keyReads(), 0)
+        << "the added record is placed among the keys, which are not read again";
+
+    // Beyond a few rows every key is read again.
+    std::vector<qint32> many;
+    for (int i = 0; i < 30; ++i)
+        many.push_back(insertElsewhere("Zorn"));
+    EXPECT_TRUE(machine->ApplyChange(changeOf(many, {}, {})));
+    EXPECT_EQ(rs->GetRecordCount(), 32);
+    EXPECT_EQ(steps->shown, "Brown");
+    EXPECT_EQ(keyReads(), 1);
 }
 
 TEST_F(RecordStateMachineTest, AnEditInProgressIgnoresOtherWriters) {
