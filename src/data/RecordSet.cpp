@@ -617,9 +617,9 @@ int compareStored(const QVariant& a, const QVariant& b, bool text) {
 
 std::optional<qsizetype> CRecordSet::placeAmong(std::span<const qint64> keys,
                                                 const std::vector<SortTerm>& terms,
-                                                const std::vector<QVariant>& row) {
-    // The first place whose record sorts after the row (equal ones stay before it, as the
-    // engine gives equal records in the order they were added).
+                                                const std::vector<QVariant>& row, qint64 key) {
+    // The first place whose record sorts after the row; equal records in the order of their
+    // keys, as the sort gives them.
     qsizetype low = 0;
     qsizetype high = static_cast<qsizetype>(keys.size());
     while (low < high) {
@@ -635,6 +635,8 @@ std::optional<qsizetype> CRecordSet::placeAmong(std::span<const qint64> keys,
             if (order != 0)
                 break;
         }
+        if (order == 0)
+            order = keys[std::size_t(middle)] < key ? -1 : 1;
         if (order > 0)
             high = middle;
         else
@@ -663,7 +665,7 @@ bool CRecordSet::PlaceLastAdded() {
     std::vector<QVariant> addedRow;
     if (fetch(added)) {
         addedRow = m_row;
-        place = placeAmong(std::span(m_keys).first(m_keys.size() - 1), *terms, addedRow);
+        place = placeAmong(std::span(m_keys).first(m_keys.size() - 1), *terms, addedRow, added);
     }
     if (!place) {
         m_row = current;
@@ -701,7 +703,7 @@ bool CRecordSet::FollowChange(const TableChange& change) {
         if (!fetch(key))
             continue;
         const std::vector<QVariant> row = m_row;
-        const std::optional<qsizetype> place = placeAmong(keys, *terms, row);
+        const std::optional<qsizetype> place = placeAmong(keys, *terms, row, key);
         if (!place) {
             m_row = current;
             return false;

@@ -155,12 +155,12 @@ private:
     // The sort order a change can be followed in: none with a filter or a sort that is not
     // a list of columns.
     std::optional<std::vector<SortTerm>> followableOrder() const;
-    // Where a record with the column values `row` goes among `keys`, which are in the sort
-    // order of `terms`: after the records that sort before or equal to it. None when a key
-    // names a row that is gone. Reads the rows it compares with into m_row.
+    // Where the record `key` with the column values `row` goes among `keys`, which are in
+    // the sort order of `terms` and then of their keys. None when a key names a row that is
+    // gone. Reads the rows it compares with into m_row.
     std::optional<qsizetype> placeAmong(std::span<const qint64> keys,
                                         const std::vector<SortTerm>& terms,
-                                        const std::vector<QVariant>& row);
+                                        const std::vector<QVariant>& row, qint64 key);
 
     CDatabase* m_db;
     std::unique_ptr<CDatabase> m_ownDb;
