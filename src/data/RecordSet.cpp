@@ -646,7 +646,8 @@ std::optional<qsizetype> CRecordSet::placeAmong(std::span<const qint64> keys,
 }
 
 std::optional<std::vector<SortTerm>> CRecordSet::followableOrder() const {
-    if (!m_strFilter.trimmed().isEmpty())
+    // A row of the table belongs to the set whatever its values, and the keys are its rows.
+    if (!m_source->everyRow())
         return std::nullopt;
     return sortTerms(m_strSort, m_source->columns());
 }

@@ -92,13 +92,14 @@ public:
     // Moves the record just added from the end of the set to its place in the sort order
     // and makes it current, without reading every key again (a binary search over the
     // keys, reading a few rows). False, with nothing changed, where that cannot be done
-    // exactly (a filter, a sort that is not a list of columns): then Requery.
+    // exactly (a condition, a sort that is not a list of columns): then Requery.
     bool PlaceLastAdded();
     // Takes in rows that another writer inserted, changed or deleted without reading every
     // key again: the deleted ones leave the keys, the others go to their place in the sort
     // order (a binary search each, reading a few rows). Moves to the first record, as
-    // Requery. False, with nothing changed, where that cannot be done exactly (a filter, a
-    // sort that is not a list of columns, a row gone without a word of it): then Requery.
+    // Requery. False, with nothing changed, where that cannot be done exactly (a condition,
+    // a source that is not a table, a sort that is not a list of columns, a row gone without
+    // a word of it): then Requery.
     bool FollowChange(const TableChange& change);
     int GetRecordCount() const;
     // The current record's position from 0; -1 when there is no current record.
@@ -152,8 +153,8 @@ private:
     QVariant rowVersion() const;
     void insertRecord();
     void updateRecord();
-    // The sort order a change can be followed in: none with a filter or a sort that is not
-    // a list of columns.
+    // The sort order a change can be followed in: none with a condition (a filter, or the
+    // source's own), a source that is not a table, or a sort that is not a list of columns.
     std::optional<std::vector<SortTerm>> followableOrder() const;
     // Where the record `key` with the column values `row` goes among `keys`, which are in
     // the sort order of `terms` and then of their keys. None when a key names a row that is

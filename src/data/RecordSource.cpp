@@ -122,6 +122,7 @@ CRecordSource::CRecordSource(CDatabase& db, const QString& source, const QString
             m_versioned = true;
         }
         const QString condition = whereClause({where, filter}, sqlTargetOf(db));
+        m_everyRow = condition.trimmed().isEmpty();
         const QString tail = condition + orderClause(order, m_columns);
         m_streamSql = QStringLiteral("SELECT %1 FROM %2").arg(columns, from) + tail;
         m_keysSql = QStringLiteral("SELECT rowid FROM ") + from + tail;

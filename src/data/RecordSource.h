@@ -29,6 +29,8 @@ public:
     const QString& name() const { return m_name; }
     // The table that writes go to; empty when the source cannot be written.
     const QString& table() const { return m_table; }
+    // Whether the source is every row of its table: no condition, its own or a filter.
+    bool everyRow() const { return m_everyRow; }
     const std::vector<CFieldInfo>& columns() const { return m_columns; }
 
     // Keyset mode: the row keys in order, and one row (all columns) by key (?1).
@@ -53,6 +55,7 @@ private:
     CDatabase& m_db;
     QString m_name;
     QString m_table;
+    bool m_everyRow = false;
     QString m_tempTable;
     QString m_from;
     std::vector<CFieldInfo> m_columns;

@@ -450,4 +450,10 @@ TEST_F(RecordSetTest, RowsWrittenElsewhereArePlacedWhereTheQueryWouldPutThem) {
     const int kept = filtered.GetRecordCount();
     EXPECT_FALSE(filtered.FollowChange({QStringLiteral("Person"), {1}, {}, {}}));
     EXPECT_EQ(filtered.GetRecordCount(), kept);
+    // Nor can a set whose source has a condition of its own.
+    CPersonRcs selected(&db);
+    selected.Open(CRecordSet::dbOpenDynaset,
+                  QStringLiteral("SELECT * FROM [Person] WHERE lastname = 'Zorn'"));
+    EXPECT_FALSE(selected.FollowChange({QStringLiteral("Person"), {1}, {}, {}}));
+    EXPECT_EQ(selected.GetRecordCount(), kept);
 }
