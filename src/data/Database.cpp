@@ -23,6 +23,7 @@
 #include "data/ServerSchema.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
+#include "data/StoredObjects.h"
 
 namespace {
 
@@ -102,7 +103,8 @@ void removeSideFiles(const QString& path) {
 
 }  // namespace
 
-CDatabase::CDatabase(Hears hears) : m_hears(hears) {}
+CDatabase::CDatabase(Hears hears)
+    : m_hears(hears), m_storedObjects(std::make_unique<CStoredObjects>()) {}
 
 CDatabase::~CDatabase() {
     Close();
@@ -303,6 +305,7 @@ void CDatabase::Close() {
     m_readOnly = false;
     m_onlyReads = false;
     m_changes.clear();
+    m_storedObjects->clear();
     m_handle = nullptr;
     m_path.clear();
     m_password.clear();

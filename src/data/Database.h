@@ -13,6 +13,7 @@
 struct sqlite3;
 class CRecordSet;
 class CServerConnection;
+class CStoredObjects;
 
 // One connection to the database file: a plain SQLite file, or an SQLCipher-encrypted one
 // when it has a password. Every failure throws CDbException.
@@ -128,6 +129,9 @@ public:
     // Held while an import's transaction is open on this connection.
     CWriteGate& writeGate() { return m_writeGate; }
 
+    // The server's answers about the tables and views read on this connection.
+    CStoredObjects& storedObjects() { return *m_storedObjects; }
+
 private:
     friend class CRecordSet;
     void attach(CRecordSet* recordSet);
@@ -157,4 +161,5 @@ private:
     CChangeRecorder m_changes;
     std::vector<CRecordSet*> m_recordSets;
     CWriteGate m_writeGate;
+    std::unique_ptr<CStoredObjects> m_storedObjects;
 };

@@ -12,11 +12,18 @@
 #include "data/SortedKeys.h"
 #include "data/SqlDialect.h"
 #include "data/Statement.h"
+#include "data/StoredObjects.h"
 
 namespace {
 
 // "table" or "view" for a stored object of that name (letter case ignored), else empty.
+// A file's schema is read each time, as it is local and other programs may change it.
 QString objectType(CDatabase& db, const QString& name, QString& storedName) {
+    if (db.isServer())
+        if (const auto known = db.storedObjects().find(name)) {
+            storedName = known->storedName;
+            return known->type;
+        }
     CStatement lookup(
         db, db.isServer()
                 ? QStringLiteral("SELECT CASE c.relkind WHEN 'r' THEN 'table' ELSE 'view' END, "
@@ -29,7 +36,10 @@ QString objectType(CDatabase& db, const QString& name, QString& storedName) {
     if (!lookup.step())
         return {};
     storedName = lookup.text(1);
-    return lookup.text(0);
+    const QString type = lookup.text(0);
+    if (db.isServer())
+        db.storedObjects().remember(name, {type, storedName});
+    return type;
 }
 
 QString whereClause(const QStringList& conditions, SqlTarget target) {
@@ -173,10 +183,17 @@ std::vector<qint64> CRecordSource::readKeys() const {
 }
 
 void CRecordSource::readColumns(const QString& sql) {
+    if (m_db.isServer())
+        if (const std::vector<CFieldInfo>* known = m_db.storedObjects().columnsOf(sql)) {
+            m_columns = *known;
+            return;
+        }
     const CStatement statement(m_db, sql);
     for (int i = 0; i < statement.columnCount(); ++i)
         m_columns.push_back(
             {statement.columnName(i), fieldTypeFromDeclaredType(statement.declaredType(i))});
+    if (m_db.isServer())
+        m_db.storedObjects().rememberColumns(sql, m_columns);
 }
 
 void CRecordSource::materialise(const QString& select) {

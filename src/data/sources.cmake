@@ -50,6 +50,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/SortTerms.cpp
     src/data/SqlDialect.cpp
     src/data/Statement.cpp
+    src/data/StoredObjects.cpp
     src/data/StopOnRequest.cpp
     src/data/StoredDateTime.cpp
     src/data/TableDef.cpp

@@ -160,6 +160,28 @@ TEST_P(BothStores, EqualNamesFollowTheirIdsInTheLastKeysDirection) {
 // LIKE in a filter keeps the rows that the engine's own pattern matcher accepts: texts
 // with the characters that regular expressions give a meaning, sets and ranges, and
 // moments in each of their shown forms; NOT LIKE keeps the others but never a NULL.
+// Which object a name means is remembered per connection on a server, but a name the store
+// did not know is asked again: another client may make it meanwhile.
+TEST_P(BothStores, AStoredQueryMadeWhileConnectedIsFound) {
+    CRecordSet early(&db);
+    EXPECT_THROW(early.Open(CRecordSet::dbOpenDynaset, QStringLiteral("Later")), CDbException);
+    CDatabase other;
+    open(other);
+    CStatement(other, QStringLiteral("CREATE VIEW \"Later\" AS SELECT \"id\", \"lastname\" "
+                                     "FROM \"Person\""))
+        .execute();
+    CPersonRcs persons(&db);
+    persons.Open();
+    add(persons, {{"lastname", QStringLiteral("Neu")}});
+    for (const char* name : {"later", "LATER"}) {
+        CRecordSet later(&db);
+        later.Open(CRecordSet::dbOpenDynaset, QLatin1String(name));
+        ASSERT_FALSE(later.IsEOF()) << name;
+        EXPECT_EQ(later.text(QStringLiteral("lastname")), u"Neu") << name;
+        EXPECT_EQ(later.GetRecordCount(), 1) << name;
+    }
+}
+
 TEST_P(BothStores, LikeKeepsWhatTheMatcherAccepts) {
     const QStringList texts{"Müller", "MÜLLER GmbH", "a.b",     "axb",   "a(b)",
                             "x[y]z",  "back\\slash", "caret^a", "50$",   "dash-ed",
