@@ -262,18 +262,35 @@ bool sortsBefore(const RowSortKey& a, const RowSortKey& b,
     return a.rowKey < b.rowKey;
 }
 
+namespace {
+
+// The rows a server is asked for together, in a search over a sorted list.
+constexpr qsizetype kServerRowsPerRead = 31;
+
+QString keyColumnList(std::span<const SortedKeyColumn> columns) {
+    QStringList selected;
+    for (const SortedKeyColumn& column : columns)
+        selected << column.sql;
+    return selected.isEmpty() ? QStringLiteral("rowid") : selected.join(u", ");
+}
+
+}  // namespace
+
 CRowSortKeyReader::CRowSortKeyReader(CDatabase& db, const QString& from,
                                      std::vector<SortedKeyColumn> columns)
-    : m_columns(std::move(columns)) {
-    QStringList selected;
-    for (const SortedKeyColumn& column : m_columns)
-        selected << column.sql;
-    const QString list = selected.isEmpty() ? QStringLiteral("rowid") : selected.join(u", ");
+    : m_db(db), m_from(from), m_columns(std::move(columns)) {
     m_select = std::make_unique<CStatement>(
-        db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(list, from));
+        db,
+        QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(keyColumnList(m_columns), from));
 }
 
 CRowSortKeyReader::~CRowSortKeyReader() = default;
+
+void CRowSortKeyReader::keyOf(const CStatement& row, int first, RowSortKey& key) const {
+    key.columns.assign(m_columns.size(), std::string());
+    for (std::size_t c = 0; c < m_columns.size(); ++c)
+        appendSortKey(key.columns[c], row, first + int(c), m_columns[c].text);
+}
 
 CRowSortKeyReader::Outcome CRowSortKeyReader::read(qint64 rowKey, RowSortKey& key) {
     m_select->reset();
@@ -281,13 +298,51 @@ CRowSortKeyReader::Outcome CRowSortKeyReader::read(qint64 rowKey, RowSortKey& ke
     if (!m_select->step())
         return Outcome::NoSuchRow;
     key.rowKey = rowKey;
-    key.columns.assign(m_columns.size(), std::string());
-    for (std::size_t c = 0; c < m_columns.size(); ++c)
-        appendSortKey(key.columns[c], *m_select, int(c), m_columns[c].text);
+    keyOf(*m_select, 0, key);
     // The statement lets go of its read at once: the connection holds no snapshot between
     // changes.
     m_select->reset();
     return Outcome::Read;
+}
+
+qsizetype CRowSortKeyReader::rowsPerRead() const {
+    return m_db.isServer() ? kServerRowsPerRead : 1;
+}
+
+std::unordered_map<qint64, RowSortKey> CRowSortKeyReader::readSome(
+    std::span<const qint64> rowKeys) {
+    std::unordered_map<qint64, RowSortKey> keys;
+    if (rowKeys.size() == 1) {
+        RowSortKey key;
+        if (read(rowKeys[0], key) == Outcome::Read)
+            keys.emplace(rowKeys[0], std::move(key));
+        return keys;
+    }
+    const qsizetype perStatement = rowsPerRead();
+    if (!m_selectSome) {
+        QStringList places;
+        for (qsizetype i = 1; i <= perStatement; ++i)
+            places << QStringLiteral("?%1").arg(i);
+        m_selectSome = std::make_unique<CStatement>(
+            m_db, QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)")
+                      .arg(keyColumnList(m_columns), m_from, places.join(u", ")));
+    }
+    for (std::size_t start = 0; start < rowKeys.size(); start += std::size_t(perStatement)) {
+        const auto part =
+            rowKeys.subspan(start, std::min(rowKeys.size() - start, std::size_t(perStatement)));
+        m_selectSome->reset();
+        // The places a short part leaves over ask for its last row again.
+        for (qsizetype i = 0; i < perStatement; ++i)
+            m_selectSome->bind(int(i) + 1, part[std::min(std::size_t(i), part.size() - 1)]);
+        while (m_selectSome->step()) {
+            RowSortKey key;
+            key.rowKey = m_selectSome->int64(0);
+            keyOf(*m_selectSome, 1, key);
+            keys.emplace(key.rowKey, std::move(key));
+        }
+        m_selectSome->reset();
+    }
+    return keys;
 }
 
 std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& from,

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CDatabase;
@@ -67,9 +68,20 @@ public:
     enum class Outcome { Read, NoSuchRow };
     // The row's key in `key`.
     Outcome read(qint64 rowKey, RowSortKey& key);
+    // The keys of several rows, by row key; a row that is gone has none. A server answers
+    // up to rowsPerRead() of them in one round trip.
+    std::unordered_map<qint64, RowSortKey> readSome(std::span<const qint64> rowKeys);
+    // How many rows a search should read together: one from a file, where a read costs
+    // microseconds, many from a server, where each statement is a round trip.
+    qsizetype rowsPerRead() const;
     std::span<const SortedKeyColumn> columns() const { return m_columns; }
 
 private:
+    void keyOf(const CStatement& row, int first, RowSortKey& key) const;
+
+    CDatabase& m_db;
+    QString m_from;
     std::vector<SortedKeyColumn> m_columns;
     std::unique_ptr<CStatement> m_select;
+    std::unique_ptr<CStatement> m_selectSome;  // made at its first use
 };

@@ -12,6 +12,7 @@
 #include "data/Connection.h"
 #include "data/DBDoc.h"
 #include "data/ErrorReport.h"
+#include "data/FanOutSearch.h"
 #include "data/ListReads.h"
 #include "lists/FilterDlg.h"
 #include "lists/IdFlags.h"
@@ -218,37 +219,35 @@ bool CMyListView::followChange(const TableChange& change) {
     try {
         const std::unique_ptr<CRowSortKeyReader> keys = m_source.sortKeyReader(m_sortTerms);
         m_model->removeIds(changed);
-        // The rows left are in the order of their current keys, so a binary search over
-        // them, reading the keys it visits, finds each changed row's place.
-        std::unordered_map<qint32, RowSortKey> known;
-        const auto keyOf = [&](qint32 id) -> const RowSortKey* {
-            auto it = known.find(id);
-            if (it == known.end()) {
-                RowSortKey key;
-                if (keys->read(id, key) != CRowSortKeyReader::Outcome::Read)
-                    return nullptr;
-                it = known.emplace(id, std::move(key)).first;
-            }
-            return &it->second;
-        };
+        // The rows left are in the order of their current keys, so a search over them,
+        // reading the keys it visits, finds each changed row's place.
+        std::unordered_map<qint64, RowSortKey> known;
         for (qint32 id : changed) {
             RowSortKey key;
             if (keys->read(id, key) == CRowSortKeyReader::Outcome::NoSuchRow)
                 continue;
-            int low = 0;
-            int high = m_model->rowCount();
-            while (low < high) {
-                const int middle = low + (high - low) / 2;
-                const RowSortKey* probe = keyOf(m_model->idAt(middle));
-                // A listed row gone without a word of it: another writer; read everything.
-                if (!probe)
-                    return false;
-                if (sortsBefore(*probe, key, keys->columns()))
-                    low = middle + 1;
-                else
-                    high = middle;
-            }
-            m_model->insertId(low, id);
+            const std::optional<qsizetype> place = fanOutSearch(
+                m_model->rowCount(), keys->rowsPerRead(),
+                [&](std::span<const qsizetype> places) {
+                    std::vector<qint64> unread;
+                    for (const qsizetype at : places)
+                        if (!known.contains(m_model->idAt(int(at))))
+                            unread.push_back(m_model->idAt(int(at)));
+                    if (unread.empty())
+                        return true;
+                    std::unordered_map<qint64, RowSortKey> read = keys->readSome(unread);
+                    // A listed row gone without a word of it: another writer; read
+                    // everything.
+                    const bool allRead = read.size() == unread.size();
+                    known.merge(read);
+                    return allRead;
+                },
+                [&](qsizetype at) {
+                    return sortsBefore(known.at(m_model->idAt(int(at))), key, keys->columns());
+                });
+            if (!place)
+                return false;
+            m_model->insertId(int(*place), id);
             known.emplace(id, std::move(key));
         }
     } catch (const CDbException&) {
