@@ -121,6 +121,7 @@ CSearchDlg::CSearchDlg()
     layout->addWidget(m_results, 5, 0);
     layout->addLayout(buttons, 0, 1, 6, 1);
     layout->setRowStretch(5, 1);
+    m_model->prepare(databasePath(), currentPassword());
 }
 
 CSearchDlg::~CSearchDlg() = default;

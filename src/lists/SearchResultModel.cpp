@@ -82,6 +82,38 @@ void CSearchResultModel::search(const QString& path, const QString& password,
     startSearch();
 }
 
+void CSearchResultModel::prepare(const QString& path, const QString& password) {
+    if (!CDatabase::isServerAddress(path) || m_db || m_worker.busy())
+        return;
+    m_preparing = true;
+    m_worker.start(
+        path, password,
+        [this, path, password](CDatabase& db,
+                               const std::stop_token& stop) -> CBackgroundWorker::Delivery {
+            auto lines =
+                std::make_shared<std::unique_ptr<CDatabase>>(std::make_unique<CDatabase>());
+            (*lines)->Open(path, false, true, connectText(password));
+            // Each category's statement over at most one record, on the connection that
+            // searches, and a line read on the other: the server plans them as a search's,
+            // and the comparison of letters beyond ASCII is made ready.
+            const std::vector<qint32> first{1};
+            for (int k = 0; k < kSearchKindCount && !stop.stop_requested(); ++k) {
+                const auto kind = static_cast<SearchKind>(k);
+                recordsStillFound(db, kind, QStringLiteral("\u00fc"), first);
+                resultLines(**lines, kind, first);
+            }
+            return [this, lines, path, password] {
+                m_preparing = false;
+                if (m_db)
+                    return;
+                m_db = std::move(*lines);
+                m_path = path;
+                m_password = password;
+            };
+        },
+        [this](const CDbException&) { m_preparing = false; });
+}
+
 void CSearchResultModel::stopSearch() {
     if (!m_worker.busy())
         return;
@@ -97,7 +129,8 @@ void CSearchResultModel::wait() {
 }
 
 void CSearchResultModel::startSearch() {
-    const bool wasSearching = m_worker.busy();
+    const bool wasSearching = searching();
+    m_preparing = false;
     m_worker.start(
         m_path, m_password,
         [this, kinds = m_kinds, text = m_text](

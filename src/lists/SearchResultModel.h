@@ -41,9 +41,14 @@ public:
     // the file cannot be opened.
     void search(const QString& path, const QString& password, const std::vector<SearchKind>& kinds,
                 const QString& typedText);
+    // On a team's server, opens the two connections a search takes (its own and the one its
+    // lines are read with) and has the server load what the search's statements use, while
+    // the user types: a first search spends some hundred milliseconds on that otherwise.
+    // Does nothing for a file, which opens in a moment, and when a connection is kept.
+    void prepare(const QString& path, const QString& password);
     // Stops a search under way; the results listed stay and follow the changes.
     void stopSearch();
-    bool searching() const { return m_worker.busy(); }
+    bool searching() const { return m_worker.busy() && !m_preparing; }
     // For tests (the user-interface thread never waits for a search): blocks until the
     // search under way has read the file, its hits then on their way; wait() also lists them.
     void waitForReading() { m_worker.wait(); }
@@ -71,6 +76,7 @@ private:
     void fetchPage(int page);
 
     std::unique_ptr<CDatabase> m_db;
+    bool m_preparing = false;
     QString m_path;
     QString m_password;
     std::vector<SearchKind> m_kinds;

@@ -156,4 +156,28 @@ TEST_P(SearchOnStore, HitsAcrossTablesIgnoreLetterCaseAndKeepSpecialCharacters) 
     EXPECT_EQ(lines({SearchKind::Contact}, "14:15").size(), 1);
 }
 
+// The tool readies its connections when it opens (on a server); a search while it does, or
+// after, finds what a tool that was not readied finds, and the readying is no search.
+TEST_P(SearchOnStore, ASearchWhileOrAfterTheToolIsReadiedFindsTheSame) {
+    exec({"Insert Into [person] ([lastname], [firstname]) Values ('MÜLLER', 'Hans')",
+          "Insert Into [person] ([lastname], [firstname]) Values ('Brown', 'Bea')"});
+    for (const bool readied : {false, true}) {
+        CSearchResultModel model;
+        model.prepare(databasePath(), currentPassword());
+        EXPECT_FALSE(model.searching());
+        if (readied)
+            model.wait();
+        model.search(databasePath(), currentPassword(), {SearchKind::Person}, "müller");
+        EXPECT_TRUE(model.searching());
+        model.wait();
+        EXPECT_FALSE(model.searching());
+        ASSERT_EQ(model.hitCount(), 1) << readied;
+        EXPECT_EQ(model.line(0), u"Person: MÜLLER Hans Firm: ") << readied;
+        model.search(databasePath(), currentPassword(), {SearchKind::Person}, "brown");
+        model.wait();
+        ASSERT_EQ(model.hitCount(), 1) << readied;
+        EXPECT_EQ(model.line(0), u"Person: Brown Bea Firm: ") << readied;
+    }
+}
+
 INSTANTIATE_ON_BOTH_STORES(SearchOnStore);
