@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
@@ -59,6 +60,13 @@ void showOnScreen(QWidget* window) {
 void repaintChanged() {
     for (int round = 0; round < 3; ++round)
         QApplication::processEvents();
+}
+
+// Lets the window's events run for `ms` milliseconds, as while a user reads or types.
+void letEventsRun(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // Runs `action` on the modal dialog that the next step opens.
@@ -245,6 +253,8 @@ private:
         if (!tool)
             throw std::runtime_error("the search tool did not open");
         tool->findChild<QPushButton*>(QStringLiteral("4"))->click();  // "&All"
+        // The user types the text: a second, in which the tool readies its connections.
+        letEventsRun(1000);
         auto* results = tool->findChild<QAbstractItemView*>(QStringLiteral("1107"));
         for (const QString& text : {QStringLiteral("müll"), QStringLiteral("o'b")}) {
             tool->findChild<QLineEdit*>(QStringLiteral("1108"))->setText(text);
@@ -331,7 +341,9 @@ private:
         auto* function = form->findChild<QLineEdit*>(QStringLiteral("function"));
         if (!function)
             throw std::runtime_error("the person form has no function field");
-        function->setText(QStringLiteral("Buyer (bench)"));
+        // A text of this run: the same text as a run before would save nothing.
+        function->setText(
+            QStringLiteral("Buyer (bench %1)").arg(QDateTime::currentMSecsSinceEpoch()));
         const Timing ours = once([&] {
             m_frame->SendCommand(cmd::SaveRecord);
             QApplication::processEvents();
@@ -383,11 +395,7 @@ private:
 
     // A server announces a change when its transaction commits, and the announcement
     // arrives a moment later: the events of one look of the change watch are let run.
-    static void waitForChangeWatch() {
-        QEventLoop loop;
-        QTimer::singleShot(1200, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    static void waitForChangeWatch() { letEventsRun(1200); }
 
     // Another program adds a person: the change watch notices at its next look (on a file
     // once a second, on a server as soon as the server's notification arrives) and the open
