@@ -6,6 +6,10 @@
 #include <span>
 #include <vector>
 
+// How many elements a search over a server's rows reads in one statement: a round trip
+// costs far more than the rows.
+inline constexpr qsizetype kServerRowsPerRound = 31;
+
 // The first place in a sorted sequence of `size` elements whose element does not come
 // before the one sought, for elements known only by reading them. Each round reads up to
 // `perRound` evenly spaced elements together, which a server answers in one round trip, and

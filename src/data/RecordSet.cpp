@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -11,7 +12,9 @@
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "data/EngineError.h"
+#include "data/FanOutSearch.h"
 #include "data/FileDamage.h"
+#include "data/ListReads.h"
 #include "data/NoCaseCollation.h"
 #include "data/RecordSource.h"
 #include "data/SortTerms.h"
@@ -618,31 +621,41 @@ int compareStored(const QVariant& a, const QVariant& b, bool text) {
 std::optional<qsizetype> CRecordSet::placeAmong(std::span<const qint64> keys,
                                                 const std::vector<SortTerm>& terms,
                                                 const std::vector<QVariant>& row, qint64 key) {
+    std::vector<CFieldInfo> sortColumns;
+    for (const SortTerm& term : terms)
+        sortColumns.push_back(m_source->columns()[std::size_t(term.column)]);
+    CListReads reads(*m_db, m_source->table());
+    // The sort columns of the rows visited, in the order of `terms`.
+    std::unordered_map<qint64, std::vector<QVariant>> visited;
+    const auto read = [&](std::span<const qsizetype> places) {
+        std::vector<qint32> unread;
+        for (const qsizetype at : places)
+            if (!visited.contains(keys[std::size_t(at)]))
+                unread.push_back(qint32(keys[std::size_t(at)]));
+        std::vector<std::vector<QVariant>> rows = reads.readRows(unread, sortColumns);
+        for (std::size_t i = 0; i < unread.size(); ++i) {
+            if (rows[i].empty())
+                return false;  // deleted meanwhile: the keys are stale
+            visited.emplace(unread[i], std::move(rows[i]));
+        }
+        return true;
+    };
     // The first place whose record sorts after the row; equal records in the order of their
     // keys, as the sort gives them.
-    qsizetype low = 0;
-    qsizetype high = static_cast<qsizetype>(keys.size());
-    while (low < high) {
-        const qsizetype middle = (low + high) / 2;
-        if (!fetch(keys[std::size_t(middle)]))
-            return std::nullopt;  // deleted meanwhile: the keys are stale
-        int order = 0;
-        for (const SortTerm& term : terms) {
-            order = compareStored(m_row[std::size_t(term.column)], row[std::size_t(term.column)],
-                                  term.text);
-            if (term.descending)
+    const auto before = [&](qsizetype at) {
+        const qint64 other = keys[std::size_t(at)];
+        const std::vector<QVariant>& values = visited.at(other);
+        for (std::size_t t = 0; t < terms.size(); ++t) {
+            int order = compareStored(values[t], row[std::size_t(terms[t].column)], terms[t].text);
+            if (terms[t].descending)
                 order = -order;
             if (order != 0)
-                break;
+                return order < 0;
         }
-        if (order == 0)
-            order = keys[std::size_t(middle)] < key ? -1 : 1;
-        if (order > 0)
-            high = middle;
-        else
-            low = middle + 1;
-    }
-    return low;
+        return other < key;
+    };
+    return fanOutSearch(qsizetype(keys.size()), m_db->isServer() ? kServerRowsPerRound : 1, read,
+                        before);
 }
 
 std::optional<std::vector<SortTerm>> CRecordSet::followableOrder() const {
@@ -659,7 +672,7 @@ bool CRecordSet::PlaceLastAdded() {
     const std::optional<std::vector<SortTerm>> terms = followableOrder();
     if (!terms)
         return false;
-    // The rows read on the way pass through the current record's row.
+    // The added row is read through the current record's row.
     const std::vector<QVariant> current = m_row;
     const qint64 added = m_keys.back();
     std::optional<qsizetype> place;
@@ -697,7 +710,7 @@ bool CRecordSet::FollowChange(const TableChange& change) {
     written.insert(written.end(), change.updated.begin(), change.updated.end());
     std::sort(written.begin(), written.end());
     written.erase(std::unique(written.begin(), written.end()), written.end());
-    // The rows read on the way pass through the current record's row.
+    // The written rows are read through the current record's row.
     const std::vector<QVariant> current = m_row;
     for (const qint64 key : written) {
         // Deleted again since: nothing to place.

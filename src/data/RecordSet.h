@@ -158,7 +158,8 @@ private:
     std::optional<std::vector<SortTerm>> followableOrder() const;
     // Where the record `key` with the column values `row` goes among `keys`, which are in
     // the sort order of `terms` and then of their keys. None when a key names a row that is
-    // gone. Reads the rows it compares with into m_row.
+    // gone. Reads the sort columns of the rows it compares with, many in one statement on a
+    // server.
     std::optional<qsizetype> placeAmong(std::span<const qint64> keys,
                                         const std::vector<SortTerm>& terms,
                                         const std::vector<QVariant>& row, qint64 key);

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "data/FanOutSearch.h"
 #include "data/NoCaseCollation.h"
 #include "data/Statement.h"
 
@@ -264,9 +265,6 @@ bool sortsBefore(const RowSortKey& a, const RowSortKey& b,
 
 namespace {
 
-// The rows a server is asked for together, in a search over a sorted list.
-constexpr qsizetype kServerRowsPerRead = 31;
-
 QString keyColumnList(std::span<const SortedKeyColumn> columns) {
     QStringList selected;
     for (const SortedKeyColumn& column : columns)
@@ -306,7 +304,7 @@ CRowSortKeyReader::Outcome CRowSortKeyReader::read(qint64 rowKey, RowSortKey& ke
 }
 
 qsizetype CRowSortKeyReader::rowsPerRead() const {
-    return m_db.isServer() ? kServerRowsPerRead : 1;
+    return m_db.isServer() ? kServerRowsPerRound : 1;
 }
 
 std::unordered_map<qint64, RowSortKey> CRowSortKeyReader::readSome(

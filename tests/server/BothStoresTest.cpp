@@ -182,6 +182,66 @@ TEST_P(BothStores, AStoredQueryMadeWhileConnectedIsFound) {
     }
 }
 
+// An open set takes rows another connection wrote, each placed by a search that reads the
+// rows it passes (on a server many in one statement): its keys end as a new query's, also
+// with more rows than one statement reads and names equal but for letter case.
+TEST_P(BothStores, AnOpenSetPlacesRowsWrittenElsewhereAsAQueryWould) {
+    const char* const names[] = {"müller", "MÜLLER", "Adams", "adams", "Zorn", "ölberg", ""};
+    CDatabase other;
+    open(other);
+    CPersonRcs writer(&other);
+    writer.Open();
+    for (int i = 0; i < 80; ++i)
+        add(writer, {{"lastname", QString::fromUtf8(names[i % 7])},
+                     {"firstname", QString::fromUtf8(names[(i / 7) % 7])}});
+    const auto keysOf = [](CRecordSet& records) {
+        std::vector<qint64> keys;
+        for (records.MoveFirst(); !records.IsEOF(); records.MoveNext())
+            keys.push_back(records.GetBookmark());
+        return keys;
+    };
+    for (const char* sort : {"lastname, firstname", "[lastname] desc, firstname asc"}) {
+        CPersonRcs persons(&db);
+        persons.m_strSort = QLatin1String(sort);
+        persons.Open();
+        TableChange change{QStringLiteral("Person"), {}, {}, {}};
+        for (int i = 0; i < 5; ++i)
+            change.inserted.push_back(
+                qint32(add(writer, {{"lastname", QString::fromUtf8(names[(i * 3) % 7])},
+                                    {"firstname", QString::fromUtf8(names[(i * 5) % 7])}})));
+        writer.MoveFirst();
+        writer.Edit();
+        writer.setValue(QStringLiteral("lastname"), QStringLiteral("ADAMS"));
+        writer.Update();
+        change.updated.push_back(qint32(writer.GetLastModifiedBookmark()));
+        writer.MoveNext();
+        change.deleted.push_back(qint32(writer.GetBookmark()));
+        writer.Delete();
+        ASSERT_TRUE(persons.FollowChange(change)) << sort;
+        CPersonRcs fresh(&db);
+        fresh.m_strSort = persons.m_strSort;
+        fresh.Open();
+        EXPECT_EQ(keysOf(persons), keysOf(fresh)) << sort;
+    }
+    // A row gone without a word of it: the keys are stale, and the set stays as it was.
+    CPersonRcs stale(&db);
+    stale.m_strSort = QStringLiteral("id");
+    stale.Open();
+    stale.MoveLast();
+    const QString shown = stale.text(QStringLiteral("lastname"));
+    const int count = stale.GetRecordCount();
+    // The middle row, which every search reads first.
+    writer.m_strSort = QStringLiteral("id");
+    writer.Requery();
+    for (int i = 0; i < count / 2; ++i)
+        writer.MoveNext();
+    writer.Delete();
+    const qint64 added = add(writer, {{"lastname", QStringLiteral("Neu")}});
+    EXPECT_FALSE(stale.FollowChange({QStringLiteral("Person"), {qint32(added)}, {}, {}}));
+    EXPECT_EQ(stale.GetRecordCount(), count);
+    EXPECT_EQ(stale.text(QStringLiteral("lastname")), shown);
+}
+
 TEST_P(BothStores, LikeKeepsWhatTheMatcherAccepts) {
     const QStringList texts{"Müller", "MÜLLER GmbH", "a.b",     "axb",   "a(b)",
                             "x[y]z",  "back\\slash", "caret^a", "50$",   "dash-ed",
