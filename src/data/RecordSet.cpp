@@ -628,6 +628,18 @@ std::optional<qsizetype> CRecordSet::placeAmong(std::span<const qint64> keys,
     // The sort columns of the rows visited, in the order of `terms`.
     std::unordered_map<qint64, std::vector<QVariant>> visited;
     const auto read = [&](std::span<const qsizetype> places) {
+        if (!m_db->isServer()) {
+            // A file's row in a moment, through the set's own prepared statement.
+            for (const qsizetype at : places) {
+                if (!fetch(keys[std::size_t(at)]))
+                    return false;  // deleted meanwhile: the keys are stale
+                std::vector<QVariant> values;
+                for (const SortTerm& term : terms)
+                    values.push_back(m_row[std::size_t(term.column)]);
+                visited.emplace(keys[std::size_t(at)], std::move(values));
+            }
+            return true;
+        }
         std::vector<qint32> unread;
         for (const qsizetype at : places)
             if (!visited.contains(keys[std::size_t(at)]))
@@ -672,7 +684,7 @@ bool CRecordSet::PlaceLastAdded() {
     const std::optional<std::vector<SortTerm>> terms = followableOrder();
     if (!terms)
         return false;
-    // The added row is read through the current record's row.
+    // The rows read on the way pass through the current record's row.
     const std::vector<QVariant> current = m_row;
     const qint64 added = m_keys.back();
     std::optional<qsizetype> place;
@@ -710,7 +722,7 @@ bool CRecordSet::FollowChange(const TableChange& change) {
     written.insert(written.end(), change.updated.begin(), change.updated.end());
     std::sort(written.begin(), written.end());
     written.erase(std::unique(written.begin(), written.end()), written.end());
-    // The written rows are read through the current record's row.
+    // The rows read on the way pass through the current record's row.
     const std::vector<QVariant> current = m_row;
     for (const qint64 key : written) {
         // Deleted again since: nothing to place.

@@ -158,8 +158,8 @@ private:
     std::optional<std::vector<SortTerm>> followableOrder() const;
     // Where the record `key` with the column values `row` goes among `keys`, which are in
     // the sort order of `terms` and then of their keys. None when a key names a row that is
-    // gone. Reads the sort columns of the rows it compares with, many in one statement on a
-    // server.
+    // gone. Reads the rows it compares with: from a file one at a time through m_row, from a
+    // server their sort columns, many in one statement.
     std::optional<qsizetype> placeAmong(std::span<const qint64> keys,
                                         const std::vector<SortTerm>& terms,
                                         const std::vector<QVariant>& row, qint64 key);
