@@ -34,6 +34,22 @@ void CDBDoc::setHasRecords(int value) {
         emit commandStateChanged();
 }
 
+void CDBDoc::setPositionFlags(int follows, int precedes, int hasRecords) {
+    bool changed = false;
+    const auto set = [&](Flag which, int value) {
+        changed = changed || m_flags[which] != value;
+        m_flags[which] = value;
+    };
+    set(NextEnabled, follows);
+    set(LastEnabled, follows);
+    set(FirstEnabled, precedes);
+    set(PreviousEnabled, precedes);
+    set(HasRecords, hasRecords);
+    set(HasRecords2, hasRecords);
+    if (changed)
+        emit commandStateChanged();
+}
+
 void CDBDoc::ShowRecordById(qint32 id) {
     CRecordLocator locator(id);
     UpdateAllViews(nullptr, cmd::ShowRecord, &locator);

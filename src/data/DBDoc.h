@@ -24,6 +24,9 @@ public:
     void setFlag(Flag which, int value);
     // has-records and its twin are always written together.
     void setHasRecords(int value);
+    // The flags a move sets: whether records follow and precede the current one, and whether
+    // there are any; the command states are updated once for them all.
+    void setPositionFlags(int follows, int precedes, int hasRecords);
 
     // Broadcasts 32794 with a locator that carries only the id.
     void ShowRecordById(qint32 id);

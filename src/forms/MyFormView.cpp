@@ -298,13 +298,8 @@ bool CMyFormView::RefreshPosition() {
     const bool onRecord = !rs->IsBOF() && !rs->IsEOF();
     const int follows = onRecord && absolute + 1 < m_overall ? 1 : 0;
     const int precedes = onRecord && absolute > 0 ? 1 : 0;
-    if (CDBDoc* doc = document()) {
-        doc->setFlag(CDBDoc::NextEnabled, follows);
-        doc->setFlag(CDBDoc::LastEnabled, follows);
-        doc->setFlag(CDBDoc::FirstEnabled, precedes);
-        doc->setFlag(CDBDoc::PreviousEnabled, precedes);
-        doc->setHasRecords(empty ? 0 : 1);
-    }
+    if (CDBDoc* doc = document())
+        doc->setPositionFlags(follows, precedes, empty ? 0 : 1);
     setPositionTexts();
     ShowValues();
     DoAfterMove();

@@ -73,3 +73,22 @@ TEST(DBDoc, EmptyTableFormEnablesFilterWhileBrowsing) {
     doc.setFlag(CDBDoc::Editing, 1);
     EXPECT_FALSE(enabled(doc, cmd::Filter));
 }
+
+// A move sets its flags together and the windows update their commands once for them.
+TEST(DBDoc, AMoveUpdatesTheCommandStatesOnce) {
+    CDBDoc doc;
+    int announced = 0;
+    QObject::connect(&doc, &CDocument::commandStateChanged, [&announced] { ++announced; });
+    doc.setPositionFlags(1, 0, 1);
+    EXPECT_EQ(announced, 1);
+    EXPECT_TRUE(enabled(doc, cmd::NextRecord));
+    EXPECT_TRUE(enabled(doc, cmd::LastRecord));
+    EXPECT_FALSE(enabled(doc, cmd::FirstRecord));
+    EXPECT_FALSE(enabled(doc, cmd::PreviousRecord));
+    doc.setPositionFlags(1, 0, 1);
+    EXPECT_EQ(announced, 1);
+    doc.setPositionFlags(0, 1, 1);
+    EXPECT_EQ(announced, 2);
+    EXPECT_FALSE(enabled(doc, cmd::NextRecord));
+    EXPECT_TRUE(enabled(doc, cmd::PreviousRecord));
+}
