@@ -316,29 +316,34 @@ std::unordered_map<qint64, RowSortKey> CRowSortKeyReader::readSome(
             keys.emplace(rowKeys[0], std::move(key));
         return keys;
     }
-    const qsizetype perStatement = rowsPerRead();
-    if (!m_selectSome) {
-        QStringList places;
-        for (qsizetype i = 1; i <= perStatement; ++i)
-            places << QStringLiteral("?%1").arg(i);
-        m_selectSome = std::make_unique<CStatement>(
-            m_db, QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)")
-                      .arg(keyColumnList(m_columns), m_from, places.join(u", ")));
-    }
-    for (std::size_t start = 0; start < rowKeys.size(); start += std::size_t(perStatement)) {
-        const auto part =
-            rowKeys.subspan(start, std::min(rowKeys.size() - start, std::size_t(perStatement)));
-        m_selectSome->reset();
-        // The places a short part leaves over ask for its last row again.
-        for (qsizetype i = 0; i < perStatement; ++i)
-            m_selectSome->bind(int(i) + 1, part[std::min(std::size_t(i), part.size() - 1)]);
-        while (m_selectSome->step()) {
+    for (std::size_t start = 0; start < rowKeys.size();
+         start += std::size_t(kMostRowsPerStatement)) {
+        const auto part = rowKeys.subspan(
+            start, std::min(rowKeys.size() - start, std::size_t(kMostRowsPerStatement)));
+        // Statements of a few sizes serve every part; the places a short part leaves over
+        // ask for its last row again.
+        qsizetype places = 32;
+        while (places < qsizetype(part.size()))
+            places *= 2;
+        std::unique_ptr<CStatement>& select = m_selectSome[places];
+        if (!select) {
+            QStringList marks;
+            for (qsizetype i = 1; i <= places; ++i)
+                marks << QStringLiteral("?%1").arg(i);
+            select = std::make_unique<CStatement>(
+                m_db, QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)")
+                          .arg(keyColumnList(m_columns), m_from, marks.join(u", ")));
+        }
+        select->reset();
+        for (qsizetype i = 0; i < places; ++i)
+            select->bind(int(i) + 1, part[std::min(std::size_t(i), part.size() - 1)]);
+        while (select->step()) {
             RowSortKey key;
-            key.rowKey = m_selectSome->int64(0);
-            keyOf(*m_selectSome, 1, key);
+            key.rowKey = select->int64(0);
+            keyOf(*select, 1, key);
             keys.emplace(key.rowKey, std::move(key));
         }
-        m_selectSome->reset();
+        select->reset();
     }
     return keys;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -69,11 +70,12 @@ public:
     // The row's key in `key`.
     Outcome read(qint64 rowKey, RowSortKey& key);
     // The keys of several rows, by row key; a row that is gone has none. A server answers
-    // up to rowsPerRead() of them in one round trip.
+    // up to kMostRowsPerStatement of them in one round trip.
     std::unordered_map<qint64, RowSortKey> readSome(std::span<const qint64> rowKeys);
     // How many rows a search should read together: one from a file, where a read costs
     // microseconds, many from a server, where each statement is a round trip.
     qsizetype rowsPerRead() const;
+    static constexpr qsizetype kMostRowsPerStatement = 1024;
     std::span<const SortedKeyColumn> columns() const { return m_columns; }
 
 private:
@@ -83,5 +85,6 @@ private:
     QString m_from;
     std::vector<SortedKeyColumn> m_columns;
     std::unique_ptr<CStatement> m_select;
-    std::unique_ptr<CStatement> m_selectSome;  // made at its first use
+    // By their number of places, a power of two: made at their first use.
+    std::map<qsizetype, std::unique_ptr<CStatement>> m_selectSome;
 };

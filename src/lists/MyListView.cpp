@@ -222,33 +222,49 @@ bool CMyListView::followChange(const TableChange& change) {
         // The rows left are in the order of their current keys, so a search over them,
         // reading the keys it visits, finds each changed row's place.
         std::unordered_map<qint64, RowSortKey> known;
+        // Reads the keys of the rows at `places` not read yet, and the changed row's when
+        // given. False when a listed row is gone without a word of it: another writer; read
+        // everything.
+        const auto readKeys = [&](std::span<const qsizetype> places, std::optional<qint32> row) {
+            std::vector<qint64> unread;
+            for (const qsizetype at : places)
+                if (!known.contains(m_model->idAt(int(at))))
+                    unread.push_back(m_model->idAt(int(at)));
+            const std::size_t listed = unread.size();
+            if (row)
+                unread.push_back(*row);
+            if (unread.empty())
+                return true;
+            std::unordered_map<qint64, RowSortKey> read = keys->readSome(unread);
+            const std::size_t listedRead = read.size() - (row && read.contains(*row) ? 1 : 0);
+            known.merge(read);
+            return listedRead == listed;
+        };
         for (qint32 id : changed) {
-            RowSortKey key;
-            if (keys->read(id, key) == CRowSortKeyReader::Outcome::NoSuchRow)
-                continue;
+            const qsizetype rows = m_model->rowCount();
+            const qsizetype perRead = keys->rowsPerRead();
+            // A server's first round brings the changed row's key along: one round trip less.
+            if (perRead > 1) {
+                if (!readKeys(fanOutPlaces(0, rows, perRead), id))
+                    return false;
+            } else {
+                RowSortKey key;
+                if (keys->read(id, key) == CRowSortKeyReader::Outcome::Read)
+                    known.emplace(id, std::move(key));
+            }
+            const auto own = known.find(id);
+            if (own == known.end())
+                continue;  // deleted
+            const RowSortKey& key = own->second;
             const std::optional<qsizetype> place = fanOutSearch(
-                m_model->rowCount(), keys->rowsPerRead(),
-                [&](std::span<const qsizetype> places) {
-                    std::vector<qint64> unread;
-                    for (const qsizetype at : places)
-                        if (!known.contains(m_model->idAt(int(at))))
-                            unread.push_back(m_model->idAt(int(at)));
-                    if (unread.empty())
-                        return true;
-                    std::unordered_map<qint64, RowSortKey> read = keys->readSome(unread);
-                    // A listed row gone without a word of it: another writer; read
-                    // everything.
-                    const bool allRead = read.size() == unread.size();
-                    known.merge(read);
-                    return allRead;
-                },
+                rows, perRead,
+                [&](std::span<const qsizetype> places) { return readKeys(places, std::nullopt); },
                 [&](qsizetype at) {
                     return sortsBefore(known.at(m_model->idAt(int(at))), key, keys->columns());
                 });
             if (!place)
                 return false;
             m_model->insertId(int(*place), id);
-            known.emplace(id, std::move(key));
         }
     } catch (const CDbException&) {
         // The refill that follows reads again and reports what still fails.

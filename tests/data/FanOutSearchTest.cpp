@@ -58,3 +58,26 @@ TEST(FanOutSearch, AFailedReadEndsTheSearchWithoutAPlace) {
     EXPECT_FALSE(place);
     EXPECT_EQ(rounds, 2);
 }
+
+// The first round reads the places fanOutPlaces names, which a caller may read ahead with a
+// read of its own (a changed row's key with them).
+TEST(FanOutSearch, TheFirstRoundReadsThePlacesNamedAhead) {
+    for (const qsizetype size : {1, 2, 31, 32, 33, 1000, 100000}) {
+        const std::vector<qsizetype> ahead = fanOutPlaces(0, size, kServerRowsPerRound);
+        EXPECT_EQ(qsizetype(ahead.size()), std::min<qsizetype>(size, kServerRowsPerRound));
+        int rounds = 0;
+        const std::optional<qsizetype> place = fanOutSearch(
+            size, kServerRowsPerRound,
+            [&](std::span<const qsizetype> places) {
+                if (++rounds == 1) {
+                    EXPECT_TRUE(
+                        std::equal(places.begin(), places.end(), ahead.begin(), ahead.end()))
+                        << size;
+                }
+                return true;
+            },
+            [&](qsizetype at) { return at < size / 3; });
+        EXPECT_EQ(place, size / 3);
+    }
+    EXPECT_TRUE(fanOutPlaces(5, 5, kServerRowsPerRound).empty());
+}

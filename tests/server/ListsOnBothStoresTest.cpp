@@ -2,6 +2,9 @@
 #include <QTest>
 
 #include "StoreFixture.h"
+#include "data/ChangeNotifier.h"
+#include "data/Connection.h"
+#include "data/Database.h"
 #include "data/PersonRcs.h"
 #include "data/ServerConnection.h"
 #include "lists/ListFixture.h"
@@ -90,6 +93,37 @@ TEST_P(ListOnStore, SavesAndDeletesLeaveTheListAsAFullReadWould) {
         records.Requery();
         EXPECT_EQ(shownRows(persons), freshRows(persons)) << "step " << step;
     }
+}
+
+// Rows deleted by another connection without a word of it, then a change the list hears of:
+// the search for the changed row's place meets a listed row that is gone, and the list
+// reads everything again rather than placing the row among stale keys.
+TEST_P(ListOnStore, AListedRowGoneWithoutAWordMakesTheListReadAgain) {
+    QStringList inserts;
+    for (int i = 0; i < 80; ++i)
+        inserts << personInsert(QStringLiteral("Name%1").arg(i, 2, 10, QChar(u'0')), "Ann");
+    exec(inserts);
+    start();
+    ASSERT_TRUE(command(cmd::ListPersons));
+    CMyListView* persons = list("Personlist");
+    ASSERT_NE(persons, nullptr);
+    ASSERT_EQ(persons->listModel()->rowCount(), 80);
+
+    CDatabase other;
+    other.Open(databasePath(), false, false, connectText(currentPassword()));
+    if (onServer())  // the server's triggers announce nothing during a bulk copy
+        other.Execute(QStringLiteral("SET tarvex.bulk_copy = 'on'"));
+    other.Execute(QStringLiteral("Delete From [person] Where [lastname] Like 'Name*[02468]'"));
+    other.Execute(
+        QStringLiteral("Update [person] Set [lastname] = 'Name00b' Where [lastname] = 'Name41'"));
+    const qint32 renamed = persons->listModel()->idAt(41);
+    DataChange change;
+    change.tables.push_back({QStringLiteral("Person"), {}, {renamed}, {}});
+    persons->DataChanged(change);
+    persons->waitForRefill();
+    QApplication::processEvents();
+    EXPECT_EQ(persons->listModel()->rowCount(), 40);
+    EXPECT_EQ(shownRows(persons), freshRows(persons));
 }
 
 INSTANTIATE_ON_BOTH_STORES(ListOnStore);
