@@ -14,6 +14,7 @@
 
 #include "data/FanOutSearch.h"
 #include "data/NoCaseCollation.h"
+#include "data/Schema.h"
 #include "data/Statement.h"
 
 namespace {
@@ -348,6 +349,36 @@ std::unordered_map<qint64, RowSortKey> CRowSortKeyReader::readSome(
     return keys;
 }
 
+namespace {
+
+// A table's or column's name without its quotes ("[Person]", "`Person`" or "Person").
+QStringView bareName(QStringView name) {
+    if (name.size() >= 2 && ((name.front() == u'[' && name.back() == u']') ||
+                             (name.front() == u'`' && name.back() == u'`')))
+        return name.sliced(1, name.size() - 2);
+    return name;
+}
+
+bool sameName(QStringView quoted, const char* name) {
+    return name && bareName(quoted).compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+// Whether the rows of the table `from`, in the ascending order of `columns` and then of the
+// key, are in the order of one of the schema's indexes (a server's indexes end with the key).
+bool anIndexHasTheOrder(const QString& from, std::span<const SortedKeyColumn> columns) {
+    if (columns.empty() || columns.size() > 2 ||
+        std::any_of(columns.begin(), columns.end(),
+                    [](const SortedKeyColumn& column) { return column.descending; }))
+        return false;
+    return std::any_of(
+        schema::indexes().begin(), schema::indexes().end(), [&](const schema::IndexDef& index) {
+            return sameName(from, index.table) && sameName(columns[0].sql, index.first) &&
+                   (columns.size() == 1 || sameName(columns[1].sql, index.second));
+        });
+}
+
+}  // namespace
+
 std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& from,
                                                   const QString& where,
                                                   std::span<const SortedKeyColumn> columns) {
@@ -373,9 +404,13 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
             keys.push_back(rows.int64(0));
         return keys;
     }
-    // The server orders texts by language, not as the file does: its rows come in any order
-    // and are all sorted here, which also spares it a sort of a million rows.
+    // The server orders texts by language, not as the file does, so its rows are sorted
+    // here. Where an index has the order, they are read in it: the index holds the keys in
+    // fewer pages than the table, and the rows whose texts are ASCII then come in the keys'
+    // order but for a few with punctuation, so that only the others need sorting. Otherwise
+    // they come in any order, which spares the server a sort of a million rows.
     const bool sortHere = db.isServer();
+    const bool indexOrder = sortHere && where.isEmpty() && anIndexHasTheOrder(from, columns);
     // On the server "rowid" is the column "id": a key of [id] is the row key, which a
     // million rows need not bring twice. Each key's place in the result, -1 for the row key.
     std::vector<int> resultColumn;
@@ -387,9 +422,9 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
         if (!isRowKey)
             read << column.sql;
     }
-    CStatement rows(
-        db, QStringLiteral("SELECT rowid, %1 FROM %2%3%4")
-                .arg(read.join(QStringLiteral(", ")), from, where, sortHere ? QString() : orderBy));
+    CStatement rows(db, QStringLiteral("SELECT rowid, %1 FROM %2%3%4")
+                            .arg(read.join(QStringLiteral(", ")), from, where,
+                                 sortHere && !indexOrder ? QString() : orderBy));
 
     KeyTable table;
     table.columnCount = columns.size();
@@ -399,7 +434,7 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
         const auto row = static_cast<std::uint32_t>(table.rowKeys.size());
         const qint64 rowKey = rows.int64(0);
         table.rowKeys.push_back(rowKey);
-        bool inPlace = !sortHere;
+        bool inPlace = !sortHere || indexOrder;
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const int at = resultColumn[c];
             table.starts.push_back(static_cast<std::uint32_t>(table.bytes.size()));
@@ -412,6 +447,10 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
             if (columns[c].text && rows.type(at) == SQLITE_TEXT)
                 inPlace = inPlace && isAscii(rows.bytes(at));
         }
+        // An ASCII row from the server's index stays in place if it follows the last row
+        // that did: the rows in place are in the keys' order whatever the server's.
+        if (indexOrder && inPlace)
+            inPlace = plain.empty() || rowBefore(table, columns, 0, plain.back(), row);
         (inPlace ? plain : others).push_back(row);
         if (table.bytes.size() > UINT32_MAX)
             return std::nullopt;
