@@ -1,5 +1,7 @@
 #include "lists/ListModel.h"
 
+#include <algorithm>
+
 #include "lists/ListSource.h"
 
 CListModel::CListModel(CListSource& source, QObject* parent)
@@ -35,9 +37,20 @@ void CListModel::removeIds(const std::unordered_set<qint32>& ids) {
         return;
     std::vector<int> rows;
     const std::vector<qint32>& listed = m_cache.ids();
-    for (std::size_t row = 0; row < listed.size(); ++row) {
-        if (ids.count(listed[row]))
-            rows.push_back(static_cast<int>(row));
+    // A save changes a row or a few: a plain scan for each id is many times faster than a
+    // set lookup for each of a hundred thousand rows.
+    constexpr std::size_t kFewIds = 8;
+    if (ids.size() <= kFewIds) {
+        for (const qint32 id : ids)
+            for (auto at = std::find(listed.begin(), listed.end(), id); at != listed.end();
+                 at = std::find(std::next(at), listed.end(), id))
+                rows.push_back(static_cast<int>(at - listed.begin()));
+        std::sort(rows.begin(), rows.end());
+    } else {
+        for (std::size_t row = 0; row < listed.size(); ++row) {
+            if (ids.count(listed[row]))
+                rows.push_back(static_cast<int>(row));
+        }
     }
     // From the bottom up, a run of neighbouring rows at a time, so that the rows above
     // keep their numbers while the ones below go.

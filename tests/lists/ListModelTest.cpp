@@ -53,3 +53,44 @@ TEST_F(FormTest, ListRowsThatFailedToReadAreReadAgainWhenNextShownAndReportedOnc
     EXPECT_EQ(rows.shown(0), "Adams");
     EXPECT_EQ(rows.shown(1), "Baker");
 }
+
+// A few removed ids (one listed twice, one not listed) and many: the rows left keep their
+// order, the views hear of every removed run, and the texts fetched above the first removed
+// row stay.
+TEST_F(FormTest, RemovedIdsLeaveTheOtherRowsInOrder) {
+    for (const char* name : {"Adams", "Baker", "Clark", "Davis", "Evans"})
+        addPerson(name, "X");
+    PersonRows rows;
+    std::vector<qint32> ids = rows.model.ids();
+    ASSERT_EQ(ids.size(), 5u);
+    // The same five ids again, and thirty more that no row has.
+    std::vector<qint32> listed = ids;
+    listed.insert(listed.end(), ids.begin(), ids.end());
+    for (qint32 extra = 1000; extra < 1030; ++extra)
+        listed.push_back(extra);
+    rows.model.setIds(listed);
+    EXPECT_EQ(rows.shown(0), "Adams");
+    int removedRows = 0;
+    QObject::connect(
+        &rows.model, &QAbstractItemModel::rowsRemoved,
+        [&](const QModelIndex&, int first, int last) { removedRows += last - first + 1; });
+
+    rows.model.removeIds({ids[1], ids[3], 999});
+    std::vector<qint32> expected;
+    for (const qint32 id : listed)
+        if (id != ids[1] && id != ids[3])
+            expected.push_back(id);
+    EXPECT_EQ(rows.model.ids(), expected);
+    EXPECT_EQ(removedRows, 4);
+    EXPECT_EQ(rows.shown(0), "Adams");
+    EXPECT_EQ(rows.shown(1), "Clark");
+
+    std::unordered_set<qint32> many{ids[0]};
+    for (qint32 extra = 1000; extra < 1030; extra += 2)
+        many.insert(extra);
+    rows.model.removeIds(many);
+    std::erase_if(expected, [&](qint32 id) { return many.count(id) > 0; });
+    EXPECT_EQ(rows.model.ids(), expected);
+    EXPECT_EQ(removedRows, 4 + 2 + 15);
+    EXPECT_EQ(rows.shown(0), "Clark");
+}
