@@ -5,6 +5,7 @@
 #include "data/Schema.h"
 #include "data/ServerConnection.h"
 #include "data/ServerKnownValues.h"
+#include "data/ServerNameOrder.h"
 
 namespace serverschema {
 
@@ -395,6 +396,10 @@ void upgradeInTransaction(CServerConnection& server) {
         server.exec(statement);
     for (int step = std::max(found, 1); found > 0 && step < kVersion; ++step)
         for (const QString& statement : upgradeFrom(step))
+            server.exec(statement);
+    // Not part of the steps: a database in another encoding works without them.
+    if (found < kNameOrderVersion && servernameorder::canHold(server))
+        for (const QString& statement : servernameorder::createStatements())
             server.exec(statement);
     server.exec(QStringLiteral("UPDATE %1 SET version = $1").arg(quoted(kVersionTable)),
                 {kVersion});

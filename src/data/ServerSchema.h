@@ -16,7 +16,8 @@ class CServerConnection;
 // file's text columns do through theirs; plain indexes on the columns then serve "=", the
 // sorts and DISTINCT. A nondeterministic collation refuses LIKE and regular expressions,
 // so the engine's LIKE is the operator #~, a case-insensitive regular expression under a
-// deterministic ICU collation.
+// deterministic ICU collation. The collation's order is by language; the file's order of
+// names comes from indexes of their folded texts (ServerNameOrder.h).
 namespace serverschema {
 
 // 1: the seven tables, four views, indexes, row versions, alarm creators and notifications.
@@ -26,7 +27,9 @@ namespace serverschema {
 // 5: the sync state of address books and calendars.
 // 6: the known values kept ready in "KnownValue" (ServerKnownValues.h).
 // 7: the known values' index in load order holds their texts.
-inline constexpr int kVersion = 7;
+// 8: names kept in the file's order by indexes of folded names (ServerNameOrder.h).
+inline constexpr int kVersion = 8;
+inline constexpr int kNameOrderVersion = 8;
 // The oldest version the program still works with, for users who may not upgrade it.
 inline constexpr int kOldestWorkingVersion = 2;
 

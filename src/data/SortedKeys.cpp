@@ -15,6 +15,7 @@
 #include "data/FanOutSearch.h"
 #include "data/NoCaseCollation.h"
 #include "data/Schema.h"
+#include "data/ServerNameOrder.h"
 #include "data/Statement.h"
 
 namespace {
@@ -364,17 +365,27 @@ bool sameName(QStringView quoted, const char* name) {
 }
 
 // Whether the rows of the table `from`, in the ascending order of `columns` and then of the
-// key, are in the order of one of the schema's indexes (a server's indexes end with the key).
-bool anIndexHasTheOrder(const QString& from, std::span<const SortedKeyColumn> columns) {
+// key, are in the order of one of `indexes` (a server's indexes end with the key), or with
+// `whole`, in the order of all of one's columns.
+bool anIndexHasTheOrder(std::span<const schema::IndexDef> indexes, const QString& from,
+                        std::span<const SortedKeyColumn> columns, bool whole = false) {
     if (columns.empty() || columns.size() > 2 ||
         std::any_of(columns.begin(), columns.end(),
                     [](const SortedKeyColumn& column) { return column.descending; }))
         return false;
-    return std::any_of(
-        schema::indexes().begin(), schema::indexes().end(), [&](const schema::IndexDef& index) {
-            return sameName(from, index.table) && sameName(columns[0].sql, index.first) &&
-                   (columns.size() == 1 || sameName(columns[1].sql, index.second));
-        });
+    return std::any_of(indexes.begin(), indexes.end(), [&](const schema::IndexDef& index) {
+        const std::size_t size = index.second ? 2 : 1;
+        return sameName(from, index.table) && sameName(columns[0].sql, index.first) &&
+               (columns.size() == 1 ? !whole || size == 1 : sameName(columns[1].sql, index.second));
+    });
+}
+
+std::vector<qint64> readRowKeys(CDatabase& db, const QString& sql) {
+    CStatement rows(db, sql);
+    std::vector<qint64> keys;
+    while (rows.step())
+        keys.push_back(rows.int64(0));
+    return keys;
 }
 
 }  // namespace
@@ -398,19 +409,24 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
                      [](const SortedKeyColumn& column) { return column.text; })) {
         // Numbers and moments: the engine's order is already the keys' order, and the
         // values need not come over, which matters most for a server's million contacts.
-        CStatement rows(db, QStringLiteral("SELECT rowid FROM %1%2%3").arg(from, where, orderBy));
-        std::vector<qint64> keys;
-        while (rows.step())
-            keys.push_back(rows.int64(0));
-        return keys;
+        return readRowKeys(db,
+                           QStringLiteral("SELECT rowid FROM %1%2%3").arg(from, where, orderBy));
     }
+    if (db.isServer() && where.isEmpty() &&
+        std::all_of(columns.begin(), columns.end(),
+                    [](const SortedKeyColumn& column) { return column.text; }) &&
+        anIndexHasTheOrder(servernameorder::indexes(), from, columns, true) &&
+        servernameorder::foldsAsThisProgram(db))
+        return readRowKeys(db, QStringLiteral("SELECT rowid FROM %1 ORDER BY %2")
+                                   .arg(from, servernameorder::orderBy(columns)));
     // The server orders texts by language, not as the file does, so its rows are sorted
     // here. Where an index has the order, they are read in it: the index holds the keys in
     // fewer pages than the table, and the rows whose texts are ASCII then come in the keys'
     // order but for a few with punctuation, so that only the others need sorting. Otherwise
     // they come in any order, which spares the server a sort of a million rows.
     const bool sortHere = db.isServer();
-    const bool indexOrder = sortHere && where.isEmpty() && anIndexHasTheOrder(from, columns);
+    const bool indexOrder =
+        sortHere && where.isEmpty() && anIndexHasTheOrder(schema::indexes(), from, columns);
     // On the server "rowid" is the column "id": a key of [id] is the row key, which a
     // million rows need not bring twice. Each key's place in the result, -1 for the row key.
     std::vector<int> resultColumn;

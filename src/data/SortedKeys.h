@@ -29,9 +29,11 @@ struct SortedKeyColumn {
 // The engine orders the rows by the built-in NOCASE, from the columns' indexes where they
 // have them. That is already the right order for every row whose texts are plain ASCII;
 // only the others are sorted here, by keys of their case-folded texts, and merged in. A
-// server orders texts by language: where one of its indexes has the order, the ASCII rows
-// that follow each other in the keys' order stay in place; otherwise all its rows are sorted
-// here. Without a text among the columns the engine's order is the whole answer.
+// server orders texts by language, but keeps the names that forms open in by indexes of
+// texts folded as here (ServerNameOrder.h): those orders come from the server as they are.
+// Where another of its indexes has the order, the ASCII rows that follow each other in the
+// keys' order stay in place; otherwise all its rows are sorted here. Without a text among
+// the columns the engine's order is the whole answer.
 // Nothing when the keys would pass 4 GB; the caller then lets the engine sort.
 std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& from,
                                                   const QString& where,

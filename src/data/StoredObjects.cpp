@@ -23,4 +23,5 @@ void CStoredObjects::rememberColumns(const QString& sql, const std::vector<CFiel
 void CStoredObjects::clear() {
     m_objects.clear();
     m_columns.clear();
+    m_foldsNames.reset();
 }

@@ -27,9 +27,15 @@ public:
     const std::vector<CFieldInfo>* columnsOf(const QString& sql) const;
     void rememberColumns(const QString& sql, const std::vector<CFieldInfo>& columns);
 
+    // Whether the server folds names for sorting as this program does
+    // (ServerNameOrder.h); nothing until asked.
+    std::optional<bool> foldsNamesAsThisProgram() const { return m_foldsNames; }
+    void rememberFoldsNamesAsThisProgram(bool folds) { m_foldsNames = folds; }
+
     void clear();
 
 private:
     QHash<QString, Object> m_objects;  // by the name in lower case
     QHash<QString, std::vector<CFieldInfo>> m_columns;
+    std::optional<bool> m_foldsNames;
 };

@@ -39,6 +39,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/ServerConnection.cpp
     src/data/ServerCopy.cpp
     src/data/ServerKnownValues.cpp
+    src/data/ServerNameOrder.cpp
     src/data/ServerSchema.cpp
     src/data/ServerSql.cpp
     src/data/ServerStatement.cpp
