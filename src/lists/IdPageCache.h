@@ -89,6 +89,14 @@ public:
         return true;
     }
 
+    // Replaces the texts of a row whose page is cached.
+    void replaceRow(qsizetype row, Row texts) {
+        const auto it = m_pages.find(pageOf(row));
+        const std::size_t offset = static_cast<std::size_t>(row - firstRowOf(pageOf(row)));
+        if (it != m_pages.end() && offset < it->second.rows.size())
+            it->second.rows[offset] = std::move(texts);
+    }
+
     // The row of an id; -1 when it is not in the result.
     qsizetype rowOf(qint32 id) const {
         for (std::size_t i = 0; i < m_ids.size(); ++i) {

@@ -73,6 +73,15 @@ void CListModel::insertId(int row, qint32 id) {
     m_requests.clear();
 }
 
+void CListModel::refreshRow(int row) {
+    if (m_cache.row(row)) {
+        const qint32 id = m_cache.idAt(row);
+        std::vector<QStringList> texts = m_source.readRows(std::span(&id, 1));
+        m_cache.replaceRow(row, std::move(texts.front()));
+    }
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::DisplayRole});
+}
+
 int CListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_cache.size());
 }

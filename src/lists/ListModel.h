@@ -30,6 +30,9 @@ public:
     void removeIds(const std::unordered_set<qint32>& ids);
     // Inserts a row for the id before `row`; its texts are fetched when it is shown.
     void insertId(int row, qint32 id);
+    // Reads the texts of the row again if they are fetched, and has the view repaint that
+    // row alone. Throws CDbException.
+    void refreshRow(int row);
     const std::vector<qint32>& ids() const { return m_cache.ids(); }
     qint32 idAt(int row) const { return m_cache.idAt(row); }
     // The row of a record id; -1 when it is not listed.

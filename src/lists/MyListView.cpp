@@ -218,6 +218,9 @@ bool CMyListView::followChange(const TableChange& change) {
         changed.insert(ids->begin(), ids->end());
     try {
         const std::unique_ptr<CRowSortKeyReader> keys = m_source.sortKeyReader(m_sortTerms);
+        if (change.inserted.empty() && change.deleted.empty() && change.updated.size() == 1 &&
+            updateInPlace(*keys, change.updated.front()))
+            return true;
         m_model->removeIds(changed);
         // The rows left are in the order of their current keys, so a search over them,
         // reading the keys it visits, finds each changed row's place.
@@ -278,6 +281,31 @@ bool CMyListView::followChange(const TableChange& change) {
         else
             reselect(selected);
     }
+    return true;
+}
+
+// Most saves leave a record's sort keys as they were: one read of its key and its
+// neighbours' keys tells that it keeps its row, which alone is read again and repainted,
+// rather than the row taken out, its place searched for and the whole list repainted.
+bool CMyListView::updateInPlace(CRowSortKeyReader& keys, qint32 id) {
+    const int row = m_model->rowOf(id);
+    if (row < 0)
+        return false;
+    std::vector<qint64> ids{id};
+    const bool first = row == 0;
+    const bool last = row + 1 == m_model->rowCount();
+    if (!first)
+        ids.push_back(m_model->idAt(row - 1));
+    if (!last)
+        ids.push_back(m_model->idAt(row + 1));
+    const std::unordered_map<qint64, RowSortKey> read = keys.readSome(ids);
+    if (read.size() != ids.size())
+        return false;
+    const RowSortKey& key = read.at(id);
+    if ((!first && !sortsBefore(read.at(m_model->idAt(row - 1)), key, keys.columns())) ||
+        (!last && !sortsBefore(key, read.at(m_model->idAt(row + 1)), keys.columns())))
+        return false;
+    m_model->refreshRow(row);
     return true;
 }
 

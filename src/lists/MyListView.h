@@ -126,6 +126,7 @@ private:
     // Moves the changed rows to their sorted places; false when the change cannot be
     // followed that way (the list is then filled again).
     bool followChange(const TableChange& change);
+    bool updateInPlace(CRowSortKeyReader& keys, qint32 id);
     // Fills the list again in its default order after a change.
     void refillAfterChange();
     // New rows in place of the old ones, keeping the user's column layout.

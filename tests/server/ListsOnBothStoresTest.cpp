@@ -1,4 +1,5 @@
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "StoreFixture.h"
@@ -123,6 +124,47 @@ TEST_P(ListOnStore, AListedRowGoneWithoutAWordMakesTheListReadAgain) {
     persons->waitForRefill();
     QApplication::processEvents();
     EXPECT_EQ(persons->listModel()->rowCount(), 40);
+    EXPECT_EQ(shownRows(persons), freshRows(persons));
+}
+
+// A save that leaves a row's sort keys as they were (its other texts, or its name's letter
+// case) keeps the row where it is: the list reads that row again and repaints it alone. A
+// save that moves it takes it out and puts it in its new place.
+TEST_P(ListOnStore, ARowWhoseSortKeysStayIsReadAgainInItsPlace) {
+    QStringList inserts;
+    for (int i = 0; i < 40; ++i)
+        inserts << personInsert(QStringLiteral("Name%1").arg(i, 2, 10, QChar(u'0')), "Ann");
+    exec(inserts);
+    start();
+    ASSERT_TRUE(command(cmd::ListPersons));
+    CMyListView* persons = list("Personlist");
+    ASSERT_NE(persons, nullptr);
+    ASSERT_EQ(shownRows(persons), freshRows(persons));  // every row's texts fetched
+
+    CListModel* model = persons->listModel();
+    const auto save = [&](int row, const QString& assignment) {
+        const qint32 id = model->idAt(row);
+        exec({QStringLiteral("Update [person] Set %1 Where [id] = %2").arg(assignment).arg(id)});
+        QApplication::processEvents();
+        return id;
+    };
+    QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+    for (const int row : {0, 17, 39}) {
+        changed.clear();
+        const qint32 id = save(row, QStringLiteral("[function] = 'Buyer %1'").arg(row));
+        EXPECT_EQ(model->idAt(row), id);
+        ASSERT_EQ(changed.size(), 1) << row;
+        EXPECT_EQ(changed[0][0].toModelIndex().row(), row);
+        EXPECT_EQ(changed[0][1].toModelIndex().row(), row);
+    }
+    save(25, QStringLiteral("[lastname] = 'NAME25'"));
+    EXPECT_EQ(removed.size(), 0);
+    EXPECT_EQ(shownRows(persons), freshRows(persons));
+
+    const qint32 moved = save(3, QStringLiteral("[lastname] = 'Name395'"));
+    EXPECT_EQ(removed.size(), 1);
+    EXPECT_EQ(model->idAt(39), moved);
     EXPECT_EQ(shownRows(persons), freshRows(persons));
 }
 
