@@ -384,15 +384,25 @@ private:
         const qint32 saved = lastPersonId();
         DataChange change;
         change.tables.push_back({QStringLiteral("Person"), {}, {saved}, {}});
-        const Timing listsPart = once([&] {
-            for (const ListCase& list : kLists)
-                openView<CMyListView>(list.kind)->DataChanged(change);
-            repaintChanged();
-        });
-        m_table.add(QStringLiteral("the four lists' part of a person save's refresh"), listsPart,
-                    m_engine->time(QStringLiteral("SELECT lastname, firstname FROM Person WHERE "
-                                                  "rowid = %1")
-                                       .arg(saved)),
+        const auto listsPart = [&] {
+            return once([&] {
+                for (const ListCase& list : kLists)
+                    openView<CMyListView>(list.kind)->DataChanged(change);
+                repaintChanged();
+            });
+        };
+        const QString savedKey =
+            QStringLiteral("SELECT lastname, firstname FROM Person WHERE rowid = %1").arg(saved);
+        m_table.add(QStringLiteral("the four lists' part of a person save's refresh"), listsPart(),
+                    m_engine->time(savedKey), QStringLiteral("engine: the saved row's sort key"));
+        // The first change after the lists were filled runs code and statements for the
+        // first time; the saves after it, a fraction of a millisecond each, are averaged.
+        constexpr int kSaves = 10;
+        Timing total;
+        for (int i = 0; i < kSaves; ++i)
+            total = total + listsPart();
+        m_table.add(QStringLiteral("the four lists' part of the next saves' refresh (average)"),
+                    total / kSaves, m_engine->time(savedKey),
                     QStringLiteral("engine: the saved row's sort key"));
     }
 
