@@ -28,7 +28,18 @@ const char* const kNames[] = {"Ärger", "ärger", "émile",  "Emile",  "Straße"
 
 }  // namespace
 
-class ListOnStore : public OnStore<ListTest> {};
+class ListOnStore : public OnStore<ListTest> {
+protected:
+    // The open person list of `count` persons "Name00", "Name01", ..., all named "Ann".
+    CMyListView* personListOfNames(int count) {
+        QStringList inserts;
+        for (int i = 0; i < count; ++i)
+            inserts << personInsert(QStringLiteral("Name%1").arg(i, 2, 10, QChar(u'0')), "Ann");
+        exec(inserts);
+        start();
+        return command(cmd::ListPersons) ? list("Personlist") : nullptr;
+    }
+};
 
 TEST_P(ListOnStore, PersonListSortsAndFiltersNamesIgnoringLetterCaseBeyondAscii) {
     // Written through the connection's Execute, in the engine's dialect.
@@ -100,13 +111,7 @@ TEST_P(ListOnStore, SavesAndDeletesLeaveTheListAsAFullReadWould) {
 // the search for the changed row's place meets a listed row that is gone, and the list
 // reads everything again rather than placing the row among stale keys.
 TEST_P(ListOnStore, AListedRowGoneWithoutAWordMakesTheListReadAgain) {
-    QStringList inserts;
-    for (int i = 0; i < 80; ++i)
-        inserts << personInsert(QStringLiteral("Name%1").arg(i, 2, 10, QChar(u'0')), "Ann");
-    exec(inserts);
-    start();
-    ASSERT_TRUE(command(cmd::ListPersons));
-    CMyListView* persons = list("Personlist");
+    CMyListView* persons = personListOfNames(80);
     ASSERT_NE(persons, nullptr);
     ASSERT_EQ(persons->listModel()->rowCount(), 80);
 
@@ -131,13 +136,7 @@ TEST_P(ListOnStore, AListedRowGoneWithoutAWordMakesTheListReadAgain) {
 // case) keeps the row where it is: the list reads that row again and repaints it alone. A
 // save that moves it takes it out and puts it in its new place.
 TEST_P(ListOnStore, ARowWhoseSortKeysStayIsReadAgainInItsPlace) {
-    QStringList inserts;
-    for (int i = 0; i < 40; ++i)
-        inserts << personInsert(QStringLiteral("Name%1").arg(i, 2, 10, QChar(u'0')), "Ann");
-    exec(inserts);
-    start();
-    ASSERT_TRUE(command(cmd::ListPersons));
-    CMyListView* persons = list("Personlist");
+    CMyListView* persons = personListOfNames(40);
     ASSERT_NE(persons, nullptr);
     ASSERT_EQ(shownRows(persons), freshRows(persons));  // every row's texts fetched
 
