@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -27,6 +28,7 @@
 #include "data/Connection.h"
 #include "data/Database.h"
 #include "data/KnownValueLoader.h"
+#include "data/SortedKeyCache.h"
 #include "forms/MyFormView.h"
 #include "lists/ListModel.h"
 #include "lists/MyListView.h"
@@ -83,6 +85,22 @@ void onNextModal(std::function<void(QDialog*)> action) {
 double heapInUseMiB() {
     const struct mallinfo2 info = mallinfo2();
     return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+}
+
+// Closes the child window that holds `view` (a window of the kind `kind`), as its close
+// button does.
+void closeWindowOf(QWidget* view, const char* kind) {
+    QWidget* window = view;
+    while (window && !qobject_cast<QMdiSubWindow*>(window))
+        window = window->parentWidget();
+    if (!window)
+        throw std::runtime_error("the view is in no child window");
+    window->close();
+    // A closed window is deleted later, which a bare processEvents() does not do.
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    if (openwindows::find(QLatin1String(kind)))
+        throw std::runtime_error(std::string("the window did not close: ") + kind);
 }
 
 template <class View>
@@ -308,6 +326,18 @@ private:
         CMyFormView* form = nullptr;
         row(
             QStringLiteral("open the person form"),
+            [&] {
+                m_frame->SendCommand(cmd::ViewPersons);
+                form = openView<CMyFormView>("Person");
+                showOnScreen(form);
+            },
+            QStringLiteral("SELECT rowid FROM Person ORDER BY lastname, firstname"));
+        // The form above took the order the person list had read. Without an open list (the
+        // first window of the day) it reads every key itself.
+        closeWindowOf(form, "Person");
+        sortedKeyCache().forget(DataChange::all());
+        row(
+            QStringLiteral("open the person form, no list's order to take"),
             [&] {
                 m_frame->SendCommand(cmd::ViewPersons);
                 form = openView<CMyFormView>("Person");

@@ -2,6 +2,8 @@
 
 #include <QThread>
 
+#include "data/SortedKeyCache.h"
+
 const TableChange* DataChange::table(QStringView name) const {
     for (const TableChange& change : tables) {
         if (name.compare(change.table, Qt::CaseInsensitive) == 0)
@@ -13,6 +15,8 @@ const TableChange* DataChange::table(QStringView name) const {
 void CChangeNotifier::announce(const DataChange& change) {
     if (!change.everything && change.tables.empty())
         return;
+    // Before any subscriber reads again.
+    sortedKeyCache().forget(change);
     // A writer on another thread: the subscribers hear of it on theirs.
     if (QThread::currentThread() != thread()) {
         QMetaObject::invokeMethod(

@@ -259,6 +259,12 @@ qint64 CDatabase::lastInsertId() {
     return m_server->exec(QStringLiteral("SELECT lastval()")).text(0, 0).toLongLong();
 }
 
+bool CDatabase::inTransaction() const {
+    if (m_server)
+        return m_server->inTransaction();
+    return m_handle && sqlite3_get_autocommit(m_handle) == 0;
+}
+
 void CDatabase::serverStatementDone(std::optional<qint64> changedRows) {
     // As the engine's count of changes, only a write sets it: a read that a listener to the
     // change notifier runs between a write and its caller's look at it leaves it alone.

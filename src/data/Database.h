@@ -57,6 +57,8 @@ public:
     CServerConnection& server() const { return *m_server; }
     // Whether the connection may only read (a server user without the right to write).
     bool isReadOnly() const { return m_readOnly; }
+    // Whether a transaction is open on the connection.
+    bool inTransaction() const;
     // The password the open file was opened with: empty for a file without one, even
     // when the connect text gave one.
     QString password() const { return m_password; }

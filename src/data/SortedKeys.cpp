@@ -16,6 +16,7 @@
 #include "data/NoCaseCollation.h"
 #include "data/Schema.h"
 #include "data/ServerNameOrder.h"
+#include "data/SortedKeyCache.h"
 #include "data/Statement.h"
 
 namespace {
@@ -391,11 +392,9 @@ std::vector<qint64> readRowKeys(CDatabase& db, const QString& sql) {
     return keys;
 }
 
-}  // namespace
-
-std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& from,
-                                                  const QString& where,
-                                                  std::span<const SortedKeyColumn> columns) {
+std::optional<std::vector<qint64>> readFromStore(CDatabase& db, const QString& from,
+                                                 const QString& where,
+                                                 std::span<const SortedKeyColumn> columns) {
     QStringList order;
     for (const SortedKeyColumn& column : columns) {
         // The file's NOCASE is the right order of every ASCII text; the other keys compare
@@ -487,5 +486,26 @@ std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& 
     keys.reserve(merged.size());
     for (std::uint32_t row : merged)
         keys.push_back(table.rowKeys[row]);
+    return keys;
+}
+
+}  // namespace
+
+std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& from,
+                                                  const QString& where,
+                                                  std::span<const SortedKeyColumn> columns) {
+    // Inside a transaction the connection sees its own writes before they are announced.
+    const std::optional<CSortedKeyCache::Order> order =
+        db.inTransaction() ? std::nullopt
+                           : CSortedKeyCache::orderOf(db.GetName(), from, where, columns);
+    if (!order)
+        return readFromStore(db, from, where, columns);
+    CSortedKeyCache& cache = sortedKeyCache();
+    if (auto kept = cache.find(*order))
+        return kept;
+    const CSortedKeyCache::Ticket ticket = cache.ticket();
+    std::optional<std::vector<qint64>> keys = readFromStore(db, from, where, columns);
+    if (keys)
+        cache.keep(*order, ticket, *keys);
     return keys;
 }

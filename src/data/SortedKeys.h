@@ -34,6 +34,8 @@ struct SortedKeyColumn {
 // Where another of its indexes has the order, the ASCII rows that follow each other in the
 // keys' order stay in place; otherwise all its rows are sorted here. Without a text among
 // the columns the engine's order is the whole answer.
+// A whole table's order is read once until a change of the table is announced: the keys
+// come from the last read of it meanwhile (SortedKeyCache.h).
 // Nothing when the keys would pass 4 GB; the caller then lets the engine sort.
 std::optional<std::vector<qint64>> readSortedKeys(CDatabase& db, const QString& from,
                                                   const QString& where,

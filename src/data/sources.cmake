@@ -44,6 +44,7 @@ list(APPEND TARVEX_CORE_SOURCES
     src/data/ServerSql.cpp
     src/data/ServerStatement.cpp
     src/data/SqliteStatement.cpp
+    src/data/SortedKeyCache.cpp
     src/data/SortedKeys.cpp
     src/data/SpareConnection.cpp
     src/data/SyncState.cpp

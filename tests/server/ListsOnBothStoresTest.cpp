@@ -125,7 +125,7 @@ TEST_P(ListOnStore, AListedRowGoneWithoutAWordMakesTheListReadAgain) {
     const qint32 renamed = persons->listModel()->idAt(41);
     DataChange change;
     change.tables.push_back({QStringLiteral("Person"), {}, {renamed}, {}});
-    persons->DataChanged(change);
+    changeNotifier().announce(change);
     persons->waitForRefill();
     QApplication::processEvents();
     EXPECT_EQ(persons->listModel()->rowCount(), 40);
