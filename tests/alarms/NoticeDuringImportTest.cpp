@@ -1,6 +1,6 @@
-#include "data/ChangeNotifier.h"
 #include "AlarmFixture.h"
 #include "alarms/AlarmStatus.h"
+#include "data/ChangeNotifier.h"
 #include "exchange/ContactImport.h"
 
 namespace {
@@ -58,7 +58,7 @@ TEST_F(NoticeDuringImportTest, TheNoticeIsAppliedAfterTheCommitOnce) {
     EXPECT_EQ(dateDuringImport, at(2026, 6, 10, 12, 30));
     // What the import dialog does after its commit.
     changeNotifier().announce(DataChange::all());
-    QTRY_VERIFY_WITH_TIMEOUT(noticeShown(), 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return noticeShown(); }, 2000));
     EXPECT_EQ(storedAlarm(ids[0]).date, at(2026, 6, 11, 12, 30));
     settle(150);
     EXPECT_EQ(notices().size(), 1);
@@ -71,7 +71,7 @@ TEST_F(NoticeDuringImportTest, AfterACancelTheAdvanceIsNeitherLostNorDoubled) {
     ASSERT_TRUE(noticeArrived);
     EXPECT_FALSE(noticeShownDuringImport);
     EXPECT_EQ(dateDuringImport, at(2026, 6, 10, 12, 30));
-    QTRY_VERIFY_WITH_TIMEOUT(noticeShown(), 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return noticeShown(); }, 2000));
     EXPECT_EQ(storedAlarm(ids[0]).date, at(2026, 6, 11, 12, 30));
     settle(150);
     EXPECT_EQ(notices().size(), 1);

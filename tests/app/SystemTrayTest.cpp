@@ -81,10 +81,10 @@ TEST(SystemTray, AnimationCyclesTheListAndStopsBackToTheSavedIcon) {
     const qint64 before = tray.GetIcon().cacheKey();
     ASSERT_TRUE(tray.Animate(10, 0));
     QTest::qWait(15);
-    QTRY_VERIFY(tray.animationIndex() == 1);
-    QTRY_VERIFY(tray.animationIndex() == 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tray.animationIndex() == 1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tray.animationIndex() == 2; }));
     EXPECT_EQ(tray.GetIcon().cacheKey(), green.cacheKey());
-    QTRY_VERIFY(tray.animationIndex() == 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tray.animationIndex() == 0; }));
     // With duration 0 it runs until stopped.
     QTest::qWait(100);
     EXPECT_TRUE(tray.animating());
