@@ -2,8 +2,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "OutsideClient.h"
 #include "StoreFixture.h"
+#include "data/ExternalChangeWatch.h"
 #include "data/Schema.h"
+#include "data/ServerConnection.h"
 #include "dossiers/DossierPage.h"
 #include "dossiers/DossierSheet.h"
 #include "dossiers/SharksFView.h"
@@ -76,6 +79,42 @@ TEST_P(FormOnStore, ADossierIsSaved) {
     ASSERT_EQ(rows.GetRecordCount(), 1);
     EXPECT_EQ(rows.text(QStringLiteral("family_married")), QStringLiteral("Jo \"Jr\" O'Neil"));
     EXPECT_TRUE(rows.value(QStringLiteral("buyer_dob")).isNull());
+}
+
+// The person form opened beside the person list takes the order the list read, until the
+// program hears that the persons changed: then it counts a person another program added.
+TEST_P(FormOnStore, AFormBesideTheListCountsAPersonAddedElsewhere) {
+    addPerson("Zorn", "Anna");
+    start();
+    ASSERT_TRUE(command(cmd::ListPersons));
+    CMyListView* persons = list("Personlist");
+    persons->waitForRefill();
+    ASSERT_EQ(persons->listModel()->rowCount(), 1);
+    CExternalChangeWatch watch(sharedDatabase());
+    watch.check();
+    if (onServer())
+        CServerConnection(databasePath(), storePassword(Store::Server))
+            .exec(QStringLiteral(
+                "INSERT INTO \"Person\" (lastname, firstname) VALUES ('Adams', 'Bob')"));
+    else
+        OutsideClient::query(
+            databasePath(),
+            QStringLiteral("INSERT INTO Person (lastname, firstname) VALUES ('Adams', 'Bob')"));
+    EXPECT_EQ(persons->listModel()->rowCount(), 1) << "not heard of yet";
+    // The program's look for other writers hears of it (a server's notification may take
+    // a moment to arrive).
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            watch.check();
+            persons->waitForRefill();
+            return persons->listModel()->rowCount() == 2;
+        },
+        5000));
+    ASSERT_TRUE(command(cmd::ViewPersons));
+    auto* form = view<CPersonFView>(QStringLiteral("Person"));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->overall(), 2);
+    EXPECT_EQ(field(form, "lastname")->text(), QStringLiteral("Adams"));
 }
 
 INSTANTIATE_ON_BOTH_STORES(FormOnStore);
