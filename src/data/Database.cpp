@@ -247,6 +247,10 @@ void CDatabase::OpenServer(const QString& uri, const QString& password, bool onl
     m_server = std::move(server);
     m_path = uri;
     m_serverPassword = password;
+    // The first window opened on this connection then asks the catalog nothing: a new
+    // session's first look at it costs milliseconds.
+    if (!onlyReads)
+        m_storedObjects->readAll(*m_server);
 }
 
 qint64 CDatabase::changes() const {

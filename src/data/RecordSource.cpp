@@ -19,27 +19,25 @@ namespace {
 // "table" or "view" for a stored object of that name (letter case ignored), else empty.
 // A file's schema is read each time, as it is local and other programs may change it.
 QString objectType(CDatabase& db, const QString& name, QString& storedName) {
-    if (db.isServer())
-        if (const auto known = db.storedObjects().find(name)) {
-            storedName = known->storedName;
-            return known->type;
+    if (db.isServer()) {
+        CStoredObjects& objects = db.storedObjects();
+        auto known = objects.find(name);
+        if (!known) {
+            objects.readAll(db.server());
+            known = objects.find(name);
         }
-    CStatement lookup(
-        db, db.isServer()
-                ? QStringLiteral("SELECT CASE c.relkind WHEN 'r' THEN 'table' ELSE 'view' END, "
-                                 "c.relname FROM pg_class c JOIN pg_namespace s ON s.oid = "
-                                 "c.relnamespace WHERE s.nspname = current_schema() AND "
-                                 "c.relkind IN ('r', 'v') AND lower(c.relname) = lower(?1)")
-                : QStringLiteral("SELECT type, name FROM sqlite_master WHERE "
-                                 "type IN ('table', 'view') AND lower(name) = lower(?1)"));
+        if (!known)
+            return {};
+        storedName = known->storedName;
+        return known->type;
+    }
+    CStatement lookup(db, QStringLiteral("SELECT type, name FROM sqlite_master WHERE "
+                                         "type IN ('table', 'view') AND lower(name) = lower(?1)"));
     lookup.bind(1, name);
     if (!lookup.step())
         return {};
     storedName = lookup.text(1);
-    const QString type = lookup.text(0);
-    if (db.isServer())
-        db.storedObjects().remember(name, {type, storedName});
-    return type;
+    return lookup.text(0);
 }
 
 QString whereClause(const QStringList& conditions, SqlTarget target) {

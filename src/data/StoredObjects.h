@@ -7,6 +7,8 @@
 
 #include "data/FieldTypes.h"
 
+class CServerConnection;
+
 // What a server's catalog said about the tables and views that record sets read, kept for
 // the life of one connection. Every record set asks which object a name means and which
 // columns its rows have; on a server each question is a round trip, more than the look-up
@@ -21,7 +23,9 @@ public:
     };
 
     std::optional<Object> find(const QString& name) const;
-    void remember(const QString& name, const Object& object);
+    // Reads the names and kinds of every table and view of the server's current schema: one
+    // question, asked as the connection opens and again for a name not found.
+    void readAll(CServerConnection& server);
 
     // The columns a statement's rows have, by the statement's text.
     const std::vector<CFieldInfo>* columnsOf(const QString& sql) const;
